@@ -1,0 +1,67 @@
+#include "cli/CliApp.h"
+
+#include "cli/CliContext.h"
+#include "cli/SettingsCommands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace tidecast::cli
+{
+
+int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err, bool interactive)
+{
+    CLI::App app{"Tidecast: mail groups of recipients from the command line", "tidecast-cli"};
+    app.require_subcommand(0, 1);
+
+    std::string dataDir;
+    bool assumeYes = false;
+    bool quiet = false;
+    bool version = false;
+    app.add_option("--data-dir", dataDir, "Data folder");
+    app.add_flag("--yes", assumeYes, "Answer Yes to every question");
+    app.add_flag("--quiet", quiet, "Print nothing but the final summary");
+    app.add_flag("--version", version, "Print the version");
+
+    CommandAction action;
+    addSettingsCommands(app, action);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        out << app.help();
+        return kExitDone;
+    } catch (const CLI::ParseError& e) {
+        err << "error: " << e.what() << '\n';
+        return kExitUsage;
+    }
+
+    if (version) {
+        out << "tidecast-cli " << TIDECAST_VERSION << '\n';
+        return kExitDone;
+    }
+    if (!action) {
+        err << app.help();
+        return kExitUsage;
+    }
+
+    std::optional<std::filesystem::path> given;
+    if (!dataDir.empty()) {
+        given = dataDir;
+    }
+    std::error_code ec;
+    const auto programDir = std::filesystem::canonical("/proc/self/exe", ec).parent_path();
+    CliContext context{
+        in, out, err, {settings::resolveDataDir(given, programDir), settings::resolveConfigDir()}, {}, {}, {}, {}, {}};
+    context.assumeYes = assumeYes;
+    context.quiet = quiet;
+    context.interactive = interactive;
+    context.errIsTerminal = interactive && !quiet;
+    context.prompter = std::make_unique<CliPrompter>(err, in, assumeYes, interactive);
+    return action(context);
+}
+
+} // namespace tidecast::cli

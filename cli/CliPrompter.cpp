@@ -1,0 +1,103 @@
+#include "cli/CliPrompter.h"
+
+#include "common/Text.h"
+
+#include <string>
+
+namespace tidecast::cli
+{
+
+namespace
+{
+
+std::string_view prefixFor(Icon icon)
+{
+    switch (icon) {
+    case Icon::Critical:
+        return "error: ";
+    case Icon::Exclamation:
+        return "warning: ";
+    case Icon::Information:
+    case Icon::Question:
+        break;
+    }
+    return "info: ";
+}
+
+Answer firstButton(Buttons buttons)
+{
+    switch (buttons) {
+    case Buttons::Ok:
+    case Buttons::OkCancel:
+        return Answer::Ok;
+    case Buttons::YesNo:
+    case Buttons::YesNoCancel:
+        break;
+    }
+    return Answer::Yes;
+}
+
+} // namespace
+
+CliPrompter::CliPrompter(std::ostream& err, std::istream& in, bool assumeYes, bool interactive)
+    : m_err(err)
+    , m_in(in)
+    , m_assumeYes(assumeYes)
+    , m_interactive(interactive)
+{}
+
+void CliPrompter::message(std::string_view text, Icon icon)
+{
+    const auto prefix = prefixFor(icon);
+    const auto lines = splitLines(text);
+    if (lines.empty()) {
+        m_err << prefix << '\n';
+    }
+    for (const auto& line : lines) {
+        m_err << prefix << line << '\n';
+    }
+    m_err.flush();
+}
+
+Answer CliPrompter::ask(std::string_view text, Buttons buttons, Icon, Answer)
+{
+    if (m_assumeYes) {
+        return firstButton(buttons);
+    }
+    if (!m_interactive) {
+        const Answer answer = dismissAnswer(buttons);
+        for (const auto& line : splitLines(text)) {
+            m_err << "info: " << line << '\n';
+        }
+        return answer;
+    }
+    for (const auto& line : splitLines(text)) {
+        m_err << line << '\n';
+    }
+    const bool hasCancel = buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel;
+    const bool okStyle = buttons == Buttons::Ok || buttons == Buttons::OkCancel;
+    while (true) {
+        m_err << (okStyle ? (hasCancel ? "[o]k/[c]ancel? " : "[o]k? ")
+                          : (hasCancel ? "[y]es/[n]o/[c]ancel? " : "[y]es/[n]o? "));
+        m_err.flush();
+        std::string reply;
+        if (!std::getline(m_in, reply)) {
+            return dismissAnswer(buttons);
+        }
+        const auto word = toLowerAscii(trimWhitespace(reply));
+        if (okStyle && (word == "o" || word == "ok")) {
+            return Answer::Ok;
+        }
+        if (!okStyle && (word == "y" || word == "yes")) {
+            return Answer::Yes;
+        }
+        if (!okStyle && (word == "n" || word == "no")) {
+            return Answer::No;
+        }
+        if (hasCancel && (word == "c" || word == "cancel")) {
+            return Answer::Cancel;
+        }
+    }
+}
+
+} // namespace tidecast::cli

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs every Debian package Tidecast needs (only those missing), then configures and builds.
+# Usage: scripts/setup.sh [--sanitize]   (builds into build/ or, with --sanitize, build-asan/)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    build-essential cmake ninja-build pkg-config clang-format
+    qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-dev
+    libsqlite3-dev sqlite3 libasio-dev libssl-dev openssl
+    libhunspell-dev hunspell-en-us libcli11-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth fonts-dejavu-core poppler-utils
+    python3 python3-aiosmtpd dovecot-core dovecot-pop3d postfix time
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+    # No system-wide mail daemon may start: the tests run their own servers on loopback.
+    policy=/usr/sbin/policy-rc.d
+    had_policy=0
+    [ -e "$policy" ] && had_policy=1
+    if [ $had_policy -eq 0 ]; then
+        printf '#!/bin/sh\nexit 101\n' | "${sudo_cmd[@]}" tee "$policy" >/dev/null
+        "${sudo_cmd[@]}" chmod +x "$policy"
+    fi
+    echo "postfix postfix/main_mailer_type select No configuration" | "${sudo_cmd[@]}" debconf-set-selections
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_cmd[@]}" apt-get update -qq
+    "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    [ $had_policy -eq 1 ] || "${sudo_cmd[@]}" rm -f "$policy"
+fi
+
+build_dir=build
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+if [ "${1:-}" = "--sanitize" ]; then
+    build_dir=build-asan
+    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIDECAST_SANITIZE=ON -DTIDECAST_BUILD_BENCH=OFF)
+fi
+[ "${CI:-}" = "true" ] && cmake_args+=(-DTIDECAST_WERROR=ON)
+
+cmake -S . -B "$build_dir" "${cmake_args[@]}" >/dev/null
+cmake --build "$build_dir" -j "$(nproc)"

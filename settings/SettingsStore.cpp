@@ -1,0 +1,457 @@
+#include "settings/SettingsStore.h"
+
+#include "common/Text.h"
+
+#include <charconv>
+
+namespace tidecast::settings
+{
+
+namespace
+{
+
+constexpr std::string_view kDataFolder = "<data folder>";
+constexpr std::string_view kServer = "Server Setup";
+constexpr std::string_view kClient = "Client Setup";
+constexpr std::string_view kMessage = "Message Setup";
+constexpr std::string_view kEditor = "Editor Setup";
+constexpr std::string_view kLayout = "Layout";
+constexpr std::string_view kSetup = "Setup";
+const std::string kCurrentApplication = "Corvane Tidecast";
+const std::string kOlderApplication = "Tidecast";
+
+// The key that holds "Check before Sending". Older files kept it under "Ignore Upper Case".
+constexpr std::string_view kCheckBeforeSending = "Check Before Sending";
+
+std::vector<std::uint32_t> decodeUtf8(std::string_view text)
+{
+    std::vector<std::uint32_t> points;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        std::size_t extra = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : 3;
+        std::uint32_t point = extra == 0 ? c : extra == 1 ? (c & 0x1F) : extra == 2 ? (c & 0x0F) : (c & 0x07);
+        for (std::size_t k = 1; k <= extra && i + k < text.size(); ++k) {
+            point = (point << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+        }
+        points.push_back(point);
+        i += extra + 1;
+    }
+    return points;
+}
+
+std::string encodeUtf8(const std::vector<std::uint32_t>& points)
+{
+    std::string out;
+    for (auto p : points) {
+        if (p < 0x80) {
+            out.push_back(static_cast<char>(p));
+        } else if (p < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (p >> 6)));
+            out.push_back(static_cast<char>(0x80 | (p & 0x3F)));
+        } else if (p < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (p >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((p >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (p & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (p >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((p >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((p >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (p & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string shiftCharacters(std::string_view text, int by)
+{
+    auto points = decodeUtf8(text);
+    for (auto& p : points) {
+        if (by < 0 && p == 0) {
+            continue;
+        }
+        p = static_cast<std::uint32_t>(static_cast<std::int64_t>(p) + by);
+    }
+    return encodeUtf8(points);
+}
+
+std::string numberText(int value)
+{
+    return std::to_string(value);
+}
+
+} // namespace
+
+std::string ReadValue(const IniFile& ini, std::string_view section, std::string_view key, std::string_view defaultValue)
+{
+    auto stored = ini.value(section, key);
+    if (!stored || stored->empty()) {
+        return cutToChars(defaultValue, kMaxValueLength);
+    }
+    return cutToChars(*stored, kMaxValueLength);
+}
+
+std::string ReadValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                      std::string_view defaultValue)
+{
+    return ReadValue(IniFile::load(file), section, key, defaultValue);
+}
+
+void WriteValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                std::string_view value)
+{
+    auto ini = IniFile::load(file);
+    ini.setValue(section, key, value);
+    (void)ini.save(file);
+}
+
+std::string GetAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+                          std::string_view key, std::string_view defaultValue)
+{
+    auto stored = IniFile::load(paths.appSettingsFile(application)).value(section, key);
+    return stored ? *stored : std::string(defaultValue);
+}
+
+void SaveAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+                    std::string_view key, std::string_view value)
+{
+    WriteValue(paths.appSettingsFile(application), section, key, value);
+}
+
+void WriteInstallPath(const SettingsPaths& paths)
+{
+    std::string folder = paths.dataFolder();
+    folder.pop_back();
+    WriteValue(paths.registryFile(), "Software\\Corvane\\Tidecast", "InstallPath", folder);
+}
+
+bool parseFlag(std::string_view text)
+{
+    const auto trimmed = trimWhitespace(text);
+    if (equalsIgnoreCase(trimmed, "true")) {
+        return true;
+    }
+    if (equalsIgnoreCase(trimmed, "false")) {
+        return false;
+    }
+    long long number = 0;
+    const auto* begin = trimmed.data();
+    const auto* end = trimmed.data() + trimmed.size();
+    if (!trimmed.empty() && (*begin == '+')) {
+        ++begin;
+    }
+    auto [ptr, ec] = std::from_chars(begin, end, number);
+    if (ec != std::errc() || ptr != end) {
+        return false;
+    }
+    return number != 0;
+}
+
+std::string flagText(bool value)
+{
+    return value ? "True" : "False";
+}
+
+int parseNumber(std::string_view text, int fallback)
+{
+    const auto trimmed = trimWhitespace(text);
+    int number = 0;
+    auto [ptr, ec] = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
+    if (ec != std::errc() || ptr == trimmed.data()) {
+        return fallback;
+    }
+    return number;
+}
+
+std::string scramblePassword(std::string_view plain)
+{
+    return shiftCharacters(plain, 1);
+}
+
+std::string unscramblePassword(std::string_view stored)
+{
+    return shiftCharacters(stored, -1);
+}
+
+std::string normaliseEncoding(std::string_view stored)
+{
+    if (stored == "printed" || stored == "print") {
+        return "print";
+    }
+    if (stored == "base64") {
+        return "base64";
+    }
+    return "none";
+}
+
+const std::vector<KeyDefault>& settingsKeyTable()
+{
+    static const std::vector<KeyDefault> table = {
+        {"Startup", "Welcome", "0"},
+        {kServer, "SMTP Server", ""},
+        {kServer, "SMTP Port", "25"},
+        {kServer, "SMTP Username", ""},
+        {kServer, "SMTP Password", ""},
+        {kServer, "SMTP Authentication", "0"},
+        {kServer, "POP3 Server", ""},
+        {kServer, "POP3 Port", "110"},
+        {kServer, "POP3 Username", ""},
+        {kServer, "POP3 Password", ""},
+        {kServer, "POP3 Authentication", "0"},
+        {kServer, "Timeout", "120"},
+        {kServer, "GroupLet Size", "25"},
+        {kServer, "Domain", ""},
+        {kServer, "DBSafe Delete", "0"},
+        {kServer, "Security", "auto"},
+        {kServer, "CA File", ""},
+        {kClient, "Email Address", ""},
+        {kClient, "Reply To Address", ""},
+        {kClient, "Real Name", ""},
+        {kClient, "Organisation", ""},
+        {kClient, "Signature", ""},
+        {kClient, "LastExportDir", kDataFolder},
+        {kClient, "LastImportDir", kDataFolder},
+        {kClient, "LastOpenDir", kDataFolder},
+        {kClient, "LastSaveDir", kDataFolder},
+        {kClient, "LastHTMLDir", kDataFolder},
+        {kClient, "LastIFilterDir", kDataFolder},
+        {kClient, "LastILayoutDir", kDataFolder},
+        {kClient, "LastSFilterDir", kDataFolder},
+        {kClient, "LastAEDir", kDataFolder},
+        {kMessage, "Character Set", "iso-8859-1"},
+        {kMessage, "Encoding", "print"},
+        {kMessage, "HTML Encoding", "print"},
+        {kMessage, "Wrapping", "-1"},
+        {kMessage, "Wrap Width", "76"},
+        {kEditor, "Font", "Courier New"},
+        {kEditor, "Size", "8"},
+        {kEditor, "Bold", "False"},
+        {kEditor, "Italic", "False"},
+        {kLayout, "Width", "7250"},
+        {kLayout, "Height", "7630"},
+        {kLayout, "top", "0"},
+        {kLayout, "Left", "0"},
+        {kLayout, "WinState", "1"},
+        {kLayout, "GRView", "-1"},
+        {"Send Options", "Bulk", "-1"},
+        {"Send Options", "DSN", "0"},
+        {"Tech", "scount", "0"},
+        {"Tech", "bcount", "0"},
+        {"Tech", "ecount", "0"},
+        {"Tech", "mcount", "0"},
+        {"Tech", "pcount", "0"},
+        {"Tech", "tcount", "0"},
+        {"Tech", "lscount", "0"},
+        {"Tech", "lecount", "0"},
+        {"Tech", "ltcount", "0"},
+        {"Tech", "lBULK", "0"},
+        {"Tech", "Date", ""},
+        {"Tech", "Action", ""},
+        {"Tech", "LError", ""},
+    };
+    return table;
+}
+
+std::string keyDefault(std::string_view section, std::string_view key, const SettingsPaths& paths)
+{
+    for (const auto& row : settingsKeyTable()) {
+        if (equalsIgnoreCase(row.section, section) && equalsIgnoreCase(row.key, key)) {
+            return row.defaultValue == kDataFolder ? paths.dataFolder() : std::string(row.defaultValue);
+        }
+    }
+    return {};
+}
+
+Settings LoadGeneralSettings(const SettingsPaths& paths)
+{
+    Settings s;
+    const auto ej = IniFile::load(paths.settingsFile());
+    auto read = [&](std::string_view section, std::string_view key) {
+        return ReadValue(ej, section, key, keyDefault(section, key, paths));
+    };
+
+    s.fontName = read(kEditor, "Font");
+    s.fontSize = parseNumber(read(kEditor, "Size"), 8);
+    s.fontBold = parseFlag(read(kEditor, "Bold"));
+    s.fontItalic = parseFlag(read(kEditor, "Italic"));
+
+    if (ReadValue(ej, "Startup", "Welcome", "0") == "0") {
+        // First run, or the welcome never completed: take over what an older installation kept.
+        // Whatever only "ej.dat" holds stays empty, zero or false.
+        auto older = [&](std::string_view key, std::string_view fallback) {
+            return GetAppSetting(paths, kOlderApplication, kSetup, key, fallback);
+        };
+        s.smtpServer = older("SMTP Server", "");
+        s.characterSet = older("Character Set", "iso-8859-1");
+        s.encoding = older("Encoding", "7bit");
+        s.wrapping = parseFlag(older("Wrapping", "-1"));
+        s.wrapWidth = parseNumber(older("Wrap Width", "76"), 76);
+        s.smtpPort = parseNumber(older("SMTP Port", "25"), 25);
+        s.emailAddress = older("Email Address", "");
+        s.replyToAddress = older("Reply To Address", "");
+        s.realName = older("Real Name", "");
+        s.dictionary = older("Dictionary_v6", "");
+        s.ignoreUpperCase = parseFlag(older("Ignore Upper Case", "0"));
+        s.ignoreMixedCase = parseFlag(older("Ignore Mixed Case", "0"));
+        s.ignoreNumbers = parseFlag(older("Ignore Numbers", "-1"));
+        s.signature = older("Signature", "");
+        s.organisation = older("Organisation", "");
+        s.groupLetSize = parseNumber(older("GroupLet Size", "25"), 25);
+        s.timeout = parseNumber(older("Timeout", "120"), 120);
+        s.pop3Port = 0;
+        s.htmlEncoding.clear();
+        s.security = "auto";
+    } else {
+        s.smtpServer = read(kServer, "SMTP Server");
+        s.smtpPort = parseNumber(read(kServer, "SMTP Port"), 25);
+        s.smtpUsername = read(kServer, "SMTP Username");
+        s.smtpPassword = unscramblePassword(read(kServer, "SMTP Password"));
+        s.smtpAuthentication = parseFlag(read(kServer, "SMTP Authentication"));
+        s.pop3Server = read(kServer, "POP3 Server");
+        s.pop3Port = parseNumber(read(kServer, "POP3 Port"), 110);
+        s.pop3Username = read(kServer, "POP3 Username");
+        s.pop3Password = unscramblePassword(read(kServer, "POP3 Password"));
+        s.pop3Authentication = parseFlag(read(kServer, "POP3 Authentication"));
+        s.timeout = parseNumber(read(kServer, "Timeout"), 120);
+        s.groupLetSize = parseNumber(read(kServer, "GroupLet Size"), 25);
+        s.domain = read(kServer, "Domain");
+        s.dbSafeDelete = parseFlag(read(kServer, "DBSafe Delete"));
+        s.security = read(kServer, "Security");
+        s.caFile = read(kServer, "CA File");
+
+        s.emailAddress = read(kClient, "Email Address");
+        s.replyToAddress = read(kClient, "Reply To Address");
+        s.realName = read(kClient, "Real Name");
+        s.organisation = read(kClient, "Organisation");
+        s.lastExportDir = read(kClient, "LastExportDir");
+        s.lastImportDir = read(kClient, "LastImportDir");
+        s.lastOpenDir = read(kClient, "LastOpenDir");
+        s.lastSaveDir = read(kClient, "LastSaveDir");
+        s.lastHtmlDir = read(kClient, "LastHTMLDir");
+        s.lastIFilterDir = read(kClient, "LastIFilterDir");
+        s.lastILayoutDir = read(kClient, "LastILayoutDir");
+        s.lastSFilterDir = read(kClient, "LastSFilterDir");
+        s.lastAEDir = read(kClient, "LastAEDir");
+
+        s.characterSet = read(kMessage, "Character Set");
+        s.encoding = read(kMessage, "Encoding");
+        s.htmlEncoding = read(kMessage, "HTML Encoding");
+        s.wrapping = parseFlag(read(kMessage, "Wrapping"));
+        s.wrapWidth = parseNumber(read(kMessage, "Wrap Width"), 76);
+
+        const auto spelling = IniFile::load(paths.spellingFile());
+        s.dictionary = ReadValue(spelling, kEditor, "Dictionary_v6", "");
+        s.ignoreUpperCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Upper Case", "0"));
+        s.ignoreMixedCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Mixed Case", "0"));
+        s.ignoreNumbers = parseFlag(ReadValue(spelling, kEditor, "Ignore Numbers", "-1"));
+        // Older files kept "Check before Sending" under "Ignore Upper Case"; read it from there
+        // when the file has no key of its own for it.
+        s.checkBeforeSending = parseFlag(
+            ReadValue(spelling, kEditor, kCheckBeforeSending, ReadValue(spelling, kEditor, "Ignore Upper Case", "0")));
+
+        s.signature = GetAppSetting(paths, kCurrentApplication, kSetup, "Signature", "");
+        if (s.signature.empty()) {
+            s.signature = read(kClient, "Signature");
+        }
+    }
+    s.signature = replaceAll(s.signature, "$-$", kCrLf);
+    s.encoding = normaliseEncoding(s.encoding);
+    return s;
+}
+
+WindowPlacement LoadScreenSettings(const Settings& s, int screenWidth, int screenHeight)
+{
+    WindowPlacement p{false, false, s.left, s.top, s.width, s.height};
+    if (p.top > screenHeight - 1500) {
+        p.top = screenHeight - 1500;
+    }
+    if (p.top + p.height > screenHeight) {
+        p.height = screenHeight - p.top;
+    }
+    if (p.left > screenWidth - 1500) {
+        p.left = screenWidth - 1500;
+    }
+    if (p.left + p.width > screenWidth) {
+        p.width = screenWidth - p.left;
+    }
+    if (s.winState == 2) {
+        p.maximised = true;
+    } else if (p.left == 0 || p.top == 0) {
+        p.centred = true;
+        p.width = s.width;
+        p.height = s.height;
+        p.left = (screenWidth - p.width) / 2;
+        p.top = (screenHeight - p.height) / 2;
+    }
+    return p;
+}
+
+void SaveGeneralSettings(const Settings& s, const SettingsPaths& paths)
+{
+    auto ej = IniFile::load(paths.settingsFile());
+    ej.setValue(kLayout, "GRView", s.grView ? "-1" : "0");
+
+    ej.setValue(kServer, "SMTP Server", s.smtpServer);
+    ej.setValue(kServer, "SMTP Port", numberText(s.smtpPort));
+    ej.setValue(kServer, "SMTP Username", s.smtpUsername);
+    ej.setValue(kServer, "SMTP Password", scramblePassword(s.smtpPassword));
+    ej.setValue(kServer, "SMTP Authentication", flagText(s.smtpAuthentication));
+    ej.setValue(kServer, "POP3 Server", s.pop3Server);
+    ej.setValue(kServer, "POP3 Port", numberText(s.pop3Port));
+    ej.setValue(kServer, "POP3 Username", s.pop3Username);
+    ej.setValue(kServer, "POP3 Password", scramblePassword(s.pop3Password));
+    ej.setValue(kServer, "POP3 Authentication", flagText(s.pop3Authentication));
+    ej.setValue(kServer, "Timeout", numberText(s.timeout));
+    ej.setValue(kServer, "GroupLet Size", numberText(s.groupLetSize));
+    ej.setValue(kServer, "Domain", s.domain);
+    ej.setValue(kServer, "DBSafe Delete", flagText(s.dbSafeDelete));
+    ej.setValue(kServer, "Security", s.security);
+    ej.setValue(kServer, "CA File", s.caFile);
+
+    ej.setValue(kClient, "Email Address", s.emailAddress);
+    ej.setValue(kClient, "Reply To Address", s.replyToAddress);
+    ej.setValue(kClient, "Real Name", s.realName);
+    ej.setValue(kClient, "Organisation", s.organisation);
+
+    ej.setValue(kMessage, "Character Set", s.characterSet);
+    ej.setValue(kMessage, "Encoding", s.encoding);
+    ej.setValue(kMessage, "HTML Encoding", s.htmlEncoding);
+    ej.setValue(kMessage, "Wrapping", flagText(s.wrapping));
+    ej.setValue(kMessage, "Wrap Width", numberText(s.wrapWidth));
+
+    ej.setValue(kLayout, "Width", numberText(s.width));
+    ej.setValue(kLayout, "Height", numberText(s.height));
+    ej.setValue(kLayout, "top", numberText(s.top));
+    ej.setValue(kLayout, "Left", numberText(s.left));
+    ej.setValue(kLayout, "WinState", numberText(s.winState));
+
+    ej.setValue(kEditor, "Font", s.fontName);
+    ej.setValue(kEditor, "Size", numberText(s.fontSize));
+    ej.setValue(kEditor, "Bold", flagText(s.fontBold));
+    ej.setValue(kEditor, "Italic", flagText(s.fontItalic));
+
+    ej.setValue(kClient, "LastExportDir", s.lastExportDir);
+    ej.setValue(kClient, "LastImportDir", s.lastImportDir);
+    ej.setValue(kClient, "LastOpenDir", s.lastOpenDir);
+    ej.setValue(kClient, "LastSaveDir", s.lastSaveDir);
+    ej.setValue(kClient, "LastHTMLDir", s.lastHtmlDir);
+    ej.setValue(kClient, "LastIFilterDir", s.lastIFilterDir);
+    ej.setValue(kClient, "LastILayoutDir", s.lastILayoutDir);
+    ej.setValue(kClient, "LastSFilterDir", s.lastSFilterDir);
+    ej.setValue(kClient, "LastAEDir", s.lastAEDir);
+    (void)ej.save(paths.settingsFile());
+
+    auto spelling = IniFile::load(paths.spellingFile());
+    spelling.setValue(kEditor, "Dictionary_v6", s.dictionary);
+    spelling.setValue(kEditor, "Ignore Upper Case", flagText(s.ignoreUpperCase));
+    spelling.setValue(kEditor, "Ignore Mixed Case", flagText(s.ignoreMixedCase));
+    spelling.setValue(kEditor, "Ignore Numbers", flagText(s.ignoreNumbers));
+    spelling.setValue(kEditor, kCheckBeforeSending, flagText(s.checkBeforeSending));
+    (void)spelling.save(paths.spellingFile());
+
+    auto app = IniFile::load(paths.appSettingsFile(kCurrentApplication));
+    app.setValue(kSetup, "Signature", replaceAll(s.signature, kCrLf, "$-$"));
+    app.setValue(kCurrentApplication, "Install Path", paths.dataFolder());
+    (void)app.save(paths.appSettingsFile(kCurrentApplication));
+}
+
+} // namespace tidecast::settings

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "settings/IniFile.h"
+#include "settings/Settings.h"
+#include "settings/SettingsPaths.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tidecast::settings
+{
+
+// At most this many characters of a stored value are ever returned.
+inline constexpr std::size_t kMaxValueLength = 127;
+
+// Reads a key: the stored value cut to 127 characters, or `defaultValue` when the key is absent
+// or empty. Section and key compare without regard to case. A missing file reads as empty.
+std::string ReadValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                      std::string_view defaultValue);
+std::string ReadValue(const IniFile& ini, std::string_view section, std::string_view key,
+                      std::string_view defaultValue);
+
+// Stores one key at once, creating the file and section when missing. Failures are ignored.
+void WriteValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                std::string_view value);
+
+// The per-user application-settings area, addressed by application, section and key.
+std::string GetAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+                          std::string_view key, std::string_view defaultValue);
+void SaveAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+                    std::string_view key, std::string_view value);
+
+// Writes the data folder (without its trailing separator) as "InstallPath" for plug-ins.
+void WriteInstallPath(const SettingsPaths& paths);
+
+// Flags are stored as "True"/"False" but read leniently: either word (any case) or an integer,
+// 0 being false. Anything else reads as false.
+bool parseFlag(std::string_view text);
+std::string flagText(bool value); // "True" / "False"
+int parseNumber(std::string_view text, int fallback);
+
+// Each character one code higher to store, one lower to read.
+std::string scramblePassword(std::string_view plain);
+std::string unscramblePassword(std::string_view stored);
+
+// "printed" -> "print"; empty or blank -> "none"; anything but "print", "base64", "none" -> "none".
+std::string normaliseEncoding(std::string_view stored);
+
+// The fixed table of "ej.dat" keys with their defaults; `settings get` and `settings list` use it.
+struct KeyDefault
+{
+    std::string_view section;
+    std::string_view key;
+    std::string_view defaultValue; // "<data folder>" for the last-folder keys
+};
+const std::vector<KeyDefault>& settingsKeyTable();
+std::string keyDefault(std::string_view section, std::string_view key, const SettingsPaths& paths);
+
+// Fills the record from the files: the first-run path reads the older application-settings area.
+Settings LoadGeneralSettings(const SettingsPaths& paths);
+
+// Where the main window opens (twips), after fitting the stored rectangle to the screen.
+struct WindowPlacement
+{
+    bool maximised = false;
+    bool centred = false;
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+WindowPlacement LoadScreenSettings(const Settings& settings, int screenWidth, int screenHeight);
+
+// The shutdown write-back of the whole record (the window rectangle and state already in it).
+void SaveGeneralSettings(const Settings& settings, const SettingsPaths& paths);
+
+} // namespace tidecast::settings

@@ -174,6 +174,7 @@ std::string unscramblePassword(std::string_view stored)
 
 std::string normaliseEncoding(std::string_view stored)
 {
+    stored = trimBlanks(stored);
     if (stored == "printed" || stored == "print") {
         return "print";
     }
@@ -333,7 +334,9 @@ Settings LoadGeneralSettings(const SettingsPaths& paths)
         s.lastAEDir = read(kClient, "LastAEDir");
 
         s.characterSet = read(kMessage, "Character Set");
-        s.encoding = read(kMessage, "Encoding");
+        // A stored but empty encoding means none; only a missing key takes the default.
+        const auto storedEncoding = ej.value(kMessage, "Encoding");
+        s.encoding = storedEncoding ? cutToChars(*storedEncoding, kMaxValueLength) : read(kMessage, "Encoding");
         s.htmlEncoding = read(kMessage, "HTML Encoding");
         s.wrapping = parseFlag(read(kMessage, "Wrapping"));
         s.wrapWidth = parseNumber(read(kMessage, "Wrap Width"), 76);

@@ -1,0 +1,189 @@
+#include "settings/SettingsStore.h"
+
+#include "common/Text.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace tidecast::settings
+{
+namespace
+{
+
+class SettingsStoreTest : public ::testing::Test
+{
+protected:
+    SettingsStoreTest()
+    {
+        m_paths.dataDir = m_dir / "data";
+        m_paths.configDir = m_dir / "config";
+        std::filesystem::create_directories(m_paths.dataDir);
+    }
+
+    // A settings file that has been through the welcome, so that the full read runs.
+    void markWelcomed() { WriteValue(m_paths.settingsFile(), "Startup", "Welcome", "-1"); }
+
+    test::TempDir m_dir;
+    SettingsPaths m_paths;
+};
+
+TEST_F(SettingsStoreTest, ReadValueCutsAt127AndIgnoresCaseAndFallsBackWhenEmpty)
+{
+    const auto file = m_paths.settingsFile();
+    WriteValue(file, "Server Setup", "Domain", std::string(200, 'x'));
+    WriteValue(file, "Server Setup", "Empty", "");
+    EXPECT_EQ(ReadValue(file, "server setup", "DOMAIN", "d"), std::string(127, 'x'));
+    EXPECT_EQ(ReadValue(file, "Server Setup", "Empty", "fallback"), "fallback");
+    EXPECT_EQ(ReadValue(file, "Server Setup", "Absent", "fallback"), "fallback");
+    EXPECT_EQ(ReadValue(m_dir / "no-such-file", "A", "B", "fallback"), "fallback");
+
+    // The file keeps the spelling it was written with, with CR LF line ends.
+    WriteValue(file, "Layout", "top", "5");
+    const auto text = readWholeFile(file);
+    EXPECT_NE(text.find("[Layout]\r\ntop=5\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsStoreTest, FlagsAreReadLeniently)
+{
+    struct Case
+    {
+        const char* text;
+        bool value;
+    };
+    for (const Case& c : {Case{"True", true}, Case{"false", false}, Case{"-1", true}, Case{"0", false}, Case{"7", true},
+                          Case{"TRUE", true}, Case{"", false}, Case{"yes", false}}) {
+        EXPECT_EQ(parseFlag(c.text), c.value) << c.text;
+    }
+}
+
+TEST_F(SettingsStoreTest, PasswordsAreScrambledOneCodeUp)
+{
+    EXPECT_EQ(scramblePassword("abc"), "bcd");
+    EXPECT_EQ(unscramblePassword("bcd"), "abc");
+    EXPECT_EQ(unscramblePassword(scramblePassword("p\xc3\xa4ss~z")), "p\xc3\xa4ss~z");
+}
+
+TEST_F(SettingsStoreTest, EncodingIsNormalised)
+{
+    for (auto [stored, loaded] :
+         {std::pair{"7bit", "none"}, std::pair{"", "none"}, std::pair{"quoted", "none"}, std::pair{"printed", "print"},
+          std::pair{"print", "print"}, std::pair{"base64", "base64"}, std::pair{" ", "none"}}) {
+        markWelcomed();
+        WriteValue(m_paths.settingsFile(), "Message Setup", "Encoding", stored);
+        EXPECT_EQ(LoadGeneralSettings(m_paths).encoding, loaded) << "stored: '" << stored << "'";
+    }
+}
+
+TEST_F(SettingsStoreTest, FirstRunWithoutAnyFileTakesOverOlderSettingsAndWritesEveryKeyAtClose)
+{
+    SaveAppSetting(m_paths, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
+    SaveAppSetting(m_paths, "Tidecast", "Setup", "Encoding", "7bit");
+    auto loaded = LoadGeneralSettings(m_paths);
+    EXPECT_EQ(loaded.smtpServer, "mail.old.test");
+    EXPECT_EQ(loaded.encoding, "none");
+    EXPECT_EQ(loaded.smtpPort, 25);
+    EXPECT_EQ(loaded.timeout, 120);
+    EXPECT_EQ(loaded.htmlEncoding, "");
+    EXPECT_EQ(loaded.lastOpenDir, "");
+    EXPECT_FALSE(std::filesystem::exists(m_paths.settingsFile()));
+
+    SaveGeneralSettings(loaded, m_paths);
+    const auto ini = IniFile::load(m_paths.settingsFile());
+    for (const auto& row : settingsKeyTable()) {
+        if (row.section == "Startup" || row.section == "Tech" || row.section == "Send Options" ||
+            row.key == "Signature") {
+            continue;
+        }
+        EXPECT_TRUE(ini.value(row.section, row.key).has_value()) << row.section << "/" << row.key;
+    }
+    EXPECT_FALSE(ini.value("Client Setup", "Signature").has_value());
+}
+
+TEST_F(SettingsStoreTest, FullRecordSurvivesAWriteAndARead)
+{
+    markWelcomed();
+    Settings original;
+    original.smtpServer = "smtp.example.test";
+    original.smtpPort = 587;
+    original.smtpPassword = "abc";
+    original.pop3Password = "secret";
+    original.signature = "Best wishes,\r\nThe Team";
+    original.security = "starttls";
+    original.caFile = "/etc/ca.pem";
+    original.wrapping = false;
+    original.ignoreUpperCase = true;
+    original.checkBeforeSending = false;
+    original.lastOpenDir = "/home/me/";
+    original.grView = false;
+    SaveGeneralSettings(original, m_paths);
+
+    EXPECT_EQ(ReadValue(m_paths.settingsFile(), "Server Setup", "SMTP Password", ""), "bcd");
+    // The signature keeps its line break through the "$-$" form.
+    EXPECT_EQ(GetAppSetting(m_paths, "Corvane Tidecast", "Setup", "Signature", ""), "Best wishes,$-$The Team");
+
+    const auto loaded = LoadGeneralSettings(m_paths);
+    EXPECT_EQ(loaded.smtpServer, "smtp.example.test");
+    EXPECT_EQ(loaded.smtpPort, 587);
+    EXPECT_EQ(loaded.smtpPassword, "abc");
+    EXPECT_EQ(loaded.pop3Password, "secret");
+    EXPECT_EQ(loaded.signature, "Best wishes,\r\nThe Team");
+    EXPECT_EQ(loaded.security, "starttls");
+    EXPECT_EQ(loaded.caFile, "/etc/ca.pem");
+    EXPECT_FALSE(loaded.wrapping);
+    EXPECT_TRUE(loaded.ignoreUpperCase);
+    EXPECT_FALSE(loaded.checkBeforeSending); // its own key: no longer overwritten by the upper-case option
+    EXPECT_EQ(loaded.lastOpenDir, "/home/me/");
+    EXPECT_EQ(ReadValue(m_paths.settingsFile(), "Layout", "GRView", ""), "0");
+}
+
+TEST_F(SettingsStoreTest, DefaultsAndOlderFiles)
+{
+    markWelcomed();
+    const auto loaded = LoadGeneralSettings(m_paths);
+    EXPECT_EQ(loaded.security, "auto");
+    EXPECT_EQ(loaded.caFile, "");
+    EXPECT_EQ(loaded.lastExportDir, m_paths.dataFolder());
+    EXPECT_EQ(loaded.pop3Port, 110);
+    EXPECT_TRUE(loaded.ignoreNumbers);
+
+    // A file of an older version keeps "Check before Sending" under "Ignore Upper Case".
+    WriteValue(m_paths.spellingFile(), "Editor Setup", "Ignore Upper Case", "-1");
+    EXPECT_TRUE(LoadGeneralSettings(m_paths).checkBeforeSending);
+
+    // A signature only in "ej.dat" is the fallback.
+    WriteValue(m_paths.settingsFile(), "Client Setup", "Signature", "one$-$two");
+    EXPECT_EQ(LoadGeneralSettings(m_paths).signature, "one\r\ntwo");
+}
+
+TEST(ScreenSettings, FitsTheWindowToTheScreen)
+{
+    Settings s;
+    s.top = 20000;
+    s.left = 300;
+    s.height = 7630;
+    s.width = 7250;
+    auto placed = LoadScreenSettings(s, 20000, 12000);
+    EXPECT_EQ(placed.top, 10500);
+    EXPECT_EQ(placed.height, 1500);
+    EXPECT_FALSE(placed.centred);
+
+    s.top = 0;
+    s.left = 0;
+    placed = LoadScreenSettings(s, 20000, 12000);
+    EXPECT_TRUE(placed.centred);
+    EXPECT_EQ(placed.width, 7250);
+    EXPECT_EQ(placed.left, (20000 - 7250) / 2);
+
+    s.winState = 2;
+    EXPECT_TRUE(LoadScreenSettings(s, 20000, 12000).maximised);
+
+    s.winState = 1;
+    s.left = 19000;
+    s.top = 100;
+    placed = LoadScreenSettings(s, 20000, 12000);
+    EXPECT_EQ(placed.left, 18500);
+    EXPECT_EQ(placed.width, 1500);
+}
+
+} // namespace
+} // namespace tidecast::settings

@@ -1,0 +1,329 @@
+#include "ui/MainWindow.h"
+
+#include "common/ScriptedPrompter.h"
+#include "common/Text.h"
+#include "settings/SettingsStore.h"
+#include "ui/ComposerWidget.h"
+#include "ui/GroupSetupWidget.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+#include <QTreeView>
+
+using namespace tidecast;
+using namespace tidecast::ui;
+
+namespace
+{
+
+QStringList actionIds(const QMenu* menu)
+{
+    QStringList ids;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) {
+            ids << QStringLiteral("|");
+        } else if (action->menu() != nullptr) {
+            ids << action->menu()->objectName();
+        } else {
+            ids << action->objectName();
+        }
+    }
+    return ids;
+}
+
+QStringList split(const char* ids)
+{
+    return QString::fromLatin1(ids).split(QLatin1Char(' '));
+}
+
+} // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<MainWindow> m_window;
+
+    settings::SettingsPaths paths() const
+    {
+        settings::SettingsPaths p;
+        p.dataDir = (m_dir->path() + QStringLiteral("/data/")).toStdString();
+        p.configDir = (m_dir->path() + QStringLiteral("/config")).toStdString();
+        std::filesystem::create_directories(p.dataDir);
+        return p;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = ScriptedPrompter();
+        m_window = std::make_unique<MainWindow>(paths(), m_prompter);
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_dir.reset();
+    }
+
+    void menusCarryTheirIdentifiersInOrder()
+    {
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_File"))),
+                 split("ID_New ID_Open ID_Save | ID_Print ID_PrintSetup | ID_Send | ID_Exit"));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Edit"))),
+                 split("ID_Undo | ID_Cut ID_Copy ID_Paste ID_Clear | ID_SelectAll"));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Insert"))),
+                 split("ID_EmailAddress ID_Username | ID_NameInformation ID_AddressInformation "
+                       "ID_CompanyInformation ID_ContactInformation | ID_AdditionalInformation"));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_NameInformation"))),
+                 split("ID_Salutation/Title ID_FirstName ID_Initial ID_LastName | ID_CompleteName"));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Tools"))),
+                 split("ID_SpellCheck | ID_Search | ID_Import ID_ExportRecipients | ID_ExclusionList | "
+                       "ID_GroupMaintenance ID_PlugMenu"));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Setup"))),
+                 split("ID_EmailSettings ID_MessageSetup ID_IdentificationSettings | ID_SpellCheckerSetup "
+                       "ID_EditorFontSettings | ID_DBS"));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Help"))),
+                 split("ID_Contents ID_TechnicalSupport | ID_EmberjaySoftwareontheWeb | ID_AboutEmberjayTidecast"));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_EmberjaySoftwareontheWeb"))),
+                 split("ID_FrequentlyAskedQuestions ID_OnlineSupport | ID_ProductNews | ID_FreeStuff "
+                       "ID_EmberjaySoftwareHomepage"));
+
+        QStringList titles;
+        for (QAction* action : m_window->menuBar()->actions()) {
+            titles << action->text();
+        }
+        QCOMPARE(titles, QString::fromUtf8("&File|&Edit|&Merge|&Insert|&Tools|Set&up|&Help").split(QLatin1Char('|')));
+        QCOMPARE(m_window->commandAction(QStringLiteral("ID_Send"))->text(), QStringLiteral("Prepare to Sen&d"));
+        QCOMPARE(m_window->commandAction(QStringLiteral("ID_Sort"))->statusTip(),
+                 QStringLiteral("Sort a Group by field"));
+
+        QStringList toolbars;
+        for (QToolBar* bar : m_window->findChildren<QToolBar*>()) {
+            toolbars << bar->objectName();
+        }
+        QCOMPARE(toolbars, QString::fromUtf8("Edit Tools|Message Tools|Advanced Tools").split(QLatin1Char('|')));
+    }
+
+    void everyIdentifierReachesItsCommand()
+    {
+        const QStringList composerIds = split(
+            "ID_New ID_Open ID_Save ID_Print ID_Undo ID_Cut ID_Copy ID_Paste ID_Clear ID_SelectAll ID_EmailAddress "
+            "ID_Username ID_Salutation/Title ID_FirstName ID_Initial ID_LastName ID_CompleteName ID_AddressLine1 "
+            "ID_Addressline2 ID_City ID_State/County ID_Zip/PostCode ID_Country ID_JobTitle ID_CompanyName ID_WEBURL "
+            "ID_Telephone ID_FAX ID_Field1 ID_Field2 ID_Field3 ID_Field4 ID_TextfromaFile... ID_FileAttachments "
+            "ID_AttachaHTMLMessageFile ID_SpellCheck");
+        const QStringList otherIds = split(
+            "ID_Exit ID_Send ID_PrintSetup ID_Import ID_ExportRecipients ID_ExclusionList ID_EmailSettings "
+            "ID_MessageSetup ID_IdentificationSettings ID_SpellCheckerSetup ID_EditorFontSettings ID_DBS ID_Search "
+            "ID_RepairGroups ID_Sort ID_Contents ID_TechnicalSupport ID_AboutEmberjayTidecast ID_FreeStuff "
+            "ID_ProductNews ID_FrequentlyAskedQuestions ID_OnlineSupport ID_EmberjaySoftwareHomepage ID_Plug-ins");
+
+        // Until a feature registers its command, its entry is disabled: nothing pretends to work.
+        QVERIFY(!m_window->commandAction(QStringLiteral("ID_New"))->isEnabled());
+        QVERIFY(!m_window->commandAction(QStringLiteral("ID_Import"))->isEnabled());
+        QVERIFY(m_window->commandAction(QStringLiteral("ID_Exit"))->isEnabled());
+
+        QStringList reached;
+        for (const auto& id : composerIds + otherIds) {
+            QVERIFY2(m_window->commandAction(id) != nullptr, qPrintable(id));
+            m_window->registerCommand(
+                id, [&reached, id] { reached << id; }, composerIds.contains(id));
+        }
+        // Each menu entry and toolbar button runs its own command.
+        for (const auto& id : composerIds + otherIds) {
+            m_window->tabs()->setCurrentIndex(MainWindow::EditMessageTab);
+            QVERIFY2(m_window->commandAction(id)->isEnabled(), qPrintable(id));
+            m_window->commandAction(id)->trigger();
+            QCOMPARE(reached.last(), id);
+        }
+        reached.clear();
+        for (const auto& id : composerIds + otherIds) {
+            m_window->tabs()->setCurrentIndex(MainWindow::MessageHistoryTab);
+            m_window->dispatch(id);
+            QCOMPARE(reached.last(), id);
+            // Commands on the composer bring its tab forward first; the others leave the tab alone.
+            QCOMPARE(m_window->tabs()->currentIndex(),
+                     composerIds.contains(id) ? int(MainWindow::EditMessageTab) : int(MainWindow::MessageHistoryTab));
+        }
+        QCOMPARE(reached.size(), composerIds.size() + otherIds.size());
+
+        // Menu headings and unknown identifiers do nothing.
+        m_window->dispatch(QStringLiteral("ID_File"));
+        m_window->dispatch(QStringLiteral("ID_NoSuchCommand"));
+        QCOMPARE(reached.size(), composerIds.size() + otherIds.size());
+    }
+
+    void sortIsRefusedUnderDoubleByteSafetyAndMaintenanceFollowsTheGroupList()
+    {
+        m_window->settings().dbSafeDelete = true;
+        m_window->dispatch(QStringLiteral("ID_Sort"));
+        QCOMPARE(m_prompter.texts(),
+                 std::vector<std::string>{
+                     "Sorry but Sort is unavailable to you because you have enabled double byte safety."});
+        QCOMPARE(m_prompter.log().front().icon, Icon::Exclamation);
+
+        m_window->dispatch(QStringLiteral("ID_GroupMaintenance"));
+        QVERIFY(!m_window->commandAction(QStringLiteral("ID_Sort"))->isEnabled()); // no groups yet
+        QStandardItemModel groups(1, 2);
+        m_window->groupSetup()->groupsView()->setModel(&groups);
+        m_window->dispatch(QStringLiteral("ID_GroupMaintenance"));
+        QVERIFY(m_window->commandAction(QStringLiteral("ID_Sort"))->isEnabled());
+        m_window->groupSetup()->groupsView()->setModel(nullptr);
+    }
+
+    void commandPanelFollowsTheTabAndSwitchesViews()
+    {
+        QPushButton* panel = m_window->commandPanel();
+        m_window->show();
+        QCOMPARE(panel->text(), QStringLiteral("Prepare to Send"));
+        QCOMPARE(panel->toolTip(), QStringLiteral("Prepare to Send this message now"));
+
+        m_window->tabs()->setCurrentIndex(MainWindow::GroupSetupTab);
+        QCOMPARE(panel->text(), QStringLiteral("Groups Only"));
+        QCOMPARE(panel->toolTip(), QStringLiteral("Switch to Group only view"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY(!m_window->groupSetup()->isGroupsRecipientsView());
+        QCOMPARE(panel->text(), QStringLiteral("Groups/Recipients"));
+        QCOMPARE(panel->toolTip(), QStringLiteral("Switch to Group/Recipient view"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY(m_window->groupSetup()->isGroupsRecipientsView());
+        QCOMPARE(panel->text(), QStringLiteral("Groups Only"));
+
+        m_window->tabs()->setCurrentIndex(MainWindow::MessageHistoryTab);
+        QVERIFY(panel->isHidden());
+        // The edit commands are off away from the composer.
+        m_window->registerCommand(
+            QStringLiteral("ID_Cut"), [] {}, true);
+        m_window->tabs()->setCurrentIndex(MainWindow::GroupSetupTab);
+        QVERIFY(!m_window->commandAction(QStringLiteral("ID_Cut"))->isEnabled());
+        m_window->tabs()->setCurrentIndex(MainWindow::EditMessageTab);
+        QVERIFY(m_window->commandAction(QStringLiteral("ID_Cut"))->isEnabled());
+
+        bool sent = false;
+        m_window->hooks().send = [&sent] { sent = true; };
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY(sent);
+    }
+
+    void startUpReadsTheCommandLineAndRunsTheFirstRun()
+    {
+        const QString textFile = m_dir->path() + QStringLiteral("/note.txt");
+        QVERIFY(writeWholeFile(textFile.toStdString(), "Hello\r\nWorld"));
+        bool welcomed = false;
+        QString opened;
+        m_window->hooks().showWelcome = [&welcomed] { welcomed = true; };
+        m_window->hooks().openMessage = [&opened](const QString& path) {
+            opened = path;
+            return true;
+        };
+        m_window->Form_Load(textFile);
+        QCOMPARE(m_window->composer()->bodyEdit()->toPlainText(), QStringLiteral("Hello\nWorld"));
+        QVERIFY(!m_window->composer()->isTextChanged());
+        QVERIFY(welcomed); // no server known: the welcome runs
+        QCOMPARE(m_window->composer()->priorityBox()->currentText(), QStringLiteral("Normal"));
+
+        m_window->composer()->subjectEdit()->setText(QStringLiteral("old"));
+        m_window->ProcessCommandLine(QStringLiteral("/some/where/Letter.TcX"));
+        QCOMPARE(opened, QStringLiteral("/some/where/Letter.TcX"));
+        QVERIFY(m_window->composer()->subjectEdit()->text().isEmpty());
+
+        // With an older installation's server known, the welcome is skipped and marked done.
+        auto p = paths();
+        settings::SaveAppSetting(p, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
+        MainWindow second(p, m_prompter);
+        bool secondWelcomed = false;
+        second.hooks().showWelcome = [&secondWelcomed] { secondWelcomed = true; };
+        second.hooks().openMessage = [&opened](const QString& path) {
+            opened = path;
+            return true;
+        };
+        opened.clear();
+        second.Form_Load(QStringLiteral("x.tcx NOCONNECT"));
+        QVERIFY(!secondWelcomed);
+        QVERIFY(opened.isEmpty());
+        QCOMPARE(settings::ReadValue(p.settingsFile(), "Startup", "Welcome", "0"), std::string("-1"));
+        second.setDuplicateInstance(true);
+    }
+
+    void exitAsksAboutAnUnsentMessageAndShutdownWritesEverything()
+    {
+        auto p = paths();
+        m_window->Form_Load(QString());
+        m_window->composer()->subjectEdit()->setText(QStringLiteral("draft"));
+        m_window->composer()->setTextChanged(true);
+
+        m_prompter.queue(Answer::No);
+        QVERIFY(!m_window->close());
+        m_prompter.queue(Answer::Yes);
+        m_prompter.queue(Answer::Cancel);
+        QVERIFY(!m_window->close());
+        QVERIFY(!std::filesystem::exists(p.settingsFile()));
+        QCOMPARE(m_prompter.texts(),
+                 (std::vector<std::string>{"You have an unsent message, are you sure you still want to exit?",
+                                           "You have an unsent message, are you sure you still want to exit?",
+                                           "Do you want to save this message before exiting?"}));
+
+        m_prompter.clear();
+        m_prompter.queue(Answer::Yes);
+        m_prompter.queue(Answer::No);
+        m_window->switchToGroupsOnlyView();
+        QVERIFY(m_window->close());
+        QVERIFY(m_prompter.answersUsedUp());
+        QVERIFY(std::filesystem::exists(p.dataDir / "ctc410.atb"));
+        QCOMPARE(settings::ReadValue(p.settingsFile(), "Layout", "GRView", ""), std::string("0"));
+        QCOMPARE(settings::ReadValue(p.settingsFile(), "Editor Setup", "Font", ""),
+                 m_window->composer()->bodyEdit()->font().family().toStdString());
+        QCOMPARE(settings::ReadValue(p.settingsFile(), "Server Setup", "Security", ""), std::string("auto"));
+
+        // The program closing itself asks nothing, and neither does an unchanged composer.
+        MainWindow second(p, m_prompter);
+        second.composer()->setTextChanged(true);
+        m_prompter.clear();
+        second.dispatch(QStringLiteral("ID_Exit"));
+        QVERIFY(m_prompter.log().empty());
+    }
+
+    void aSecondInstanceActivatesTheFirstAndWritesNothing()
+    {
+        const QString app = qEnvironmentVariable("TIDECAST_APP");
+        QVERIFY(!app.isEmpty());
+        const QString data = m_dir->path() + QStringLiteral("/instance");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_dir->path() + QStringLiteral("/config"));
+        QProcess first;
+        first.setProcessEnvironment(env);
+        first.start(app, {QStringLiteral("--data-dir"), data});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + QStringLiteral("/tidecast.lock")), 10000);
+
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.start(app, {QStringLiteral("--data-dir"), data});
+        QVERIFY(second.waitForFinished(10000));
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(!QFile::exists(data + QStringLiteral("/ej.dat")));
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

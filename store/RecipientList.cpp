@@ -1,0 +1,454 @@
+#include "store/RecipientList.h"
+
+#include "common/Text.h"
+#include "store/Compaction.h"
+#include "store/LocalDate.h"
+#include "store/RecipientInput.h"
+#include "store/StoreTexts.h"
+
+#include <algorithm>
+
+namespace tidecast::store
+{
+
+namespace
+{
+
+constexpr std::string_view kAddressField = "EmailAddress";
+constexpr std::string_view kGroupField = "Group";
+constexpr std::int64_t kProgressBatch = 1000;
+
+} // namespace
+
+RecipientList::RecipientList(GroupStore& groups)
+    : m_groups(groups)
+{}
+
+void RecipientList::setEditMode(std::string mode, std::string modifiedAddress)
+{
+    m_editMode = std::move(mode);
+    m_modifiedAddress = std::move(modifiedAddress);
+}
+
+int RecipientList::rowOf(std::string_view address) const
+{
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_rows[i].emailAddress == address) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+bool RecipientList::failed(std::string_view tag, const Error& error)
+{
+    m_groups.database().rollbackTransaction();
+    m_groups.closeDatabase();
+    m_groups.prompter().message(text::procedureError(tag, error), Icon::Critical);
+    return false;
+}
+
+bool RecipientList::LoadDBUsers()
+{
+    m_rows.clear();
+    auto& progress = m_groups.progress();
+    progress.setValue(0);
+    if (m_group.empty()) {
+        return false;
+    }
+    const auto path = m_groups.groupPath(m_group);
+    if (!RecipientStore::isDatabase(path)) {
+        m_groups.reportMissingGroup();
+        return false;
+    }
+    m_groups.closeDatabase();
+    auto& db = m_groups.database();
+    constexpr std::string_view tag = "LoadDBUsers: ";
+    if (auto opened = db.open(path); !opened) {
+        return failed(tag, opened.error());
+    }
+    const auto count = db.recordCount();
+    const auto listed = std::min<std::int64_t>(count, static_cast<std::int64_t>(kMaxListedRecipients));
+    progress.setMaximum(listed);
+    const int first = db.fieldIndex("FirstName");
+    const int last = db.fieldIndex("LastName");
+    const int address = db.fieldIndex(kAddressField);
+    if (count > 0) {
+        if (auto moved = db.moveFirst(); !moved) {
+            return failed(tag, moved.error());
+        }
+        m_rows.reserve(static_cast<std::size_t>(listed));
+        for (std::int64_t i = 0; i < listed && !db.atEnd(); ++i) {
+            m_rows.push_back({db.field(first), db.field(last), db.field(address)});
+            if ((i + 1) % kProgressBatch == 0) {
+                progress.setValue(i + 1);
+            }
+            if (auto moved = db.moveNext(); !moved) {
+                return failed(tag, moved.error());
+            }
+        }
+        progress.setValue(static_cast<std::int64_t>(m_rows.size()));
+    }
+    if (count > static_cast<std::int64_t>(kMaxListedRecipients)) {
+        m_groups.prompter().message(text::kListCapped, Icon::Information);
+    }
+    m_groups.setCount(m_group, count);
+    m_groups.closeDatabase();
+    progress.setValue(0);
+    return true;
+}
+
+bool RecipientList::addRecipientRecord(const RecipientRecord& r)
+{
+    using F = RecipientField;
+    return AddNewDBUser(r.get(F::Title), r.get(F::FirstName), r.get(F::Initial), r.get(F::LastName),
+                        r.get(F::EmailAddress), r.get(F::Address1), r.get(F::Address2), r.get(F::City), r.get(F::State),
+                        r.get(F::Zip), r.get(F::Country), r.get(F::Company), r.get(F::JobTitle), r.get(F::Web),
+                        r.get(F::Telephone), r.get(F::Fax), r.get(F::Field1), r.get(F::Field2), r.get(F::Field3),
+                        r.get(F::Field4));
+}
+
+bool RecipientList::AddNewDBUser(std::string_view title, std::string_view firstName, std::string_view initial,
+                                 std::string_view lastName, std::string_view emailAddress, std::string_view address1,
+                                 std::string_view address2, std::string_view city, std::string_view state,
+                                 std::string_view zip, std::string_view country, std::string_view company,
+                                 std::string_view jobTitle, std::string_view web, std::string_view telephone,
+                                 std::string_view fax, std::string_view field1, std::string_view field2,
+                                 std::string_view field3, std::string_view field4)
+{
+    m_groups.status().showStatus(text::kAddingRecipient);
+    using F = RecipientField;
+    RecipientRecord record;
+    record.set(F::Title, cutToChars(title, kStoredTitleLength));
+    record.set(F::FirstName, std::string(firstName));
+    record.set(F::Initial, std::string(initial));
+    record.set(F::LastName, std::string(lastName));
+    record.set(F::EmailAddress, std::string(emailAddress));
+    record.set(F::Address1, std::string(address1));
+    record.set(F::Address2, std::string(address2));
+    record.set(F::City, std::string(city));
+    record.set(F::State, std::string(state));
+    record.set(F::Zip, std::string(zip));
+    record.set(F::Country, std::string(country));
+    record.set(F::Company, std::string(company));
+    record.set(F::JobTitle, std::string(jobTitle));
+    record.set(F::Web, std::string(web));
+    record.set(F::Telephone, std::string(telephone));
+    record.set(F::Fax, std::string(fax));
+    record.set(F::Field1, std::string(field1));
+    record.set(F::Field2, std::string(field2));
+    record.set(F::Field3, std::string(field3));
+    record.set(F::Field4, std::string(field4));
+
+    const auto path = m_groups.groupPath(m_group);
+    if (!RecipientStore::isDatabase(path)) {
+        m_groups.reportInvalidGroup(m_group);
+        return false;
+    }
+    constexpr std::string_view tag = "AddRecipient Error: ";
+    m_groups.closeDatabase();
+    auto& db = m_groups.database();
+    if (auto opened = db.open(path); !opened) {
+        return failed(tag, opened.error());
+    }
+    // The address column is indexed, so this is one look-up however large the group is.
+    if (auto found = db.find(kAddressField, FindOperator::Equals, emailAddress); !found) {
+        return failed(tag, found.error());
+    }
+    const bool modifying = m_editMode == kModifyUserMode;
+    if (!db.noMatch() && !modifying) {
+        m_groups.closeDatabase();
+        m_groups.prompter().message(text::kRecipientExists, Icon::Exclamation);
+        return false;
+    }
+    bool isNew = true;
+    if (modifying) {
+        if (auto found = db.find(kAddressField, FindOperator::Equals, m_modifiedAddress); !found) {
+            return failed(tag, found.error());
+        }
+        isNew = db.noMatch();
+    }
+    if (isNew) {
+        if (auto added = db.addNew(); !added) {
+            return failed(tag, added.error());
+        }
+        // Set once, when the record comes into being; a modification keeps it.
+        record.dateAdded = formatShortDate(m_groups.clock().now());
+    }
+    writeRecipient(db, record);
+    if (auto written = db.flush(); !written) {
+        return failed(tag, written.error());
+    }
+    const auto count = db.recordCount();
+    if (m_groupsOnly) {
+        m_groups.setCount(m_group, count);
+    } else if (!modifying) {
+        m_groups.setCount(m_group, count);
+        AddDBUser(record.get(F::FirstName), record.get(F::LastName), record.emailAddress());
+    } else if (const int row = rowOf(m_modifiedAddress); row >= 0) {
+        m_rows[static_cast<std::size_t>(row)] = {record.get(F::FirstName), record.get(F::LastName),
+                                                 record.emailAddress()};
+    }
+    if (auto closed = db.close(); !closed) {
+        return failed(tag, closed.error());
+    }
+    m_groups.status().showStatus("");
+    return true;
+}
+
+void RecipientList::AddDBUser(std::string_view firstName, std::string_view lastName, std::string_view emailAddress)
+{
+    if (m_rows.size() < kMaxListedRecipients) {
+        m_rows.push_back({std::string(firstName), std::string(lastName), std::string(emailAddress)});
+    }
+}
+
+bool RecipientList::RemoveDBUser(std::string_view emailAddress)
+{
+    const auto path = m_groups.groupPath(m_group);
+    if (!RecipientStore::isDatabase(path)) {
+        m_groups.reportInvalidGroup(m_group);
+        return false;
+    }
+    constexpr std::string_view tag = "RemoveDBUser: ";
+    m_groups.closeDatabase();
+    auto& db = m_groups.database();
+    if (auto opened = db.open(path); !opened) {
+        return failed(tag, opened.error());
+    }
+    if (auto found = db.find(kAddressField, FindOperator::Equals, emailAddress); !found) {
+        return failed(tag, found.error());
+    }
+    if (db.noMatch()) {
+        m_groups.closeDatabase();
+        return false;
+    }
+    if (auto deleted = db.deleteRecord(); !deleted) {
+        return failed(tag, deleted.error());
+    }
+    if (auto closed = db.close(); !closed) {
+        return failed(tag, closed.error());
+    }
+    if (!compactAfterDelete(m_groups.dataDir(), m_group, kGroupExtension, m_groups.safeDelete(), m_groups.progress(),
+                            m_groups.prompter(), tag)) {
+        return false;
+    }
+    if (auto opened = db.open(path); !opened) {
+        return failed(tag, opened.error());
+    }
+    m_groups.setCount(m_group, db.recordCount());
+    if (const int row = rowOf(emailAddress); row >= 0) {
+        m_rows.erase(m_rows.begin() + row);
+    }
+    m_groups.closeDatabase();
+    return true;
+}
+
+Result<bool> RecipientList::CheckExclusionUser(std::string_view emailAddress, std::string_view groupName)
+{
+    const auto file = m_groups.exclusionListFile();
+    if (!RecipientStore::isDatabase(file)) {
+        return false;
+    }
+    m_groups.closeDatabase();
+    auto& db = m_groups.database();
+    if (auto opened = db.open(file); !opened) {
+        return opened.error();
+    }
+    auto found = db.find(kAddressField, FindOperator::Equals, emailAddress);
+    bool excluded = false;
+    while (found && !db.noMatch() && !excluded) {
+        // Group names compare exactly; the entry may name this group or every group.
+        const auto group = db.field(kGroupField);
+        excluded = group == groupName || group == kAllGroups;
+        if (!excluded) {
+            found = db.findNext();
+        }
+    }
+    m_groups.closeDatabase();
+    if (!found) {
+        return found.error();
+    }
+    return excluded;
+}
+
+std::optional<RecipientRecord> RecipientList::findRecipient(std::string_view emailAddress)
+{
+    const auto path = m_groups.groupPath(m_group);
+    if (!RecipientStore::isDatabase(path)) {
+        m_groups.reportMissingGroup();
+        return std::nullopt;
+    }
+    m_groups.closeDatabase();
+    auto& db = m_groups.database();
+    constexpr std::string_view tag = "ModifyRecipient: ";
+    if (auto opened = db.open(path); !opened) {
+        failed(tag, opened.error());
+        return std::nullopt;
+    }
+    if (auto found = db.find(kAddressField, FindOperator::Equals, emailAddress); !found) {
+        failed(tag, found.error());
+        return std::nullopt;
+    }
+    std::optional<RecipientRecord> record;
+    if (!db.noMatch()) {
+        record = readRecipient(db);
+    }
+    m_groups.closeDatabase();
+    return record;
+}
+
+std::optional<std::string> RecipientList::beginAddRecipient()
+{
+    if (m_groups.rows().empty()) {
+        m_groups.prompter().message(text::kAddGroupFirst, Icon::Exclamation);
+        return std::nullopt;
+    }
+    if (m_group.empty()) {
+        m_groups.prompter().message(text::kSelectGroupFirst, Icon::Exclamation);
+        return std::nullopt;
+    }
+    setEditMode({});
+    m_groups.closeDatabase();
+    return text::addRecipientTitle(m_group);
+}
+
+void RecipientList::finishAddRecipient()
+{
+    (void)m_groups.CountDBUsers(m_group);
+}
+
+std::optional<std::string> RecipientList::beginModifyRecipient(std::string_view selectedAddress)
+{
+    if (m_groups.rows().empty()) {
+        m_groups.prompter().message(text::kAddGroupFirst, Icon::Exclamation);
+        return std::nullopt;
+    }
+    if (m_group.empty()) {
+        m_groups.prompter().message(text::kSelectGroupFirst, Icon::Exclamation);
+        return std::nullopt;
+    }
+    if (m_rows.empty()) {
+        m_groups.prompter().message(text::kNoRecipientsInGroup, Icon::Exclamation);
+        return std::nullopt;
+    }
+    if (selectedAddress.empty()) {
+        m_groups.prompter().message(text::kSelectRecipientToModify, Icon::Exclamation);
+        return std::nullopt;
+    }
+    setEditMode(std::string(kModifyUserMode), std::string(selectedAddress));
+    m_groups.closeDatabase();
+    return text::modifyRecipientTitle(m_group);
+}
+
+RecipientDialogResult RecipientList::acceptRecipientDialog(const RecipientRecord& input)
+{
+    auto& prompter = m_groups.prompter();
+    RecipientRecord record = input;
+    const auto address = std::string(trimBlanks(input.emailAddress()));
+    record.set(RecipientField::EmailAddress, address);
+    if (address.empty()) {
+        prompter.message(text::kEnterRecipientEmail, Icon::Exclamation);
+        return {};
+    }
+    if (address.find('@') == std::string::npos || address.find('.') == std::string::npos) {
+        prompter.message(text::kEnterValidEmail, Icon::Exclamation);
+        return {};
+    }
+    auto excluded = CheckExclusionUser(address, m_group);
+    if (!excluded) {
+        prompter.message(text::saveRecipientError(excluded.error()), Icon::Critical);
+        return {CommandOutcome::Failed, false};
+    }
+    if (*excluded) {
+        switch (prompter.ask(text::kExcludedQuestion, Buttons::YesNoCancel, Icon::Question, Answer::Cancel)) {
+        case Answer::Yes:
+            break;
+        case Answer::No:
+            return {CommandOutcome::Stopped, true};
+        default:
+            return {CommandOutcome::Stopped, false};
+        }
+    }
+    if (addRecipientRecord(record)) {
+        return {CommandOutcome::Done, true};
+    }
+    return {CommandOutcome::Refused, false};
+}
+
+CommandOutcome RecipientList::deleteRecipients(const std::vector<std::string>& selectedAddresses)
+{
+    auto& prompter = m_groups.prompter();
+    if (m_rows.empty()) {
+        prompter.message(text::kNoRecipientsToDelete, Icon::Exclamation);
+        return CommandOutcome::Refused;
+    }
+    if (selectedAddresses.empty()) {
+        prompter.message(text::kSelectRecipientToDelete, Icon::Exclamation);
+        return CommandOutcome::Refused;
+    }
+    if (!RecipientStore::isDatabase(m_groups.groupPath(m_group))) {
+        return CommandOutcome::Refused;
+    }
+    if (prompter.ask(text::kDeleteRecipientsQuestion, Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes) {
+        return CommandOutcome::Stopped;
+    }
+    const auto outcome = removeRecipients(selectedAddresses);
+    LoadDBUsers();
+    return outcome;
+}
+
+CommandOutcome RecipientList::removeRecipients(const std::vector<std::string>& addresses, std::int64_t* removed)
+{
+    const auto path = m_groups.groupPath(m_group);
+    if (!RecipientStore::isDatabase(path)) {
+        m_groups.reportInvalidGroup(m_group);
+        return CommandOutcome::Refused;
+    }
+    constexpr std::string_view tag = "DeleteRecipients: ";
+    m_groups.closeDatabase();
+    auto& db = m_groups.database();
+    auto& progress = m_groups.progress();
+    if (auto opened = db.open(path); !opened) {
+        failed(tag, opened.error());
+        return CommandOutcome::Refused;
+    }
+    if (auto begun = db.beginTransaction(); !begun) {
+        failed(tag, begun.error());
+        return CommandOutcome::Refused;
+    }
+    progress.setMaximum(static_cast<std::int64_t>(addresses.size()));
+    std::int64_t deleted = 0;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        if (auto found = db.find(kAddressField, FindOperator::Equals, addresses[i]); !found) {
+            failed(tag, found.error());
+            return CommandOutcome::Failed;
+        }
+        if (!db.noMatch()) {
+            if (auto gone = db.deleteRecord(); !gone) {
+                failed(tag, gone.error());
+                return CommandOutcome::Failed;
+            }
+            ++deleted;
+        }
+        if ((i + 1) % kProgressBatch == 0) {
+            progress.setValue(static_cast<std::int64_t>(i + 1));
+        }
+    }
+    if (auto committed = db.commitTransaction(); !committed) {
+        failed(tag, committed.error());
+        return CommandOutcome::Failed;
+    }
+    m_groups.closeDatabase();
+    progress.setValue(0);
+    if (removed != nullptr) {
+        *removed = deleted;
+    }
+    if (deleted > 0 && !compactAfterDelete(m_groups.dataDir(), m_group, kGroupExtension, m_groups.safeDelete(),
+                                           progress, m_groups.prompter(), tag)) {
+        return CommandOutcome::Failed;
+    }
+    return CommandOutcome::Done;
+}
+
+} // namespace tidecast::store

@@ -1,0 +1,111 @@
+#pragma once
+
+#include "common/Result.h"
+#include "store/CommandOutcome.h"
+#include "store/GroupStore.h"
+#include "store/RecipientRecord.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tidecast::store
+{
+
+// One row of the recipient list: first name, last name and address. A row is tied to its record
+// only by the address.
+struct RecipientRow
+{
+    std::string firstName;
+    std::string lastName;
+    std::string emailAddress;
+
+    bool operator==(const RecipientRow&) const = default;
+};
+
+// The list keeps the first 32000 recipients of a group so it stays responsive; the rest are
+// reached through the search.
+inline constexpr std::size_t kMaxListedRecipients = 32000;
+
+// Edit modes of the recipient dialog: empty when adding, "MODUSER" when modifying from the main
+// window.
+inline constexpr std::string_view kModifyUserMode = "MODUSER";
+
+// What the recipient dialog does after OK.
+struct RecipientDialogResult
+{
+    CommandOutcome outcome = CommandOutcome::Refused;
+    bool closeDialog = false;
+};
+
+// The recipients of the selected group as the main window shows them, and the procedures that
+// add, modify, delete and look them up. Works through the group store's database instance and
+// collaborators. Only ever used from one thread.
+class RecipientList
+{
+public:
+    explicit RecipientList(GroupStore& groups);
+
+    // The group selected in the visible group list ("" for none).
+    void setGroup(std::string name) { m_group = std::move(name); }
+    const std::string& group() const { return m_group; }
+    // In the groups-only view adding a recipient only refreshes the group's count.
+    void setGroupsOnlyView(bool on) { m_groupsOnly = on; }
+    bool groupsOnlyView() const { return m_groupsOnly; }
+    void setEditMode(std::string mode, std::string modifiedAddress = {});
+    const std::string& editMode() const { return m_editMode; }
+    const std::string& modifiedAddress() const { return m_modifiedAddress; }
+
+    const std::vector<RecipientRow>& rows() const { return m_rows; }
+    // Index of the first row with this address (exact), or -1.
+    int rowOf(std::string_view address) const;
+
+    // Fills the list with the group's first 32000 recipients (telling the person when there are
+    // more) and refreshes the group's count. False when the group is gone or could not be read.
+    bool LoadDBUsers();
+    // Adds a recipient to the selected group or, in "MODUSER" mode, overwrites the one being
+    // modified. Note the order: the initial comes before the last name. True when written.
+    bool AddNewDBUser(std::string_view title, std::string_view firstName, std::string_view initial,
+                      std::string_view lastName, std::string_view emailAddress, std::string_view address1,
+                      std::string_view address2, std::string_view city, std::string_view state, std::string_view zip,
+                      std::string_view country, std::string_view company, std::string_view jobTitle,
+                      std::string_view web, std::string_view telephone, std::string_view fax, std::string_view field1,
+                      std::string_view field2, std::string_view field3, std::string_view field4);
+    bool addRecipientRecord(const RecipientRecord& record);
+    void AddDBUser(std::string_view firstName, std::string_view lastName, std::string_view emailAddress);
+    // Deletes one recipient, compacts the file and drops its row. False when not found.
+    bool RemoveDBUser(std::string_view emailAddress);
+    // True when the exclusion list excludes the address for this group or for "All Groups".
+    [[nodiscard]] Result<bool> CheckExclusionUser(std::string_view emailAddress, std::string_view groupName);
+
+    // The record with this address in the selected group, for the modify dialog.
+    std::optional<RecipientRecord> findRecipient(std::string_view emailAddress);
+
+    // Add recipient: the group checks, then the dialog title (nullopt after a message).
+    std::optional<std::string> beginAddRecipient();
+    void finishAddRecipient();
+    // Modify recipient: the group and selection checks, "MODUSER" mode, then the dialog title.
+    std::optional<std::string> beginModifyRecipient(std::string_view selectedAddress);
+    // The recipient dialog's OK: address checks, exclusion question, then the write.
+    RecipientDialogResult acceptRecipientDialog(const RecipientRecord& input);
+
+    // Delete recipients: checks, the question, then removeRecipients and a reload.
+    CommandOutcome deleteRecipients(const std::vector<std::string>& selectedAddresses);
+    // Deletes every listed address found in the selected group in one transaction, then
+    // compacts once. `removed` receives how many went.
+    CommandOutcome removeRecipients(const std::vector<std::string>& addresses, std::int64_t* removed = nullptr);
+
+private:
+    bool failed(std::string_view tag, const Error& error);
+
+    GroupStore& m_groups;
+    std::string m_group;
+    bool m_groupsOnly = false;
+    std::string m_editMode;
+    std::string m_modifiedAddress;
+    std::vector<RecipientRow> m_rows;
+};
+
+} // namespace tidecast::store

@@ -1,0 +1,307 @@
+#include "store/RecipientList.h"
+
+#include "store/Compaction.h"
+#include "store/RecipientInput.h"
+#include "store/StoreTestSupport.h"
+#include "store/StoreTexts.h"
+
+#include <gtest/gtest.h>
+
+namespace tidecast::store::test
+{
+namespace
+{
+
+class RecipientListTest : public StoreTest
+{
+protected:
+    RecipientList list{groups};
+
+    void SetUp() override
+    {
+        addGroup("Club");
+        list.setGroup("Club");
+        prompter.clear();
+    }
+
+    RecipientRecord recordOf(const std::string& address)
+    {
+        RecipientRecord record;
+        record.set(RecipientField::EmailAddress, address);
+        return record;
+    }
+
+    std::vector<RecipientRecord> fileRecords(const std::string& group = "Club")
+    {
+        std::vector<RecipientRecord> out;
+        RecipientStore file;
+        EXPECT_TRUE(file.open(groups.groupPath(group)));
+        EXPECT_TRUE(file.moveFirst());
+        while (!file.atEnd()) {
+            EXPECT_FALSE(file.isDeleted());
+            out.push_back(readRecipient(file));
+            EXPECT_TRUE(file.moveNext());
+        }
+        return out;
+    }
+};
+
+TEST_F(RecipientListTest, AddTakesInitialBeforeLastNameCutsTitleAndRefusesDuplicatesInAnyCase)
+{
+    ASSERT_TRUE(list.AddNewDBUser("Professor Emeritus", "Ann", "B", "Other", "ann@example.test", "1 Quay", "Dock",
+                                  "Port", "Shire", "AB1", "Land", "Harbour", "Keeper", "http://example.test", "01",
+                                  "02", "f1", "f2", "f3", "f4"));
+    const auto records = fileRecords();
+    ASSERT_EQ(records.size(), 1U);
+    using F = RecipientField;
+    const auto& r = records[0];
+    EXPECT_EQ(r.get(F::Title), "Professor ");
+    EXPECT_EQ(r.get(F::FirstName), "Ann");
+    EXPECT_EQ(r.get(F::Initial), "B");
+    EXPECT_EQ(r.get(F::LastName), "Other");
+    EXPECT_EQ(r.get(F::Zip), "AB1");
+    EXPECT_EQ(r.get(F::Web), "http://example.test");
+    EXPECT_EQ(r.get(F::Fax), "02");
+    EXPECT_EQ(r.get(F::Field4), "f4");
+    EXPECT_EQ(r.dateAdded, "2026-03-14");
+    EXPECT_EQ(list.rows(), (std::vector<RecipientRow>{{"Ann", "Other", "ann@example.test"}}));
+    EXPECT_EQ(groups.rows()[0].count, 1);
+    EXPECT_EQ(status.texts.back(), "");
+
+    for (const char* duplicate : {"ann@example.test", "ANN@Example.Test"}) {
+        prompter.clear();
+        EXPECT_FALSE(list.addRecipientRecord(recordOf(duplicate))) << duplicate;
+        EXPECT_EQ(prompter.log(), (std::vector<ScriptedPrompter::Entry>{
+                                      {std::string(text::kRecipientExists), Icon::Exclamation, false}}));
+    }
+    EXPECT_EQ(fileRecords().size(), 1U);
+
+    // In the groups-only view only the count changes.
+    list.setGroupsOnlyView(true);
+    ASSERT_TRUE(list.addRecipientRecord(recordOf("bob@example.test")));
+    EXPECT_EQ(list.rows().size(), 1U);
+    EXPECT_EQ(groups.rows()[0].count, 2);
+}
+
+TEST_F(RecipientListTest, ModifyOverwritesTheRecordKeepsDateAddedAndRewritesTheRow)
+{
+    fillGroup("Club", 3);
+    ASSERT_TRUE(list.LoadDBUsers());
+    ASSERT_TRUE(list.beginModifyRecipient("a1@example.test"));
+    EXPECT_EQ(list.editMode(), kModifyUserMode);
+
+    auto record = *list.findRecipient("a1@example.test");
+    record.set(RecipientField::EmailAddress, "new@example.test");
+    record.set(RecipientField::LastName, "Changed");
+    ASSERT_TRUE(list.acceptRecipientDialog(record).closeDialog);
+
+    const auto records = fileRecords();
+    ASSERT_EQ(records.size(), 3U);
+    EXPECT_EQ(records[1].emailAddress(), "new@example.test");
+    EXPECT_EQ(records[1].get(RecipientField::LastName), "Changed");
+    EXPECT_EQ(records[1].dateAdded, "2020-01-01");
+    EXPECT_EQ(list.rows()[1], (RecipientRow{"First1", "Changed", "new@example.test"}));
+
+    // A record that vanished meanwhile is added instead, as a new record with today's date.
+    list.setEditMode(std::string(kModifyUserMode), "gone@example.test");
+    ASSERT_TRUE(list.addRecipientRecord(recordOf("back@example.test")));
+    EXPECT_EQ(fileRecords().back().dateAdded, "2026-03-14");
+    EXPECT_EQ(fileRecords().size(), 4U);
+}
+
+TEST_F(RecipientListTest, DialogChecksAddressThenAsksAboutExclusionsForThisGroupOrAllGroups)
+{
+    struct Case
+    {
+        const char* address;
+        std::string_view message;
+    };
+    for (const Case& c : {Case{"   ", text::kEnterRecipientEmail}, Case{"nobody.example.test", text::kEnterValidEmail},
+                          Case{"nobody@example", text::kEnterValidEmail}}) {
+        prompter.clear();
+        const auto result = list.acceptRecipientDialog(recordOf(c.address));
+        EXPECT_FALSE(result.closeDialog) << c.address;
+        EXPECT_EQ(prompter.log(),
+                  (std::vector<ScriptedPrompter::Entry>{{std::string(c.message), Icon::Exclamation, false}}))
+            << c.address;
+    }
+
+    writeExclusions({{"every@example.test", "All Groups"},
+                     {"other@example.test", "Other"},
+                     {"other@example.test", "club"},
+                     {"mine@example.test", "Club"}});
+    EXPECT_TRUE(*list.CheckExclusionUser("EVERY@example.test", "Anything"));
+    EXPECT_FALSE(*list.CheckExclusionUser("other@example.test", "Club"));
+    EXPECT_TRUE(*list.CheckExclusionUser("other@example.test", "Other"));
+    EXPECT_TRUE(*list.CheckExclusionUser("mine@example.test", "Club"));
+    EXPECT_FALSE(*list.CheckExclusionUser("mine@example.test", "club"));
+
+    // Not excluded here: written without a question.
+    prompter.clear();
+    EXPECT_EQ(list.acceptRecipientDialog(recordOf(" other@example.test ")).outcome, CommandOutcome::Done);
+    EXPECT_TRUE(prompter.log().empty());
+    EXPECT_EQ(fileRecords().back().emailAddress(), "other@example.test");
+
+    // Excluded: No closes without writing, Cancel stays open, Yes writes.
+    prompter.queue(Answer::No);
+    auto result = list.acceptRecipientDialog(recordOf("every@example.test"));
+    EXPECT_TRUE(result.closeDialog);
+    EXPECT_EQ(result.outcome, CommandOutcome::Stopped);
+    prompter.queue(Answer::Cancel);
+    result = list.acceptRecipientDialog(recordOf("mine@example.test"));
+    EXPECT_FALSE(result.closeDialog);
+    EXPECT_EQ(fileRecords().size(), 1U);
+    prompter.queue(Answer::Yes);
+    EXPECT_EQ(list.acceptRecipientDialog(recordOf("mine@example.test")).outcome, CommandOutcome::Done);
+    EXPECT_EQ(fileRecords().size(), 2U);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>(3, std::string(text::kExcludedQuestion))));
+}
+
+TEST_F(RecipientListTest, ListShowsAtMost32000RowsAndSaysSoOnlyWhenThereAreMore)
+{
+    fillGroup("Club", 32000);
+    ASSERT_TRUE(list.LoadDBUsers());
+    EXPECT_EQ(list.rows().size(), 32000U);
+    EXPECT_TRUE(prompter.log().empty());
+    EXPECT_EQ(list.rows().back().emailAddress, "a31999@example.test");
+    EXPECT_EQ(progress.maximums.back(), 32000);
+
+    fillGroup("Club", 1, 32000);
+    ASSERT_TRUE(list.LoadDBUsers());
+    EXPECT_EQ(list.rows().size(), 32000U);
+    EXPECT_EQ(list.rows().front().emailAddress, "a0@example.test");
+    EXPECT_EQ(prompter.log(),
+              (std::vector<ScriptedPrompter::Entry>{{std::string(text::kListCapped), Icon::Information, false}}));
+    EXPECT_EQ(groups.rows()[0].count, 32001);
+
+    // Adding beyond the cap counts the recipient but keeps the list at its limit.
+    ASSERT_TRUE(list.addRecipientRecord(recordOf("late@example.test")));
+    EXPECT_EQ(list.rows().size(), 32000U);
+    EXPECT_EQ(groups.rows()[0].count, 32002);
+}
+
+TEST_F(RecipientListTest, DeletingLeavesOnlyTheOtherRecordsWithEitherCompaction)
+{
+    for (const bool safe : {false, true}) {
+        SCOPED_TRACE(safe ? "safe rebuild" : "direct compaction");
+        groups.setSafeDelete(safe);
+        std::filesystem::remove(groups.groupPath("Club"));
+        addGroup("Club");
+        fillGroup("Club", 6);
+        ASSERT_TRUE(list.LoadDBUsers());
+        prompter.clear();
+
+        prompter.queue(Answer::No);
+        EXPECT_EQ(list.deleteRecipients({"a1@example.test"}), CommandOutcome::Stopped);
+        prompter.queue(Answer::Yes);
+        EXPECT_EQ(list.deleteRecipients({"a1@example.test", "a4@example.test", "missing@example.test"}),
+                  CommandOutcome::Done);
+        EXPECT_EQ(prompter.texts(), (std::vector<std::string>(2, std::string(text::kDeleteRecipientsQuestion))));
+
+        std::vector<std::string> left;
+        for (const auto& record : fileRecords()) {
+            left.push_back(record.emailAddress());
+        }
+        EXPECT_EQ(left, (std::vector<std::string>{"a0@example.test", "a2@example.test", "a3@example.test",
+                                                  "a5@example.test"}));
+        EXPECT_EQ(list.rows().size(), 4U);
+        EXPECT_EQ(groups.rows()[0].count, 4);
+
+        EXPECT_TRUE(list.RemoveDBUser("a2@example.test"));
+        EXPECT_FALSE(list.RemoveDBUser("a2@example.test"));
+        EXPECT_EQ(list.rowOf("a2@example.test"), -1);
+        EXPECT_EQ(fileRecords().size(), 3U);
+        EXPECT_EQ(groups.rows()[0].count, 3);
+        // Nothing of the rebuild is left beside the group.
+        EXPECT_FALSE(std::filesystem::exists(dir / "Club0.tmp"));
+    }
+
+    prompter.clear();
+    EXPECT_EQ(list.deleteRecipients({}), CommandOutcome::Refused);
+    RecipientList empty{groups};
+    EXPECT_EQ(empty.deleteRecipients({"x@example.test"}), CommandOutcome::Refused);
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(text::kSelectRecipientToDelete),
+                                                          std::string(text::kNoRecipientsToDelete)}));
+}
+
+TEST_F(RecipientListTest, SafeRebuildReportsEvery50RecordsAndKeepsRecordOrder)
+{
+    fillGroup("Club", 120);
+    const auto before = fileRecords();
+    // A leftover temporary file is not reused.
+    ASSERT_TRUE(writeWholeFile(dir / "Club0.tmp", "busy"));
+    RecordingProgress rebuildProgress;
+    ASSERT_TRUE(safeRebuild(dir.path(), "Club", ".gdb", rebuildProgress));
+    EXPECT_EQ(rebuildProgress.maximums, (std::vector<std::int64_t>{120}));
+    EXPECT_EQ(rebuildProgress.values, (std::vector<std::int64_t>{50, 100, 0}));
+    EXPECT_EQ(fileRecords(), before);
+    EXPECT_EQ(readWholeFile(dir / "Club0.tmp"), "busy");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Club1.tmp"));
+
+    // A missing file is left alone.
+    EXPECT_TRUE(safeRebuild(dir.path(), "Nothing", ".gdb", rebuildProgress));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Nothing.gdb"));
+}
+
+TEST_F(RecipientListTest, CommandsRefuseWithoutGroupsSelectionOrRecipients)
+{
+    RecipientList none{groups};
+    EXPECT_FALSE(none.beginAddRecipient());
+    EXPECT_EQ(list.beginAddRecipient(), "Add a New Recipient to 'Club'");
+    EXPECT_FALSE(list.beginModifyRecipient(""));
+    fillGroup("Club", 1);
+    ASSERT_TRUE(list.LoadDBUsers());
+    EXPECT_FALSE(list.beginModifyRecipient(""));
+    EXPECT_EQ(list.beginModifyRecipient("a0@example.test"), "Modify an Existing Recipient  in 'Club'");
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{std::string(text::kSelectGroupFirst), std::string(text::kNoRecipientsInGroup),
+                                        std::string(text::kSelectRecipientToModify)}));
+
+    prompter.clear();
+    prompter.queue(Answer::Yes);
+    ASSERT_EQ(groups.deleteGroup("Club"), CommandOutcome::Done);
+    EXPECT_FALSE(list.beginAddRecipient());
+    EXPECT_EQ(prompter.texts().back(), text::kAddGroupFirst);
+}
+
+TEST_F(RecipientListTest, MissingOrDamagedGroupIsReportedAndTheListsRebuilt)
+{
+    addGroup("Other");
+    std::filesystem::remove(groups.groupPath("Club"));
+    EXPECT_FALSE(list.LoadDBUsers());
+    EXPECT_EQ(prompter.log(),
+              (std::vector<ScriptedPrompter::Entry>{{std::string(text::kGroupNoLongerExists), Icon::Critical, false}}));
+    EXPECT_EQ(groups.rows(), (std::vector<GroupRow>{{"Other", 0}}));
+    EXPECT_EQ(listText(), groups.groupPath("Other") + "\r\n");
+
+    prompter.clear();
+    ASSERT_TRUE(writeWholeFile(groups.groupPath("Other"), "not a database"));
+    list.setGroup("Other");
+    EXPECT_FALSE(list.addRecipientRecord(recordOf("a@example.test")));
+    EXPECT_FALSE(list.RemoveDBUser("a@example.test"));
+    EXPECT_EQ(prompter.texts(), (std::vector<std::string>(2, text::notValidGroup("Other"))));
+}
+
+TEST(RecipientInput, AddressKeysAndCustomAttachmentLength)
+{
+    for (char32_t key : {U'a', U'Z', U'5', U'@', U'.', U'-', U'_', U'+', U',', U'/', U'#', U'&', char32_t{8},
+                         char32_t{3}, char32_t{22}, char32_t{24}, char32_t{26}, char32_t{31}}) {
+        EXPECT_EQ(classifyAddressKey(key), AddressKey::Accept) << static_cast<int>(key);
+    }
+    for (char32_t key : {U'!', U'<', U'>', U'"', U'\'', U'(', U';', U':', U'\t', char32_t{13}, U'\u00e9'}) {
+        EXPECT_EQ(classifyAddressKey(key), AddressKey::Drop) << static_cast<int>(key);
+    }
+    EXPECT_EQ(classifyAddressKey(U' '), AddressKey::RefuseSpace);
+
+    ScriptedPrompter prompter;
+    EXPECT_TRUE(acceptCustomAttachmentPath(std::string(50, 'x'), prompter));
+    // Characters count, not bytes.
+    EXPECT_TRUE(acceptCustomAttachmentPath("/home/\u00e9\u00e9\u00e9" + std::string(41, 'x'), prompter));
+    EXPECT_TRUE(prompter.log().empty());
+    EXPECT_FALSE(acceptCustomAttachmentPath(std::string(51, 'x'), prompter));
+    EXPECT_EQ(prompter.log(), (std::vector<ScriptedPrompter::Entry>{
+                                  {std::string(text::kAttachmentTooLong), Icon::Information, false}}));
+}
+
+} // namespace
+} // namespace tidecast::store::test

@@ -361,7 +361,20 @@ Settings LoadGeneralSettings(const SettingsPaths& paths)
     return s;
 }
 
-WindowPlacement LoadScreenSettings(const Settings& s, int screenWidth, int screenHeight)
+WindowPlacement LoadScreenSettings(const SettingsPaths& paths, Settings& s, int screenWidth, int screenHeight)
+{
+    const auto ej = IniFile::load(paths.settingsFile());
+    auto read = [&](std::string_view key) { return ReadValue(ej, kLayout, key, keyDefault(kLayout, key, paths)); };
+    s.width = parseNumber(read("Width"), 7250);
+    s.height = parseNumber(read("Height"), 7630);
+    s.top = parseNumber(read("top"), 0);
+    s.left = parseNumber(read("Left"), 0);
+    s.winState = parseNumber(read("WinState"), 1);
+    s.grView = parseFlag(read("GRView"));
+    return fitWindowToScreen(s, screenWidth, screenHeight);
+}
+
+WindowPlacement fitWindowToScreen(const Settings& s, int screenWidth, int screenHeight)
 {
     WindowPlacement p{false, false, s.left, s.top, s.width, s.height};
     if (p.top > screenHeight - 1500) {

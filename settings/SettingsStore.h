@@ -71,7 +71,10 @@ struct WindowPlacement
     int width = 0;
     int height = 0;
 };
-WindowPlacement LoadScreenSettings(const Settings& settings, int screenWidth, int screenHeight);
+// Reads the "Layout" keys into the record, then fits the stored rectangle to the screen.
+WindowPlacement LoadScreenSettings(const SettingsPaths& paths, Settings& settings, int screenWidth, int screenHeight);
+// The fitting alone, on a record whose layout is already read.
+WindowPlacement fitWindowToScreen(const Settings& settings, int screenWidth, int screenHeight);
 
 // The shutdown write-back of the whole record (the window rectangle and state already in it).
 void SaveGeneralSettings(const Settings& settings, const SettingsPaths& paths);

@@ -459,15 +459,15 @@ void MainWindow::readEditorFont()
 
 void MainWindow::applyScreenSettings()
 {
+    QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const auto placement = settings::LoadScreenSettings(m_paths, m_settings, area.width() * kTwipsPerPixel,
+                                                        area.height() * kTwipsPerPixel);
     if (m_settings.grView) {
         m_groupSetup->showGroupsRecipientsView();
     } else {
         m_groupSetup->showGroupsOnlyView();
     }
-    QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
-    const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const auto placement =
-        settings::LoadScreenSettings(m_settings, area.width() * kTwipsPerPixel, area.height() * kTwipsPerPixel);
     const int width = std::max(kMinimumWidth, placement.width / kTwipsPerPixel);
     const int height = std::max(kMinimumHeight, placement.height / kTwipsPerPixel);
     resize(width, height);

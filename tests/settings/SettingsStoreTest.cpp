@@ -155,6 +155,19 @@ TEST_F(SettingsStoreTest, DefaultsAndOlderFiles)
     EXPECT_EQ(LoadGeneralSettings(m_paths).signature, "one\r\ntwo");
 }
 
+TEST_F(SettingsStoreTest, ScreenSettingsAreReadFromTheLayoutSection)
+{
+    WriteValue(m_paths.settingsFile(), "Layout", "top", "20000");
+    WriteValue(m_paths.settingsFile(), "Layout", "Left", "300");
+    WriteValue(m_paths.settingsFile(), "Layout", "GRView", "0");
+    Settings s;
+    const auto placed = LoadScreenSettings(m_paths, s, 20000, 12000);
+    EXPECT_EQ(s.top, 20000);
+    EXPECT_FALSE(s.grView);
+    EXPECT_EQ(placed.top, 10500);
+    EXPECT_EQ(placed.height, 1500);
+}
+
 TEST(ScreenSettings, FitsTheWindowToTheScreen)
 {
     Settings s;
@@ -162,25 +175,25 @@ TEST(ScreenSettings, FitsTheWindowToTheScreen)
     s.left = 300;
     s.height = 7630;
     s.width = 7250;
-    auto placed = LoadScreenSettings(s, 20000, 12000);
+    auto placed = fitWindowToScreen(s, 20000, 12000);
     EXPECT_EQ(placed.top, 10500);
     EXPECT_EQ(placed.height, 1500);
     EXPECT_FALSE(placed.centred);
 
     s.top = 0;
     s.left = 0;
-    placed = LoadScreenSettings(s, 20000, 12000);
+    placed = fitWindowToScreen(s, 20000, 12000);
     EXPECT_TRUE(placed.centred);
     EXPECT_EQ(placed.width, 7250);
     EXPECT_EQ(placed.left, (20000 - 7250) / 2);
 
     s.winState = 2;
-    EXPECT_TRUE(LoadScreenSettings(s, 20000, 12000).maximised);
+    EXPECT_TRUE(fitWindowToScreen(s, 20000, 12000).maximised);
 
     s.winState = 1;
     s.left = 19000;
     s.top = 100;
-    placed = LoadScreenSettings(s, 20000, 12000);
+    placed = fitWindowToScreen(s, 20000, 12000);
     EXPECT_EQ(placed.left, 18500);
     EXPECT_EQ(placed.width, 1500);
 }

@@ -1,6 +1,8 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliContext.h"
+#include "cli/GroupsCommands.h"
+#include "cli/RecipientsCommands.h"
 #include "cli/SettingsCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -28,6 +30,8 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
 
     CommandAction action;
     addSettingsCommands(app, action);
+    addGroupsCommands(app, action);
+    addRecipientsCommands(app, action);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,150 @@
+#include "cli/CliApp.h"
+#include "common/Text.h"
+#include "store/GroupDetails.h"
+#include "store/RecipientStore.h"
+#include "store/StoreTexts.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace tidecast::cli
+{
+namespace
+{
+
+struct CliRun
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+class GroupsCommandsTest : public ::testing::Test
+{
+protected:
+    test::TempDir dir;
+
+    CliRun run(std::vector<std::string> arguments, const std::string& input = {})
+    {
+        arguments.insert(arguments.begin(), {"tidecast-cli", "--data-dir", dir.path().string()});
+        std::vector<const char*> argv;
+        for (const auto& argument : arguments) {
+            argv.push_back(argument.c_str());
+        }
+        std::istringstream in(input);
+        std::ostringstream out;
+        std::ostringstream err;
+        const int status = runCli(static_cast<int>(argv.size()), argv.data(), in, out, err);
+        return {status, out.str(), err.str()};
+    }
+
+    void expectRun(const std::vector<std::string>& arguments, int status, const std::string& out = {},
+                   const std::string& err = {})
+    {
+        const auto result = run(arguments);
+        EXPECT_EQ(result.status, status) << arguments[0] << ' ' << arguments[1] << '\n' << result.err;
+        EXPECT_EQ(result.out, out) << arguments[0] << ' ' << arguments[1];
+        EXPECT_EQ(result.err, err) << arguments[0] << ' ' << arguments[1];
+    }
+};
+
+TEST_F(GroupsCommandsTest, AddListRenameAndDeleteGroups)
+{
+    expectRun({"groups", "list"}, 0);
+    expectRun({"groups", "add", "Walkers"}, 0);
+    ASSERT_TRUE(writeWholeFile(dir / "sig.txt", "Regards,\nThe Club\n"));
+    expectRun({"groups", "add", "Club", "--sender-name", "Ann", "--sender-email", "ann@example.test",
+               "--signature-file", (dir / "sig.txt").string()},
+              0);
+    const auto details = store::parseGroupDetails(dir / "Club.tcp");
+    EXPECT_FALSE(details.useDefault);
+    EXPECT_EQ(details.senderName, "Ann");
+    EXPECT_EQ(details.signature, "Regards,\r\nThe Club");
+    EXPECT_TRUE(store::parseGroupDetails(dir / "Walkers.tcp").useDefault);
+
+    expectRun({"groups", "add", "Walkers"}, 2, "", "warning: " + std::string(store::text::kGroupExists) + "\n");
+    expectRun({"groups", "add", "Exclusion List"}, 2, "",
+              "warning: " + std::string(store::text::kGroupNameRefused) + "\n");
+    expectRun({"groups", "add", "Solo", "--sender-email", "solo.example.test", "--sender-name", "S"}, 2, "",
+              "warning: PLease enter a valid email address.\n");
+    expectRun({"groups", "add", "bad_name"}, 2, "",
+              "warning: Please enter valid characters only.\nwarning: \nwarning: These include: Spaces, letters a to "
+              "z and A to Z, Numbers 0 to 9 and Hyphens\n");
+    expectRun({"groups", "list"}, 0, "Walkers\t0\nClub\t0\n");
+
+    expectRun({"groups", "rename", "Walkers", "Ramblers"}, 0);
+    expectRun({"groups", "rename", "Nobody", "Somebody"}, 2, "", "error: This group no longer exists.\n");
+    expectRun({"groups", "list"}, 0, "Ramblers\t0\nClub\t0\n");
+
+    // Without --yes and without a terminal the question is answered No.
+    expectRun({"groups", "delete", "Ramblers"}, 3, "",
+              "info: Are you sure you wish to delete the group: 'Ramblers' - permanently ?\n");
+    expectRun({"--yes", "groups", "delete", "Ramblers"}, 0);
+    expectRun({"groups", "list"}, 0, "Club\t0\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Ramblers.gdb"));
+}
+
+TEST_F(GroupsCommandsTest, AddListAndRemoveRecipients)
+{
+    expectRun({"groups", "add", "Club"}, 0);
+    expectRun({"recipients", "add", "Club", "--email", "ann@example.test", "--first", "Ann", "--initial", "B", "--last",
+               "Other", "--title", "Honourable Sir", "--field4", "/tmp/a.pdf"},
+              0);
+    expectRun({"recipients", "add", "Club", "--email", "bob@example.test", "--city", "Port"}, 0);
+    expectRun({"recipients", "add", "Club", "--email", "BOB@example.test"}, 2, "",
+              "warning: This recipient already exists in this group.\n");
+    expectRun({"recipients", "add", "Club", "--email", "no-at.example.test"}, 2, "",
+              "warning: Please enter a valid email address.\n");
+    expectRun({"recipients", "add", "Nowhere", "--email", "x@example.test"}, 2, "",
+              "error: This group no longer exists.\n");
+
+    const auto listed = run({"recipients", "list", "Club"});
+    ASSERT_EQ(listed.status, 0);
+    const auto lines = splitLines(listed.out);
+    ASSERT_EQ(lines.size(), 2U);
+    // Title, first, last, address, initial, ... field 4, date added.
+    EXPECT_EQ(lines[0].substr(0, lines[0].rfind('\t') + 1),
+              "Honourable\tAnn\tOther\tann@example.test\tB\t\t\t\t\t\t\t\t\t\t\t\t\t\t\t/tmp/a.pdf\t");
+    EXPECT_EQ(lines[0].size() - lines[0].rfind('\t') - 1, 10U); // YYYY-MM-DD
+    EXPECT_EQ(run({"recipients", "list", "Club", "--limit", "1"}).out, lines[0] + "\n");
+    expectRun({"groups", "list"}, 0, "Club\t2\n");
+
+    expectRun({"recipients", "remove", "Club", "ANN@example.test", "missing@example.test"}, 0);
+    EXPECT_EQ(run({"recipients", "list", "Club"}).out, lines[1] + "\n");
+    expectRun({"groups", "list"}, 0, "Club\t1\n");
+}
+
+TEST_F(GroupsCommandsTest, ExcludedAddressNeedsYesAndDeleteCanCleanExclusions)
+{
+    expectRun({"groups", "add", "Club"}, 0);
+    {
+        store::RecipientStore file;
+        file.resetLayout();
+        file.defineField("EmailAddress", store::FieldType::Text, 75);
+        file.defineField("Group", store::FieldType::Text, 50);
+        ASSERT_EQ(file.createFile(dir / "Exclusion List.gdb"), 0);
+        ASSERT_TRUE(file.open(dir / "Exclusion List.gdb"));
+        ASSERT_TRUE(file.addNew());
+        file.setField(0, "ann@example.test");
+        file.setField(1, "Club");
+        ASSERT_TRUE(file.close());
+    }
+    expectRun({"recipients", "add", "Club", "--email", "ann@example.test"}, 3, "",
+              "info: This Recipient is already present on your Exclusion List\n"
+              "info: Are you sure you still wish to add it to the current group?\n");
+    expectRun({"groups", "list"}, 0, "Club\t0\n");
+    expectRun({"--yes", "recipients", "add", "Club", "--email", "ann@example.test"}, 0);
+    expectRun({"groups", "list"}, 0, "Club\t1\n");
+
+    expectRun({"--yes", "groups", "delete", "Club", "--clean-exclusions"}, 0);
+    store::RecipientStore file;
+    ASSERT_TRUE(file.open(dir / "Exclusion List.gdb"));
+    EXPECT_EQ(file.recordCount(), 0);
+}
+
+} // namespace
+} // namespace tidecast::cli

@@ -1,0 +1,106 @@
+#include "cli/CliApp.h"
+
+#include "cli/CliPrompter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+namespace tidecast::cli
+{
+namespace
+{
+
+struct Run
+{
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Run run(std::vector<std::string> args, const std::string& input = {})
+{
+    args.insert(args.begin(), "tidecast-cli");
+    std::vector<const char*> argv;
+    for (const auto& arg : args) {
+        argv.push_back(arg.c_str());
+    }
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    const int status = runCli(static_cast<int>(argv.size()), argv.data(), in, out, err);
+    return {status, out.str(), err.str()};
+}
+
+TEST(CliApp, SettingsCommandsReadAndWriteEjDat)
+{
+    test::TempDir dir;
+    const std::string data = dir.path().string();
+
+    auto result = run({"--data-dir", data, "settings", "get", "Server Setup", "SMTP Port"});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.out, "25\n"); // the default when the key is absent
+
+    EXPECT_EQ(run({"--data-dir", data, "settings", "set", "Server Setup", "Domain", std::string(200, 'd')}).status, 0);
+    result = run({"--data-dir", data, "settings", "get", "server setup", "domain"});
+    EXPECT_EQ(result.out, std::string(127, 'd') + "\n");
+
+    // A password is given and read in its stored, scrambled form.
+    run({"--data-dir", data, "settings", "set", "Server Setup", "SMTP Password", "bcd"});
+    EXPECT_EQ(run({"--data-dir", data, "settings", "get", "Server Setup", "SMTP Password"}).out, "bcd\n");
+
+    result = run({"--data-dir", data, "settings", "list"});
+    EXPECT_NE(result.out.find("Server Setup\tSMTP Port\t25\n"), std::string::npos);
+    EXPECT_NE(result.out.find("Client Setup\tLastOpenDir\t" + data + "/\n"), std::string::npos);
+    EXPECT_NE(result.out.find("Server Setup\tSecurity\tauto\n"), std::string::npos);
+
+    run({"--data-dir", data, "settings", "set", "Plugins", "Plugin1", "/usr/bin/true"});
+    EXPECT_NE(run({"--data-dir", data, "settings", "list"}).out.find("Plugins\tPlugin1\t/usr/bin/true\n"),
+              std::string::npos);
+}
+
+TEST(CliApp, UsageErrorsAndVersion)
+{
+    EXPECT_EQ(run({"--version"}).out, std::string("tidecast-cli ") + TIDECAST_VERSION + "\n");
+    EXPECT_EQ(run({}).status, 1);
+    EXPECT_EQ(run({"no-such-command"}).status, 1);
+    EXPECT_EQ(run({"settings", "get", "OnlySection"}).status, 1);
+    const auto result = run({"--bogus-flag"});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("error: ", 0), 0u);
+}
+
+TEST(CliPrompter, PrefixesEveryLineAndAnswersQuestionsByTheRules)
+{
+    std::istringstream none;
+    std::ostringstream err;
+    CliPrompter quiet(err, none, false, false);
+    quiet.message("This group no longer exists.", Icon::Critical);
+    quiet.message("Line one\r\n\r\nLine three", Icon::Information);
+    quiet.message("Please select a group to modify first.", Icon::Exclamation);
+    EXPECT_EQ(err.str(), "error: This group no longer exists.\n"
+                         "info: Line one\ninfo: \ninfo: Line three\n"
+                         "warning: Please select a group to modify first.\n");
+
+    // Without a terminal: No, or Cancel where there is no No.
+    EXPECT_EQ(quiet.ask("Sure?", Buttons::YesNo, Icon::Question, Answer::Yes), Answer::No);
+    EXPECT_EQ(quiet.ask("Sure?", Buttons::YesNoCancel, Icon::Question, Answer::Yes), Answer::No);
+    EXPECT_EQ(quiet.ask("Go on?", Buttons::OkCancel, Icon::Question, Answer::Ok), Answer::Cancel);
+
+    CliPrompter yes(err, none, true, false);
+    EXPECT_EQ(yes.ask("Sure?", Buttons::YesNoCancel, Icon::Question, Answer::No), Answer::Yes);
+    EXPECT_EQ(yes.ask("Go on?", Buttons::OkCancel, Icon::Question, Answer::Cancel), Answer::Ok);
+
+    // On a terminal the answer is read, asking again until it is one of the buttons.
+    std::istringstream typed("maybe\nN\nc\n");
+    std::ostringstream asked;
+    CliPrompter terminal(asked, typed, false, true);
+    EXPECT_EQ(terminal.ask("Delete?", Buttons::YesNo, Icon::Question, Answer::Yes), Answer::No);
+    EXPECT_EQ(terminal.ask("Save?", Buttons::YesNoCancel, Icon::Question, Answer::Yes), Answer::Cancel);
+    EXPECT_EQ(terminal.ask("Again?", Buttons::YesNo, Icon::Question, Answer::Yes), Answer::No); // input ended
+}
+
+} // namespace
+} // namespace tidecast::cli

@@ -1,0 +1,168 @@
+#include "ui/SendOptionsDialog.h"
+
+#include "common/ScriptedPrompter.h"
+#include "send/SendOptionsTexts.h"
+#include "store/RecipientStore.h"
+#include "support/TempDir.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+using namespace tidecast;
+using namespace tidecast::ui;
+using namespace std::chrono_literals;
+
+namespace
+{
+
+// Radio buttons react only to clicks on their indicator and text, not the whole row.
+void clickRadio(QRadioButton* button)
+{
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+template <typename T> T* child(QWidget& parent, const char* name)
+{
+    auto* found = parent.findChild<T*>(QString::fromLatin1(name));
+    if (found == nullptr) {
+        qFatal("no widget %s", name);
+    }
+    return found;
+}
+
+class NoFileChooser final : public messages::FileChooser
+{
+public:
+    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest&) override { return {}; }
+    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest&) override { return {}; }
+};
+
+void makeGroup(const std::filesystem::path& file, int recipients)
+{
+    store::RecipientStore group;
+    store::defineRecipientLayout(group);
+    QCOMPARE(group.createFile(file), 0);
+    QVERIFY(group.open(file).hasValue());
+    for (int i = 0; i < recipients; ++i) {
+        QVERIFY(group.addNew().hasValue());
+        QVERIFY(group.setField("EmailAddress", "r" + std::to_string(i) + "@example.test").hasValue());
+    }
+    QVERIFY(group.close().hasValue());
+}
+
+} // namespace
+
+class SendOptionsDialogTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    test::TempDir m_dir;
+    settings::SettingsPaths m_paths;
+    settings::Settings m_settings;
+    send::SendOptions m_options;
+    ScriptedPrompter m_prompter;
+    NoFileChooser m_chooser;
+
+    std::unique_ptr<SendOptionsDialog> openDialog(const std::string& text)
+    {
+        m_options = {};
+        m_options.groupName = "Customers";
+        m_options.recipientCount = 12;
+        send::SendOptionsOpening opening{{"Customers"}, text, {}, send::defaultIdentity(m_settings), 2026y / 12 / 6};
+        auto dialog = std::make_unique<SendOptionsDialog>(m_options, m_settings, m_paths, m_prompter, m_chooser,
+                                                          std::move(opening));
+        dialog->show();
+        return dialog;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_paths.dataDir = m_dir.path();
+        m_paths.configDir = m_dir / "config";
+        m_settings.smtpServer = "mail.example.test";
+        m_settings.emailAddress = "me@example.test";
+        makeGroup(m_dir / "Customers.gdb", 12);
+    }
+
+    void init() { m_prompter.clear(); }
+
+    void bulkIsRefusedForAMessageWithMacros()
+    {
+        auto dialog = openDialog("Dear !*FIRSTNAME*!,");
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Prepare to Send to Customers"));
+        auto* personal = child<QRadioButton>(*dialog, "personalRadioButton");
+        auto* bulk = child<QRadioButton>(*dialog, "bulkRadioButton");
+        QVERIFY(personal->isChecked());
+        QVERIFY(!child<QLineEdit>(*dialog, "toLineEdit")->isEnabled());
+
+        clickRadio(bulk);
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(send::text::kBulkRefused)});
+        QVERIFY(personal->isChecked());
+        QVERIFY(!bulk->isChecked());
+        QVERIFY(!child<QLineEdit>(*dialog, "toLineEdit")->isEnabled());
+
+        // Without macros the same click switches to bulk and enables the To box.
+        auto plain = openDialog("Dear customer,");
+        clickRadio(child<QRadioButton>(*plain, "personalRadioButton"));
+        clickRadio(child<QRadioButton>(*plain, "bulkRadioButton"));
+        QVERIFY(child<QRadioButton>(*plain, "bulkRadioButton")->isChecked());
+        QVERIFY(child<QLineEdit>(*plain, "toLineEdit")->isEnabled());
+        QCOMPARE(m_prompter.log().size(), std::size_t(1));
+    }
+
+    void partialBoxesTakeDigitsOnlyAndFollowTheRules()
+    {
+        auto dialog = openDialog("Hello");
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        auto* start = child<QLineEdit>(*dialog, "partialStartLineEdit");
+        auto* end = child<QLineEdit>(*dialog, "partialEndLineEdit");
+        QCOMPARE(start->text(), QStringLiteral("1"));
+        QCOMPARE(end->text(), QStringLiteral("12"));
+        QVERIFY(!start->isEnabled());
+        child<QTabWidget>(*dialog, "sendOptionsTabWidget")->setCurrentIndex(4);
+        child<QCheckBox>(*dialog, "partialCheckBox")->setChecked(true);
+        QVERIFY(start->isEnabled());
+
+        end->setFocus();
+        end->selectAll();
+        QTest::keyClicks(end, QStringLiteral("9x9"));
+        QCOMPARE(end->text(), QStringLiteral("99"));
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{"Numbers only please!"});
+        start->setFocus(); // leaving the end box caps it at the group's size
+        QCOMPARE(end->text(), QStringLiteral("12"));
+    }
+
+    void sendRefusesWithoutAnAddressThenHandsBackTheOptions()
+    {
+        auto dialog = openDialog("Hello");
+        auto* from = child<QLineEdit>(*dialog, "fromLineEdit");
+        from->clear();
+        QTest::mouseClick(child<QPushButton>(*dialog, "sendButton"), Qt::LeftButton);
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(send::text::kEnterFromAddress)});
+        QCOMPARE(child<QTabWidget>(*dialog, "sendOptionsTabWidget")->currentIndex(), 1);
+        QCOMPARE(dialog->focusWidget(), from);
+        QVERIFY(dialog->isVisible());
+
+        QTest::keyClicks(from, QStringLiteral("sender@example.test"));
+        QTest::keyClicks(child<QLineEdit>(*dialog, "toLineEdit"), QStringLiteral(" and friends"));
+        QTest::mouseClick(child<QPushButton>(*dialog, "sendButton"), Qt::LeftButton);
+        QCOMPARE(dialog->result(), int(QDialog::Accepted));
+        QVERIFY(m_options.optionsConfirmed);
+        QCOMPARE(m_options.senderAddress, std::string("sender@example.test"));
+        QCOMPARE(m_options.smtpServer, std::string("mail.example.test"));
+        QVERIFY(m_options.bulkMode);
+        QCOMPARE(m_options.bulkToText, std::string("Customers and friends"));
+        QCOMPARE(m_options.sendFilters, std::vector<std::string>{""});
+    }
+};
+
+QTEST_MAIN(SendOptionsDialogTest)
+#include "SendOptionsDialogTest.moc"

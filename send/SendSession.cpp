@@ -76,7 +76,7 @@ std::string formatElapsed(std::int64_t seconds)
     return buffer;
 }
 
-std::int64_t secondsSinceMidnight(std::chrono::system_clock::time_point when)
+std::int64_t wholeSecondsSinceMidnight(std::chrono::system_clock::time_point when)
 {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
@@ -222,7 +222,7 @@ bool SendSession::SendMessage(std::stop_token stop)
         }
     }
 
-    m_startOfDay = secondsSinceMidnight(m_clock.now());
+    m_startOfDay = wholeSecondsSinceMidnight(m_clock.now());
     m_logs.open(m_options.dataDir);
     if (m_pendingError) {
         return finish(SendResult::EndedByError);
@@ -477,7 +477,7 @@ bool SendSession::finish(SendResult result)
             break;
         }
     }
-    m_elapsed = elapsedSeconds(m_startOfDay, secondsSinceMidnight(m_clock.now()));
+    m_elapsed = elapsedSeconds(m_startOfDay, wholeSecondsSinceMidnight(m_clock.now()));
 
     std::string_view action;
     switch (result) {

@@ -63,7 +63,7 @@ struct SessionOptions
 std::int64_t elapsedSeconds(std::int64_t startOfDaySeconds, std::int64_t nowOfDaySeconds);
 // "HH:MM:SS".
 std::string formatElapsed(std::int64_t seconds);
-std::int64_t secondsSinceMidnight(std::chrono::system_clock::time_point when);
+std::int64_t wholeSecondsSinceMidnight(std::chrono::system_clock::time_point when);
 
 // One run of the send engine: mails one message to one group, recipient by recipient, reading
 // the group file a record at a time. Skips recipients found in the block list, the exclusion list

@@ -3,7 +3,9 @@
 #include "common/Text.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iconv.h>
 
 namespace tidecast::send
@@ -86,6 +88,14 @@ Result<std::string> CharsetConverter::convert(std::string_view utf8, std::string
     while (i < utf8.size()) {
         // Copy the ASCII run as it is: every offered character set shares ASCII.
         std::size_t ascii = i;
+        while (ascii + 8 <= utf8.size()) {
+            std::uint64_t word;
+            std::memcpy(&word, utf8.data() + ascii, 8);
+            if ((word & 0x8080808080808080ULL) != 0) {
+                break;
+            }
+            ascii += 8;
+        }
         while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80) {
             ++ascii;
         }

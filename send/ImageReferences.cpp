@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "send/MimeText.h"
 
+#include <cstring>
 #include <optional>
 #include <system_error>
 
@@ -12,13 +13,31 @@ namespace tidecast::send
 namespace
 {
 
-std::size_t findIgnoreCase(std::string_view text, std::string_view needle, std::size_t from)
+inline char lowerAscii(char c)
 {
-    const char first = toLowerAscii(needle.front());
-    for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
-        if (toLowerAscii(text[i]) == first && equalsIgnoreCase(text.substr(i, needle.size()), needle)) {
-            return i;
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Finds an attribute name ending in "=" in any case. Looks only at the equals signs, which are
+// few in HTML, and compares the letters before each.
+std::size_t findAttribute(std::string_view text, std::string_view name, std::size_t from)
+{
+    const std::size_t letters = name.size() - 1; // name ends with '='
+    std::size_t at = from + letters;
+    while (at < text.size()) {
+        const void* found = std::memchr(text.data() + at, '=', text.size() - at);
+        if (found == nullptr) {
+            break;
         }
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+        bool match = true;
+        for (std::size_t k = 0; k < letters && match; ++k) {
+            match = lowerAscii(text[at - letters + k]) == name[k];
+        }
+        if (match) {
+            return at - letters;
+        }
+        ++at;
     }
     return std::string_view::npos;
 }
@@ -111,7 +130,7 @@ ImageReference FindImage(std::string& html, std::size_t& searchFrom, const std::
 {
     constexpr std::string_view kAttribute = "src=";
     std::size_t at;
-    while ((at = findIgnoreCase(html, kAttribute, searchFrom)) != std::string::npos) {
+    while ((at = findAttribute(html, kAttribute, searchFrom)) != std::string::npos) {
         const std::size_t quote = at + kAttribute.size();
         if (quote >= html.size() || html[quote] != '"') {
             searchFrom = quote;
@@ -151,7 +170,7 @@ ImageReference FindBackground(std::string& html, const std::filesystem::path& ht
                               ContentIdSource source)
 {
     constexpr std::string_view kAttribute = "background=";
-    const std::size_t at = findIgnoreCase(html, kAttribute, 0);
+    const std::size_t at = findAttribute(html, kAttribute, 0);
     if (at == std::string::npos) {
         return {};
     }

@@ -4,6 +4,7 @@
 #include "send/Base64.h"
 #include "send/QuotedPrintable.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -176,42 +177,60 @@ std::string ecoded(std::string_view text, std::string_view encoding)
 
 void replaceLoneDotLines(std::string& text)
 {
-    constexpr std::string_view kLoneDot = "\r\n.\r\n";
-    std::size_t at = text.find(kLoneDot);
-    if (at == std::string::npos) {
+    // Finds CR LF "." CR LF by its LF, which memchr finds fast; no match is the usual case.
+    const auto isLoneDotAt = [&text](std::size_t lf) {
+        return lf >= 1 && text[lf - 1] == '\r' && lf + 3 < text.size() && text[lf + 1] == '.' && text[lf + 2] == '\r' &&
+               text[lf + 3] == '\n';
+    };
+    std::size_t at = 0;
+    bool found = false;
+    while (at < text.size()) {
+        const void* lf = std::memchr(text.data() + at, '\n', text.size() - at);
+        if (lf == nullptr) {
+            break;
+        }
+        at = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
+        if (isLoneDotAt(at)) {
+            found = true;
+            break;
+        }
+        ++at;
+    }
+    if (!found) {
         return;
     }
-    // Drop the full stops in one pass; the CR LF that ends one match may start the next.
-    std::size_t write = at;
-    std::size_t read = at;
-    while (read < text.size()) {
-        if (text.compare(read, kLoneDot.size(), kLoneDot) == 0) {
-            text[write++] = '\r';
-            text[write++] = '\n';
-            read += 3; // past CR LF and the full stop; the closing CR LF is read next
+    // Drop the full stops in one pass from the first match, judging each by the original bytes
+    // (the CR LF that ends one lone full stop line may start the next).
+    const std::string source = text;
+    std::size_t write = at + 1;
+    for (std::size_t read = at + 1; read < source.size(); ++read) {
+        if (source[read] == '.' && source[read - 1] == '\n' && read >= 2 && source[read - 2] == '\r' &&
+            read + 2 < source.size() && source[read + 1] == '\r' && source[read + 2] == '\n') {
             continue;
         }
-        text[write++] = text[read++];
+        text[write++] = source[read];
     }
     text.resize(write);
 }
 
 void normalizeLineBreaks(std::string& text)
 {
+    // Clean when every LF follows a CR and there are as many CRs as LFs.
+    std::size_t lineFeeds = 0;
     bool clean = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r') {
-            if (i + 1 >= text.size() || text[i + 1] != '\n') {
-                clean = false;
-                break;
-            }
-            ++i;
-        } else if (text[i] == '\n') {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const void* lf = std::memchr(text.data() + at, '\n', text.size() - at);
+        if (lf == nullptr) {
+            break;
+        }
+        at = static_cast<std::size_t>(static_cast<const char*>(lf) - text.data());
+        if (at == 0 || text[at - 1] != '\r') {
             clean = false;
             break;
         }
+        ++lineFeeds;
     }
-    if (clean) {
+    if (clean && static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) == lineFeeds) {
         return;
     }
     std::string out;

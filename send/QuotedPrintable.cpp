@@ -37,6 +37,11 @@ std::string quotedPrintableEncode(std::string_view text)
     const std::size_t n = text.size();
     for (std::size_t i = 0; i < n; ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
+        // Most bytes stand for themselves and fit on the line with room for a soft break.
+        if (kLiteral[c] && p - lineStart < static_cast<std::ptrdiff_t>(kMaxLine - 1)) {
+            *p++ = static_cast<char>(c);
+            continue;
+        }
         if (c == '\r' || c == '\n') {
             *p++ = '\r';
             *p++ = '\n';

@@ -20,6 +20,8 @@ constexpr int kDefaultTimeoutSeconds = 30;
 // What we report for a connection that died in the middle of a session, as servers do when they
 // close the channel themselves: any code of 400 or more makes the caller treat the step as failed.
 constexpr int kLostConnectionCode = 421;
+// "Must issue a STARTTLS command first" / "Authentication required".
+constexpr int kLocalRefusalCode = 530;
 
 std::string randomEnvelopeId()
 {
@@ -171,6 +173,12 @@ bool SmtpClient::connect()
             m_established = true;
             return true;
         case SmtpHandshake::Action::Failed:
+            // When we refuse to go on after a positive reply (no STARTTLS, a password that would go
+            // in clear), report it as the refusal a server would give, so nobody takes the
+            // server's 250 for a usable session.
+            if (m_reply.isPositive()) {
+                m_reply = SmtpReply{kLocalRefusalCode, {handshake.errorText()}};
+            }
             dropConnection();
             raise(handshake.errorNumber(), handshake.errorText());
             return false;
@@ -198,11 +206,15 @@ bool SmtpClient::requestDsn()
 bool SmtpClient::startTransaction(std::string_view sender)
 {
     m_failure = 0;
-    m_inData = false;
     m_pendingData.clear();
-    m_transaction.reset();
     if (!m_established) {
+        m_transaction.reset();
         raise(smtp_error::kNotConnected, "Not connected to a server");
+        return false;
+    }
+    // A transaction that never reached its end (all recipients refused, DATA refused) still holds
+    // the server's MAIL state; a second MAIL FROM would be refused as nested.
+    if (m_transaction && !abort()) {
         return false;
     }
     if (m_capabilities.maxSize > 0 && m_sizeHint > m_capabilities.maxSize) {

@@ -2,6 +2,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/GroupsCommands.h"
+#include "cli/PreviewCommands.h"
 #include "cli/RecipientsCommands.h"
 #include "cli/SettingsCommands.h"
 
@@ -32,6 +33,7 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     addSettingsCommands(app, action);
     addGroupsCommands(app, action);
     addRecipientsCommands(app, action);
+    addPreviewCommands(app, action);
 
     try {
         app.parse(argc, argv);

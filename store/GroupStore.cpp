@@ -19,6 +19,21 @@ bool fileExists(const std::filesystem::path& path)
     return std::filesystem::exists(path, ec);
 }
 
+// The number of records of a group file, read without setting up a cursor: the group list
+// counts every group each time it is loaded.
+std::int64_t countRecords(const std::string& path)
+{
+    auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadOnly);
+    if (!db) {
+        return 0;
+    }
+    auto statement = db->prepare("SELECT count(*) FROM records");
+    if (!statement || statement->step() != SqliteStatement::Step::Row) {
+        return 0;
+    }
+    return statement->columnInt(0);
+}
+
 } // namespace
 
 GroupStore::GroupStore(std::filesystem::path dataDir, Prompter& prompter, StatusSink& status, Progress& progress,
@@ -76,14 +91,9 @@ const std::vector<GroupRow>& GroupStore::LoadDBGroups()
         if (!fileExists(path)) {
             continue;
         }
-        GroupRow row{name, 0};
-        // A damaged file still shows as a group; opening it later reports it as not valid.
-        RecipientStore file;
-        if (file.open(path)) {
-            row.count = file.recordCount();
-        }
-        (void)file.close();
-        m_rows.push_back(std::move(row));
+        // A damaged file still shows as a group (with no recipients); opening it later reports
+        // it as not valid.
+        m_rows.push_back({name, countRecords(path)});
     }
     return m_rows;
 }

@@ -70,24 +70,18 @@ bool RecipientList::LoadDBUsers()
     const auto count = db.recordCount();
     const auto listed = std::min<std::int64_t>(count, static_cast<std::int64_t>(kMaxListedRecipients));
     progress.setMaximum(listed);
-    const int first = db.fieldIndex("FirstName");
-    const int last = db.fieldIndex("LastName");
-    const int address = db.fieldIndex(kAddressField);
-    if (count > 0) {
-        if (auto moved = db.moveFirst(); !moved) {
-            return failed(tag, moved.error());
+    const std::vector<int> columns = {db.fieldIndex("FirstName"), db.fieldIndex("LastName"),
+                                      db.fieldIndex(kAddressField)};
+    m_rows.reserve(static_cast<std::size_t>(listed));
+    auto read = db.readRecords(listed, columns, [this, &progress](const std::vector<std::string_view>& values) {
+        m_rows.push_back({std::string(values[0]), std::string(values[1]), std::string(values[2])});
+        if (m_rows.size() % kProgressBatch == 0) {
+            progress.setValue(static_cast<std::int64_t>(m_rows.size()));
         }
-        m_rows.reserve(static_cast<std::size_t>(listed));
-        for (std::int64_t i = 0; i < listed && !db.atEnd(); ++i) {
-            m_rows.push_back({db.field(first), db.field(last), db.field(address)});
-            if ((i + 1) % kProgressBatch == 0) {
-                progress.setValue(i + 1);
-            }
-            if (auto moved = db.moveNext(); !moved) {
-                return failed(tag, moved.error());
-            }
-        }
-        progress.setValue(static_cast<std::int64_t>(m_rows.size()));
+    });
+    if (!read) {
+        m_rows.clear();
+        return failed(tag, read.error());
     }
     if (count > static_cast<std::int64_t>(kMaxListedRecipients)) {
         m_groups.prompter().message(text::kListCapped, Icon::Information);
@@ -179,15 +173,19 @@ bool RecipientList::AddNewDBUser(std::string_view title, std::string_view firstN
     if (auto written = db.flush(); !written) {
         return failed(tag, written.error());
     }
-    const auto count = db.recordCount();
+    // Counting a large file walks all of it; a new record adds one to the count the lists show.
+    const int row = m_groups.rowOf(m_group);
+    const auto count = isNew && row >= 0    ? m_groups.rows()[static_cast<std::size_t>(row)].count + 1
+                       : !isNew && row >= 0 ? m_groups.rows()[static_cast<std::size_t>(row)].count
+                                            : db.recordCount();
     if (m_groupsOnly) {
         m_groups.setCount(m_group, count);
     } else if (!modifying) {
         m_groups.setCount(m_group, count);
         AddDBUser(record.get(F::FirstName), record.get(F::LastName), record.emailAddress());
-    } else if (const int row = rowOf(m_modifiedAddress); row >= 0) {
-        m_rows[static_cast<std::size_t>(row)] = {record.get(F::FirstName), record.get(F::LastName),
-                                                 record.emailAddress()};
+    } else if (const int listRow = rowOf(m_modifiedAddress); listRow >= 0) {
+        m_rows[static_cast<std::size_t>(listRow)] = {record.get(F::FirstName), record.get(F::LastName),
+                                                     record.emailAddress()};
     }
     if (auto closed = db.close(); !closed) {
         return failed(tag, closed.error());

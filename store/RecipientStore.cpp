@@ -659,6 +659,48 @@ Result<void> RecipientStore::deleteRecord()
     return {};
 }
 
+Result<std::int64_t> RecipientStore::readRecords(std::int64_t limit, const std::vector<int>& columns,
+                                                 const std::function<void(const std::vector<std::string_view>&)>& visit)
+{
+    if (!m_db.isOpen()) {
+        return notOpen();
+    }
+    if (auto flushed = flush(); !flushed) {
+        return flushed.error();
+    }
+    std::string list;
+    for (const int column : columns) {
+        if (column < 0 || static_cast<std::size_t>(column) >= m_fields.size()) {
+            return Error{ErrorCode::InvalidArgument, "Field not found", 0};
+        }
+        list += (list.empty() ? "" : ",") + quoteName(m_fields[static_cast<std::size_t>(column)].name);
+    }
+    if (list.empty()) {
+        list = "rowid";
+    }
+    auto statement = m_db.prepare("SELECT " + list + " FROM records ORDER BY rowid LIMIT ?1");
+    if (!statement) {
+        return statement.error();
+    }
+    statement->bind(1, limit);
+    std::vector<std::string_view> values(columns.size());
+    std::int64_t read = 0;
+    while (true) {
+        const auto step = statement->step();
+        if (step == SqliteStatement::Step::Done) {
+            return read;
+        }
+        if (step == SqliteStatement::Step::Failed) {
+            return statement->lastError("read");
+        }
+        for (std::size_t i = 0; i < columns.size(); ++i) {
+            values[i] = statement->columnText(static_cast<int>(i));
+        }
+        visit(values);
+        ++read;
+    }
+}
+
 std::int64_t RecipientStore::recordNumber()
 {
     if (!m_db.isOpen() || !m_hasCurrent) {

@@ -104,6 +104,13 @@ public:
     bool isDeleted() const { return m_deleted; }
     [[nodiscard]] Result<void> flush();
 
+    // Reads up to `limit` records in file order, from the first, handing `visit` the values of
+    // the fields at `columns` (indexes into fields()). One sequential pass, much cheaper than a
+    // cursor walk for filling a list; the cursor is left where it was. Returns how many were read.
+    [[nodiscard]] Result<std::int64_t>
+    readRecords(std::int64_t limit, const std::vector<int>& columns,
+                const std::function<void(const std::vector<std::string_view>& values)>& visit);
+
     // 1-based position of the current record in file order.
     std::int64_t recordNumber();
     [[nodiscard]] Result<void> setRecordNumber(std::int64_t number);

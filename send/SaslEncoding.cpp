@@ -1,5 +1,7 @@
 #include "send/SaslEncoding.h"
 
+#include "send/Base64.h"
+
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
@@ -18,16 +20,12 @@ const unsigned char* bytesOf(std::string_view text)
 
 } // namespace
 
-std::string base64Encode(std::string_view bytes)
+std::string saslEncode(std::string_view bytes)
 {
-    std::string out(4 * ((bytes.size() + 2) / 3), '\0');
-    const int written =
-        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()), bytesOf(bytes), static_cast<int>(bytes.size()));
-    out.resize(static_cast<std::size_t>(written));
-    return out;
+    return base64Encode(bytes, 0);
 }
 
-std::optional<std::string> base64Decode(std::string_view text)
+std::optional<std::string> saslDecode(std::string_view text)
 {
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ')) {
         text.remove_suffix(1);

@@ -7,9 +7,9 @@
 namespace tidecast::send
 {
 
-// Base64 as SMTP AUTH and POP3 use it: one line, no breaks.
-std::string base64Encode(std::string_view bytes);
-std::optional<std::string> base64Decode(std::string_view text);
+// Base64 as SMTP AUTH uses it: one line, no breaks.
+std::string saslEncode(std::string_view bytes);
+std::optional<std::string> saslDecode(std::string_view text);
 
 // The CRAM-MD5 answer to a (decoded) server challenge: "user hex(HMAC-MD5(password, challenge))".
 std::string cramMd5Response(std::string_view username, std::string_view password, std::string_view challenge);

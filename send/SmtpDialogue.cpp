@@ -242,12 +242,12 @@ bool SmtpDialogue::xsenddata(std::string_view text, std::string_view recipientAd
     return true;
 }
 
-SmtpDialogue::MessageOutcome SmtpDialogue::endOfMessage(int buildStep)
+TransmitOutcome SmtpDialogue::endOfMessage(int buildStep)
 {
     FlagScope transmitting(m_transmitting, true);
     if (m_smtp.failureIndicator() == 0 && m_smtp.endMessage()) {
         logBoth("Message sent");
-        return MessageOutcome::Sent;
+        return TransmitOutcome::Sent;
     }
     const auto error = m_smtp.lastError();
     m_smtp.clearLastError();
@@ -256,7 +256,7 @@ SmtpDialogue::MessageOutcome SmtpDialogue::endOfMessage(int buildStep)
         logBoth("ERR: Your connection to the Mail Server has been interrupted - attempting to reconnect....");
         m_sinks.lastError.writeLine(
             "Your connection to the Mail Server has been interrupted ...attepting to reconnect.");
-        return MessageOutcome::Interrupted;
+        return TransmitOutcome::Interrupted;
     }
     const std::string text = "MessageSend Error: " + error->description + " - " + std::to_string(error->number);
     if (!m_optionsConfirmed) {
@@ -264,7 +264,7 @@ SmtpDialogue::MessageOutcome SmtpDialogue::endOfMessage(int buildStep)
     }
     logBoth(text);
     m_sinks.lastError.writeLine("MessageSend: " + error->description + " - " + std::to_string(error->number));
-    return MessageOutcome::Failed;
+    return TransmitOutcome::Failed;
 }
 
 void SmtpDialogue::disconnect(DisconnectReason reason)

@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "send/LogSink.h"
 #include "send/PopClient.h"
+#include "send/SendChannel.h"
 #include "send/SmtpClient.h"
 #include "settings/Settings.h"
 
@@ -33,21 +34,6 @@ struct DialogueSinks
 class SmtpDialogue
 {
 public:
-    enum class MessageOutcome
-    {
-        Sent,
-        Failed,      // the server or the client refused this message
-        Interrupted, // the connection broke: reconnect before the next recipient
-    };
-
-    enum class DisconnectReason
-    {
-        Normal,       // between connections (reconnect)
-        EndOfSession, // the session is over: the label says so afterwards
-        UserStop,     // the transaction in progress is abandoned first
-        ErrorStop,
-    };
-
     SmtpDialogue(SmtpClient& smtp, PopClient& pop, const settings::Settings& settings, DialogueSinks sinks);
     ~SmtpDialogue();
     SmtpDialogue(const SmtpDialogue&) = delete;
@@ -81,7 +67,7 @@ public:
                    const std::filesystem::path& temporaryFile = {});
     // Completes the data phase. `buildStep` names where the message builder was when the error
     // arose; it is shown in the message box only.
-    MessageOutcome endOfMessage(int buildStep = 0);
+    TransmitOutcome endOfMessage(int buildStep = 0);
     void disconnect(DisconnectReason reason = DisconnectReason::Normal);
     // Closes and reopens the connection; in bulk mode also starts the next transaction for `bulkSender`.
     bool reconnect(std::string_view bulkSender = {});

@@ -93,19 +93,19 @@ SmtpHandshake::Step SmtpHandshake::onReply(const SmtpReply& reply)
         if (reply.code != 334) {
             return fail(smtp_error::kAuthenticationFailed, "Authentication failed: " + serverSaid(reply));
         }
-        return send(State::AuthLoginPassword, base64Encode(m_settings.username));
+        return send(State::AuthLoginPassword, saslEncode(m_settings.username));
     case State::AuthLoginPassword:
         if (reply.code != 334) {
             return fail(smtp_error::kAuthenticationFailed, "Authentication failed: " + serverSaid(reply));
         }
-        return send(State::AuthResult, base64Encode(m_settings.password));
+        return send(State::AuthResult, saslEncode(m_settings.password));
     case State::AuthCramMd5: {
-        const auto challenge = reply.code == 334 ? base64Decode(reply.text()) : std::nullopt;
+        const auto challenge = reply.code == 334 ? saslDecode(reply.text()) : std::nullopt;
         if (!challenge) {
             return fail(smtp_error::kAuthenticationFailed, "Authentication failed: " + serverSaid(reply));
         }
         return send(State::AuthResult,
-                    base64Encode(cramMd5Response(m_settings.username, m_settings.password, *challenge)));
+                    saslEncode(cramMd5Response(m_settings.username, m_settings.password, *challenge)));
     }
     case State::Done:
     case State::Failed:
@@ -152,7 +152,7 @@ SmtpHandshake::Step SmtpHandshake::afterHello()
         token += m_settings.username;
         token += '\0';
         token += m_settings.password;
-        return send(State::AuthPlain, "AUTH PLAIN " + base64Encode(token));
+        return send(State::AuthPlain, "AUTH PLAIN " + saslEncode(token));
     }
     if (m_capabilities.offersAuth("LOGIN")) {
         return send(State::AuthLoginUser, "AUTH LOGIN");

@@ -70,7 +70,7 @@ struct Rig
         if (!dialogue->startTransaction(sender) || dialogue->addRecipient(recipient) >= 400) {
             return false;
         }
-        return dialogue->xsenddata(text, recipient) && dialogue->endOfMessage() == SmtpDialogue::MessageOutcome::Sent;
+        return dialogue->xsenddata(text, recipient) && dialogue->endOfMessage() == TransmitOutcome::Sent;
     }
 
     settings::Settings settings;
@@ -147,7 +147,7 @@ TEST(SmtpDialogue, DeliversOverPlainSmtpWithPipeliningAndDsnAndLogsEveryStep)
     EXPECT_TRUE(rig.dialogue->isDsnRequested());
     const std::string text = messageText();
     ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", text));
-    rig.dialogue->disconnect(SmtpDialogue::DisconnectReason::EndOfSession);
+    rig.dialogue->disconnect(DisconnectReason::EndOfSession);
 
     const std::vector<std::string> expected = {
         "C> Connecting to 127.0.0.1",
@@ -313,7 +313,7 @@ TEST(SmtpDialogue, DsnNotOfferedAndRefusedRecipientsInBothModes)
         }
         EXPECT_EQ(flagged, (std::vector<bool>{false, true, true, false}));
         ASSERT_TRUE(rig.dialogue->xsenddata("Subject: bulk\r\n\r\nbody\r\n", "cy@example.test"));
-        EXPECT_EQ(rig.dialogue->endOfMessage(), SmtpDialogue::MessageOutcome::Sent);
+        EXPECT_EQ(rig.dialogue->endOfMessage(), TransmitOutcome::Sent);
         rig.dialogue->disconnect();
         const std::vector<std::string> expected = {
             "Initiating Mail Transaction",
@@ -406,7 +406,7 @@ TEST(SmtpDialogue, ConnectionDroppedDuringTheMessageAsksForReconnection)
     ASSERT_EQ(rig.dialogue->addRecipient("bob@example.test"), 250);
     const bool written = rig.dialogue->xsenddata("Subject: a\r\n\r\nbody\r\n", "bob@example.test");
     ASSERT_TRUE(written);
-    EXPECT_EQ(rig.dialogue->endOfMessage(), SmtpDialogue::MessageOutcome::Interrupted);
+    EXPECT_EQ(rig.dialogue->endOfMessage(), TransmitOutcome::Interrupted);
     EXPECT_EQ(rig.activity.lines().back(),
               "ERR: Your connection to the Mail Server has been interrupted - attempting to reconnect....");
     EXPECT_EQ(rig.lastError.lines(), (std::vector<std::string>{

@@ -58,6 +58,7 @@ public:
     const std::string& editMode() const { return m_editMode; }
     const std::string& modifiedAddress() const { return m_modifiedAddress; }
 
+    GroupStore& groups() { return m_groups; }
     const std::vector<RecipientRow>& rows() const { return m_rows; }
     // Index of the first row with this address (exact), or -1.
     int rowOf(std::string_view address) const;

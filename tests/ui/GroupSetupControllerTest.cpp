@@ -1,0 +1,232 @@
+#include "ui/GroupSetupController.h"
+
+#include "common/Clock.h"
+#include "common/Progress.h"
+#include "common/ScriptedPrompter.h"
+#include "common/StatusSink.h"
+#include "store/StoreTexts.h"
+#include "ui/ComposerWidget.h"
+#include "ui/GroupDialog.h"
+#include "ui/GroupListModel.h"
+#include "ui/GroupSetupWidget.h"
+#include "ui/MainWindow.h"
+#include "ui/RecipientDialog.h"
+#include "ui/RecipientListModel.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <functional>
+
+using namespace tidecast;
+using namespace tidecast::ui;
+using store::RecipientField;
+
+namespace
+{
+
+// Runs `work` on the modal dialog of type D as soon as it is shown.
+template <typename D> void whenModal(std::function<void(D*)> work)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, work] {
+        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            work(dialog);
+        }
+    });
+    timer->start();
+}
+
+bool isBold(const QAbstractItemModel* model, int row)
+{
+    return model->index(row, 0).data(Qt::FontRole).value<QFont>().bold();
+}
+
+} // namespace
+
+class GroupSetupControllerTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<MainWindow> m_window;
+    GroupSetupController* m_controller = nullptr;
+
+    settings::SettingsPaths paths() const
+    {
+        settings::SettingsPaths p;
+        p.dataDir = (m_dir->path() + QStringLiteral("/data/")).toStdString();
+        p.configDir = (m_dir->path() + QStringLiteral("/config")).toStdString();
+        std::filesystem::create_directories(p.dataDir);
+        return p;
+    }
+
+    // Makes groups through the core, the way another front end would have left them.
+    void makeGroups()
+    {
+        NullStatusSink status;
+        NullProgress progress;
+        SystemClock clock;
+        store::GroupStore groups(paths().dataDir, m_prompter, status, progress, clock);
+        for (const char* name : {"Big", "Small"}) {
+            groups.beginAddGroup();
+            QVERIFY(groups.acceptGroupDialog("", name, {}).accepted());
+            groups.finishAddGroup();
+        }
+        store::RecipientStore file;
+        QVERIFY(file.open(groups.groupPath("Big")));
+        QVERIFY(file.beginTransaction());
+        for (int i = 0; i < 32001; ++i) {
+            QVERIFY(file.addNew());
+            file.setField(3, "r" + std::to_string(i) + "@example.test");
+        }
+        QVERIFY(file.close());
+    }
+
+    GroupSetupWidget* tab() const { return m_window->groupSetup(); }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = ScriptedPrompter();
+        makeGroups();
+        m_window = std::make_unique<MainWindow>(paths(), m_prompter);
+        m_controller = new GroupSetupController(*m_window);
+        m_window->tabs()->setCurrentIndex(MainWindow::GroupSetupTab);
+        m_window->show();
+        m_controller->LoadDBGroups();
+        m_prompter.clear();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_dir.reset();
+    }
+
+    void selectingAGroupMarksItInBothListsAndFillsTheRecipients()
+    {
+        QAbstractItemModelTester groupTester(m_controller->groupModel(),
+                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester recipientTester(m_controller->recipientModel(),
+                                                 QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(tab()->groupsView()->model()->rowCount(), 2);
+        QCOMPARE(tab()->groupsOnlyView()->model(), tab()->groupsView()->model());
+        QCOMPARE(m_window->composer()->groupSelector()->count(), 2);
+        QCOMPARE(m_window->composer()->groupSelector()->currentText(), QStringLiteral("Big"));
+        QCOMPARE(tab()->groupsView()->model()->index(0, 1).data().toString(), QStringLiteral("32001"));
+
+        tab()->groupsView()->setCurrentIndex(m_controller->groupModel()->index(0, 0));
+        QCOMPARE(m_controller->selectedGroup(), QStringLiteral("Big"));
+        QVERIFY(isBold(m_controller->groupModel(), 0));
+        QVERIFY(!isBold(m_controller->groupModel(), 1));
+        QCOMPARE(tab()->groupsOnlyView()->currentIndex().row(), 0);
+        QCOMPARE(m_controller->recipientModel()->rowCount(), 32000);
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(store::text::kListCapped)});
+        QCOMPARE(tab()->recipientsView()->currentIndex().row(), 0);
+        QVERIFY(isBold(m_controller->recipientModel(), 0));
+
+        // Choosing in the groups-only list moves the selection in the other list too.
+        tab()->groupsOnlyView()->setCurrentIndex(m_controller->groupModel()->index(1, 0));
+        QCOMPARE(tab()->groupsView()->currentIndex().row(), 1);
+        QVERIFY(isBold(m_controller->groupModel(), 1));
+        QVERIFY(!isBold(m_controller->groupModel(), 0));
+        QCOMPARE(m_controller->recipientModel()->rowCount(), 0);
+    }
+
+    void addsAGroupAndAddsModifiesAndDeletesARecipient()
+    {
+        QAbstractItemModelTester groupTester(m_controller->groupModel(),
+                                             QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester recipientTester(m_controller->recipientModel(),
+                                                 QAbstractItemModelTester::FailureReportingMode::QtTest);
+        whenModal<GroupDialog>([](GroupDialog* dialog) {
+            QTest::keyClicks(dialog->nameEdit(), QStringLiteral("Harbour Walkers"));
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        });
+        QTest::mouseClick(tab()->addGroupButton(), Qt::LeftButton);
+        QCOMPARE(m_controller->groupModel()->rowCount(), 3);
+        QCOMPARE(m_controller->groupModel()->nameAt(2), QStringLiteral("Harbour Walkers"));
+        QCOMPARE(m_window->composer()->groupSelector()->count(), 3);
+
+        m_controller->selectGroup(QStringLiteral("Harbour Walkers"));
+        whenModal<RecipientDialog>([](RecipientDialog* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Add a New Recipient to 'Harbour Walkers'"));
+            QTest::keyClicks(dialog->fieldEdit(RecipientField::EmailAddress), QStringLiteral("ann@example.test"));
+            QTest::keyClicks(dialog->fieldEdit(RecipientField::FirstName), QStringLiteral("Ann"));
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        });
+        QTest::mouseClick(tab()->addRecipientButton(), Qt::LeftButton);
+        QCOMPARE(m_controller->recipientModel()->rowCount(), 1);
+        QCOMPARE(m_controller->recipientModel()->index(0, 0).data().toString(), QStringLiteral("Ann"));
+        QCOMPARE(m_controller->groupModel()->index(2, 1).data().toString(), QStringLiteral("1"));
+
+        // Enter on the recipient modifies it.
+        whenModal<RecipientDialog>([](RecipientDialog* dialog) {
+            QCOMPARE(dialog->fieldEdit(RecipientField::FirstName)->text(), QStringLiteral("Ann"));
+            dialog->fieldEdit(RecipientField::LastName)->setText(QStringLiteral("Other"));
+            QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        });
+        tab()->recipientsView()->setCurrentIndex(m_controller->recipientModel()->index(0, 0));
+        QTest::keyClick(tab()->recipientsView(), Qt::Key_Return);
+        QCOMPARE(m_controller->recipientModel()->index(0, 1).data().toString(), QStringLiteral("Other"));
+        QCOMPARE(m_controller->recipients().editMode(), std::string());
+
+        // The Delete key deletes the selected recipients after the question.
+        m_prompter.clear();
+        m_prompter.queue(Answer::Yes);
+        tab()->recipientsView()->selectionModel()->select(m_controller->recipientModel()->index(0, 0),
+                                                          QItemSelectionModel::ClearAndSelect |
+                                                              QItemSelectionModel::Rows);
+        QTest::keyClick(tab()->recipientsView(), Qt::Key_Delete);
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(store::text::kDeleteRecipientsQuestion)});
+        QCOMPARE(m_controller->recipientModel()->rowCount(), 0);
+        QCOMPARE(m_controller->groupModel()->index(2, 1).data().toString(), QStringLiteral("0"));
+    }
+
+    void commandPanelSwitchesViews()
+    {
+        QPushButton* panel = m_window->commandPanel();
+        QVERIFY(tab()->isGroupsRecipientsView());
+        QCOMPARE(panel->text(), QStringLiteral("Groups Only"));
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY(!tab()->isGroupsRecipientsView());
+        QVERIFY(tab()->groupsOnlyView()->isVisible());
+        QVERIFY(!tab()->recipientsView()->isVisible());
+        QCOMPARE(panel->text(), QStringLiteral("Groups/Recipients"));
+        QVERIFY(m_controller->recipients().groupsOnlyView());
+
+        // Adding from the groups-only view only refreshes the count.
+        tab()->groupsOnlyView()->setCurrentIndex(m_controller->groupModel()->index(1, 0));
+        whenModal<RecipientDialog>([](RecipientDialog* dialog) {
+            dialog->fieldEdit(RecipientField::EmailAddress)->setText(QStringLiteral("bob@example.test"));
+            dialog->accept();
+        });
+        QTest::mouseClick(tab()->nrAddRecipientButton(), Qt::LeftButton);
+        QCOMPARE(m_controller->groupModel()->index(1, 1).data().toString(), QStringLiteral("1"));
+
+        QTest::mouseClick(panel, Qt::LeftButton);
+        QVERIFY(tab()->isGroupsRecipientsView());
+        QVERIFY(tab()->recipientsView()->isVisible());
+        QCOMPARE(panel->text(), QStringLiteral("Groups Only"));
+        QVERIFY(!m_controller->recipients().groupsOnlyView());
+        QCOMPARE(m_controller->recipientModel()->rowCount(), 1);
+    }
+};
+
+QTEST_MAIN(GroupSetupControllerTest)
+#include "GroupSetupControllerTest.moc"

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "store/GroupStore.h"
+#include "store/RecipientList.h"
+#include "ui/ProgressBarAdapter.h"
+
+#include <QObject>
+#include <QStringList>
+
+class QModelIndex;
+class QTreeView;
+
+namespace tidecast::ui
+{
+
+class GroupListModel;
+class MainWindow;
+class RecipientListModel;
+
+// Fills the "Group Setup" tab and runs its commands: the group lists of both views (one model),
+// the recipient list, the group and recipient buttons, Enter, double-click and Delete in the
+// lists, and the composer's group selector. The window's hooks for loading the groups, closing
+// the open group file and refreshing the recipient buttons are set here.
+class GroupSetupController : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit GroupSetupController(MainWindow& window);
+    ~GroupSetupController() override;
+
+    store::GroupStore& groups() { return m_groups; }
+    store::RecipientList& recipients() { return m_recipients; }
+    GroupListModel* groupModel() const { return m_groupModel; }
+    RecipientListModel* recipientModel() const { return m_recipientModel; }
+
+    // Rebuilds the group lists and the composer's group selector from groups.lst.
+    void LoadDBGroups();
+    // Selects a group in both lists (bold) and loads its recipients; an empty name clears.
+    void selectGroup(const QString& name);
+    QString selectedGroup() const;
+
+    void addGroup();
+    void modifyGroup();
+    void deleteGroup();
+    void addRecipient();
+    void modifyRecipient();
+    void deleteRecipients();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void refreshSettings();
+    void onGroupCurrentChanged(QTreeView* view, const QModelIndex& current);
+    void onViewChanged(bool groupsRecipients);
+    void reloadRecipients();
+    void refreshRecipientButtons();
+    QStringList selectedAddresses() const;
+    QString currentAddress() const;
+
+    MainWindow& m_window;
+    SystemClock m_clock;
+    ProgressBarAdapter m_progress;
+    store::GroupStore m_groups;
+    store::RecipientList m_recipients;
+    GroupListModel* m_groupModel;
+    RecipientListModel* m_recipientModel;
+    bool m_syncing = false;
+};
+
+} // namespace tidecast::ui

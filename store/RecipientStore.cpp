@@ -326,26 +326,34 @@ Result<bool> stepOnce(SqliteStatement& statement)
 
 } // namespace
 
+Result<void> RecipientStore::seek(std::int64_t from, bool forward)
+{
+    if (auto flushed = flush(); !flushed) {
+        return flushed;
+    }
+    auto statement =
+        forward ? cached(m_nextStatement,
+                         "SELECT rowid," + m_columnList + " FROM records WHERE rowid>?1 ORDER BY rowid LIMIT 1")
+                : cached(m_previousStatement,
+                         "SELECT rowid," + m_columnList + " FROM records WHERE rowid<?1 ORDER BY rowid DESC LIMIT 1");
+    if (!statement) {
+        return statement.error();
+    }
+    (*statement)->bind(1, from);
+    auto found = stepOnce(**statement);
+    if (!found) {
+        return found.error();
+    }
+    return loadRow(**statement, *found, forward);
+}
+
 Result<void> RecipientStore::moveFirst()
 {
     if (!m_db.isOpen()) {
         return notOpen();
     }
-    if (auto flushed = flush(); !flushed) {
-        return flushed;
-    }
-    auto statement =
-        cached(m_nextStatement, "SELECT rowid," + m_columnList + " FROM records WHERE rowid>?1 ORDER BY rowid LIMIT 1");
-    if (!statement) {
-        return statement.error();
-    }
-    (*statement)->bind(1, std::numeric_limits<std::int64_t>::min());
-    auto found = stepOnce(**statement);
-    if (!found) {
-        return found.error();
-    }
-    auto result = loadRow(**statement, *found, true);
-    if (!*found) {
+    auto result = seek(std::numeric_limits<std::int64_t>::min(), true);
+    if (result && !m_hasCurrent) {
         m_atStart = true; // an empty file is at both ends
     }
     return result;
@@ -356,21 +364,8 @@ Result<void> RecipientStore::moveLast()
     if (!m_db.isOpen()) {
         return notOpen();
     }
-    if (auto flushed = flush(); !flushed) {
-        return flushed;
-    }
-    auto statement = cached(m_previousStatement, "SELECT rowid," + m_columnList +
-                                                     " FROM records WHERE rowid<?1 ORDER BY rowid DESC LIMIT 1");
-    if (!statement) {
-        return statement.error();
-    }
-    (*statement)->bind(1, std::numeric_limits<std::int64_t>::max());
-    auto found = stepOnce(**statement);
-    if (!found) {
-        return found.error();
-    }
-    auto result = loadRow(**statement, *found, false);
-    if (!*found) {
+    auto result = seek(std::numeric_limits<std::int64_t>::max(), false);
+    if (result && !m_hasCurrent) {
         m_atEnd = true;
     }
     return result;
@@ -387,20 +382,7 @@ Result<void> RecipientStore::moveNext()
     if (m_atStart && !m_hasCurrent) {
         return moveFirst();
     }
-    if (auto flushed = flush(); !flushed) {
-        return flushed;
-    }
-    auto statement =
-        cached(m_nextStatement, "SELECT rowid," + m_columnList + " FROM records WHERE rowid>?1 ORDER BY rowid LIMIT 1");
-    if (!statement) {
-        return statement.error();
-    }
-    (*statement)->bind(1, m_rowId);
-    auto found = stepOnce(**statement);
-    if (!found) {
-        return found.error();
-    }
-    return loadRow(**statement, *found, true);
+    return seek(m_rowId, true);
 }
 
 Result<void> RecipientStore::movePrevious()
@@ -414,20 +396,7 @@ Result<void> RecipientStore::movePrevious()
     if (m_atEnd && !m_hasCurrent) {
         return moveLast();
     }
-    if (auto flushed = flush(); !flushed) {
-        return flushed;
-    }
-    auto statement = cached(m_previousStatement, "SELECT rowid," + m_columnList +
-                                                     " FROM records WHERE rowid<?1 ORDER BY rowid DESC LIMIT 1");
-    if (!statement) {
-        return statement.error();
-    }
-    (*statement)->bind(1, m_rowId);
-    auto found = stepOnce(**statement);
-    if (!found) {
-        return found.error();
-    }
-    return loadRow(**statement, *found, false);
+    return seek(m_rowId, false);
 }
 
 Result<void> RecipientStore::find(std::string_view field, std::string_view op, std::string_view value)

@@ -132,6 +132,8 @@ private:
     [[nodiscard]] Result<void> loadSchema();
     [[nodiscard]] Result<void> loadRow(SqliteStatement& statement, bool found, bool forward);
     [[nodiscard]] Result<void> runFind(bool next);
+    // Makes the next record after (or before) rowid `from` current.
+    [[nodiscard]] Result<void> seek(std::int64_t from, bool forward);
     void clearCurrent();
     Result<SqliteStatement*> cached(SqliteStatement& slot, const std::string& sql);
     std::string normaliseValue(int index, std::string_view value) const;

@@ -4,6 +4,7 @@
 #include "cli/GroupsCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/RecipientsCommands.h"
+#include "cli/SendCommands.h"
 #include "cli/SettingsCommands.h"
 
 #include <CLI/CLI.hpp>
@@ -31,6 +32,7 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
 
     CommandAction action;
     addSettingsCommands(app, action);
+    addSendCommands(app, action);
     addGroupsCommands(app, action);
     addRecipientsCommands(app, action);
     addPreviewCommands(app, action);

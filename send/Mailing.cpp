@@ -1,0 +1,176 @@
+#include "send/Mailing.h"
+
+#include "send/IdSource.h"
+#include "send/LogSink.h"
+#include "send/MessageBuilder.h"
+#include "send/OutgoingMessage.h"
+#include "send/PopClient.h"
+#include "send/SmtpChannel.h"
+#include "send/SmtpClient.h"
+#include "send/SmtpDialogue.h"
+#include "send/TechInfo.h"
+
+#include <optional>
+
+namespace tidecast::send
+{
+
+namespace
+{
+
+class FileSink final : public LogSink
+{
+public:
+    explicit FileSink(LogFile& file)
+        : m_file(file)
+    {}
+    void writeLine(std::string_view line) override { m_file.writeLine(line); }
+
+private:
+    LogFile& m_file;
+};
+
+class MonitorSink final : public LogSink
+{
+public:
+    explicit MonitorSink(SendMonitor& monitor)
+        : m_monitor(monitor)
+    {}
+    void writeLine(std::string_view line) override { m_monitor.activity(line); }
+
+private:
+    SendMonitor& m_monitor;
+};
+
+class LastErrorSink final : public LogSink
+{
+public:
+    explicit LastErrorSink(std::filesystem::path settingsFile)
+        : m_settingsFile(std::move(settingsFile))
+    {}
+    void writeLine(std::string_view line) override { writeLastError(m_settingsFile, line); }
+
+private:
+    std::filesystem::path m_settingsFile;
+};
+
+class BuiltMessages final : public MessageSource
+{
+public:
+    BuiltMessages(MessageBuilder& builder, Progress& progress, LogSink& activity, LogSink& session)
+        : m_builder(builder)
+        , m_progress(progress)
+        , m_activity(activity)
+        , m_session(session)
+    {}
+
+    Result<std::string> build(const store::RecipientRecord& recipient) override
+    {
+        return m_builder.buildMessage(recipient, m_progress, [this](std::string_view line) {
+            m_activity.writeLine(line);
+            m_session.writeLine(line);
+        });
+    }
+
+private:
+    MessageBuilder& m_builder;
+    Progress& m_progress;
+    LogSink& m_activity;
+    LogSink& m_session;
+};
+
+OutgoingMessage outgoingMessage(const MailingSetup& setup)
+{
+    const auto& o = setup.options;
+    OutgoingMessage message;
+    message.subject = setup.message.subject;
+    message.body = setup.message.body;
+    message.htmlPath = setup.message.htmlPath;
+    message.attachments = setup.message.attachments;
+    message.priority = priorityValue(setup.message.priorityIndex);
+    message.identity = {o.senderName, o.senderAddress, o.replyTo, o.organisation, o.signature};
+    message.mode = o.bulkMode ? SendMode::Bulk : SendMode::Personal;
+    message.bulkToText = o.bulkToText;
+    message.wrap = true;
+    message.customAttachments = o.customAttachments && !o.bulkMode;
+    message.attachField = {o.attachField1, o.attachField2, o.attachField3, o.attachField4};
+    return message;
+}
+
+} // namespace
+
+struct Mailing::Parts
+{
+    Parts(const MailingSetup& setup, Prompter& prompter, Progress& progress, SendMonitor& monitor)
+        : sessionSink(logs.session())
+        , activity(monitor)
+        , lastError(setup.settingsFile)
+        , dialogue(client, pop, setup.settings, {activity, sessionSink, lastError, progress, prompter})
+        , channel(client, dialogue)
+    {
+        dialogue.setBulkMode(setup.options.bulkMode);
+        dialogue.setDsnRequested(setup.options.dsn);
+        dialogue.setOptionsConfirmed(setup.options.optionsConfirmed);
+    }
+
+    SendLogs logs;
+    FileSink sessionSink;
+    MonitorSink activity;
+    LastErrorSink lastError;
+    SmtpClient client;
+    PopClient pop;
+    SmtpDialogue dialogue;
+    SmtpChannel channel;
+    SystemIdSource ids;
+    std::optional<MessageBuilder> builder;
+    std::optional<BuiltMessages> messages;
+    std::optional<SendSession> session;
+};
+
+Mailing::Mailing(MailingSetup setup, Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock)
+    : m_setup(std::move(setup))
+    , m_prompter(prompter)
+    , m_progress(progress)
+    , m_monitor(monitor)
+    , m_clock(clock)
+{
+    // The server chosen for this mailing in the options wins over the configured one.
+    if (!m_setup.options.smtpServer.empty()) {
+        m_setup.settings.smtpServer = m_setup.options.smtpServer;
+    }
+    m_parts = std::make_unique<Parts>(m_setup, m_prompter, m_progress, m_monitor);
+}
+
+Mailing::~Mailing() = default;
+
+bool Mailing::run(std::stop_token stop)
+{
+    auto builder = MessageBuilder::create(outgoingMessage(m_setup), m_setup.settings, m_clock, m_parts->ids);
+    if (!builder) {
+        m_prompter.message(builder.error().detail, Icon::Critical);
+        return false;
+    }
+    m_parts->builder.emplace(std::move(*builder));
+    m_parts->messages.emplace(*m_parts->builder, m_progress, m_parts->activity, m_parts->sessionSink);
+    m_parts->session.emplace(sessionOptions(m_setup.options, m_setup.dataDir, m_setup.settingsFile), m_parts->channel,
+                             *m_parts->messages, m_parts->logs, m_prompter, m_progress, m_monitor, m_clock);
+    return m_parts->session->SendMessage(stop);
+}
+
+SendResult Mailing::result() const
+{
+    return m_parts->session ? m_parts->session->result() : SendResult::None;
+}
+
+SendSummary Mailing::summary() const
+{
+    if (!m_parts->session) {
+        SendSummary summary;
+        summary.subject = m_setup.message.subject;
+        summary.groupName = m_setup.options.groupName;
+        return summary;
+    }
+    return summarise(*m_parts->session, m_setup.message.subject);
+}
+
+} // namespace tidecast::send

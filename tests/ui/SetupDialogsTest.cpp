@@ -1,0 +1,170 @@
+#include "common/ScriptedPrompter.h"
+#include "settings/SettingsStore.h"
+#include "ui/MessageSetupDialog.h"
+#include "ui/ServerSetupDialog.h"
+#include "ui/WelcomeWizard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tidecast;
+using namespace tidecast::ui;
+
+class SetupDialogsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void timeoutSliderNamesItsTimeAndOddValuesOpenAtFiveMinutes()
+    {
+        ScriptedPrompter prompter;
+        settings::Settings settings;
+        settings.timeout = 45;
+        ServerSetupDialog dialog(settings, prompter);
+        QCOMPARE(dialog.timeoutSlider()->value(), 9);
+        QCOMPARE(dialog.timeoutLabel()->text(), QStringLiteral("5 Minutes"));
+
+        const std::pair<int, const char*> steps[] = {{0, "30 Seconds"},
+                                                     {1, "1 Minute"},
+                                                     {2, "1 minute 30 Seconds"},
+                                                     {4, "2 Minutes 30 Seconds"},
+                                                     {19, "10 Minutes"}};
+        for (const auto& [position, caption] : steps) {
+            dialog.timeoutSlider()->setValue(position);
+            QCOMPARE(dialog.timeoutLabel()->text(), QString::fromLatin1(caption));
+            QCOMPARE(dialog.timeoutSeconds(), 30 * (position + 1));
+        }
+        dialog.accept();
+        QCOMPARE(settings.timeout, 600);
+
+        settings.timeout = 150;
+        ServerSetupDialog again(settings, prompter);
+        QCOMPARE(again.timeoutLabel()->text(), QStringLiteral("2 Minutes 30 Seconds"));
+    }
+
+    void portsTakeDigitsOnlyAndIncompleteAuthenticationKeepsTheDialogOpen()
+    {
+        ScriptedPrompter prompter;
+        settings::Settings settings;
+        settings.smtpServer = "old.example.test";
+        ServerSetupDialog dialog(settings, prompter);
+        dialog.show();
+        auto* port = dialog.findChild<QLineEdit*>(QStringLiteral("portLineEdit"));
+        QVERIFY(port != nullptr);
+        QCOMPARE(port->text(), QStringLiteral("25"));
+        QTest::keyClick(port, Qt::Key_A, Qt::NoModifier);
+        QCOMPARE(port->text(), QStringLiteral("25"));
+        QCOMPARE(prompter.log(),
+                 (std::vector<ScriptedPrompter::Entry>{{"Numbers only please!", Icon::Exclamation, false}}));
+        QTest::keyClick(port, Qt::Key_8);
+        QCOMPARE(port->text(), QStringLiteral("258"));
+        QTest::keyClick(port, Qt::Key_Backspace);
+        QCOMPARE(port->text(), QStringLiteral("25"));
+        QCOMPARE(prompter.log().size(), 1u);
+
+        // The user-name and password fields follow their box.
+        auto* authentication = dialog.findChild<QCheckBox*>(QStringLiteral("smtpAuthenticationCheckBox"));
+        auto* username = dialog.findChild<QLineEdit*>(QStringLiteral("smtpUsernameLineEdit"));
+        QVERIFY(!username->isEnabled());
+        authentication->setChecked(true);
+        QVERIFY(username->isEnabled());
+        username->setText(QStringLiteral("me"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("serverLineEdit"))->setText(QStringLiteral("new.example.test"));
+        dialog.accept();
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QCOMPARE(prompter.texts().back(), std::string("Please enter your SMTP Authentication details first."));
+        QCOMPARE(settings.smtpServer, std::string("old.example.test"));
+        QVERIFY(!settings.smtpAuthentication);
+
+        dialog.findChild<QLineEdit*>(QStringLiteral("smtpPasswordLineEdit"))->setText(QStringLiteral("pw"));
+        dialog.accept();
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(settings.smtpServer, std::string("new.example.test"));
+        QCOMPARE(settings.smtpPassword, std::string("pw"));
+    }
+
+    void messageSetupStoresTheChosenCharacterSet()
+    {
+        ScriptedPrompter prompter;
+        settings::Settings settings;
+        settings.characterSet = "iso-8859-7";
+        MessageSetupDialog dialog(settings, prompter);
+        auto* charset = dialog.findChild<QComboBox*>(QStringLiteral("characterSetComboBox"));
+        QCOMPARE(charset->currentText(), QStringLiteral("Modern Greek (ISO-8859-7)"));
+        QCOMPARE(charset->itemText(charset->count() - 1), QStringLiteral("Unicode (UTF-8)"));
+        charset->setCurrentText(QStringLiteral("Cyrillic (KO18-U)"));
+        dialog.accept();
+        QCOMPARE(settings.characterSet, std::string("ko18-u"));
+    }
+
+    void welcomeCancelledOnItsFirstPageStillFinishesTheFirstRun()
+    {
+        QTemporaryDir dir;
+        settings::SettingsPaths paths{dir.path().toStdString(), (dir.path() + QStringLiteral("/config")).toStdString()};
+        ScriptedPrompter prompter;
+        settings::Settings settings;
+        settings.smtpServer = "mail.example.test";
+        settings.emailAddress = "me@example.test";
+        settings.realName = "Me";
+        settings.smtpPort = 2525;
+
+        WelcomeWizard wizard(settings, paths, prompter, {});
+        wizard.show();
+        QCOMPARE(wizard.currentPage(), int(WelcomeWizard::IntroductionPage));
+        wizard.findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        QVERIFY(!wizard.isVisible());
+
+        const auto file = paths.settingsFile();
+        QCOMPARE(settings::ReadValue(file, "Startup", "Welcome", "0"), std::string("-1"));
+        QCOMPARE(settings::ReadValue(file, "Server Setup", "SMTP Server", ""), std::string("mail.example.test"));
+        QCOMPARE(settings::ReadValue(file, "Server Setup", "SMTP Port", ""), std::string("25"));
+        QCOMPARE(settings::ReadValue(file, "Client Setup", "Email Address", ""), std::string("me@example.test"));
+        QCOMPARE(settings::ReadValue(file, "Client Setup", "Real Name", ""), std::string("Me"));
+    }
+
+    void welcomePagesAndGroupChecks()
+    {
+        QTemporaryDir dir;
+        settings::SettingsPaths paths{dir.path().toStdString(), (dir.path() + QStringLiteral("/config")).toStdString()};
+        ScriptedPrompter prompter;
+        settings::Settings settings;
+        QStringList groups;
+        WelcomeWizard::GroupActions actions;
+        actions.groups = [&groups] { return groups; };
+        actions.createGroup = [&groups] {
+            groups << QStringLiteral("Members");
+            return true;
+        };
+        WelcomeWizard wizard(settings, paths, prompter, actions);
+        wizard.show();
+        auto* next = wizard.findChild<QPushButton*>(QStringLiteral("nextButton"));
+        auto* cancel = wizard.findChild<QPushButton*>(QStringLiteral("cancelButton"));
+        auto* addRecipients = wizard.findChild<QPushButton*>(QStringLiteral("addRecipientsButton"));
+        next->click();
+        wizard.findChild<QLineEdit*>(QStringLiteral("serverLineEdit"))->setText(QStringLiteral("smtp.example.test"));
+        next->click();
+        QCOMPARE(wizard.currentPage(), int(WelcomeWizard::GroupsPage));
+        addRecipients->click();
+        wizard.findChild<QPushButton*>(QStringLiteral("createGroupButton"))->click();
+        addRecipients->click();
+        QCOMPARE(prompter.texts(), (std::vector<std::string>{"Please add a Group first", "Please select Group first"}));
+        next->click();
+        QCOMPARE(wizard.currentPage(), int(WelcomeWizard::ClosingPage));
+        QVERIFY(!next->isEnabled());
+        QCOMPARE(cancel->text(), QStringLiteral("&Close"));
+        cancel->click();
+        QCOMPARE(settings.smtpServer, std::string("smtp.example.test"));
+        QCOMPARE(settings::ReadValue(paths.settingsFile(), "Server Setup", "SMTP Server", ""),
+                 std::string("smtp.example.test"));
+    }
+};
+
+QTEST_MAIN(SetupDialogsTest)
+#include "SetupDialogsTest.moc"

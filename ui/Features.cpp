@@ -2,14 +2,15 @@
 
 #include "ui/GroupSetupController.h"
 #include "ui/MainWindow.h"
+#include "ui/MessagesFeature.h"
 
 namespace tidecast::ui
 {
 
 void installFeatures(MainWindow& window)
 {
-    (void)window;
     new GroupSetupController(window); // owned by the window
+    installMessagesFeature(window);
 }
 
 } // namespace tidecast::ui

@@ -1,0 +1,332 @@
+#include "common/ScriptedPrompter.h"
+#include "common/Text.h"
+#include "messages/MessageDocument.h"
+#include "ui/ComposerWidget.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageHistoryWidget.h"
+#include "ui/MessageListModel.h"
+#include "ui/MessagesFeature.h"
+
+#include <QAbstractItemModelTester>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+
+#include <deque>
+
+using namespace tidecast;
+using namespace tidecast::ui;
+
+namespace
+{
+
+// File dialogs answered from a queue; an empty queue cancels.
+class QueuedChooser final : public messages::FileChooser
+{
+public:
+    explicit QueuedChooser(std::deque<std::filesystem::path>& answers)
+        : m_answers(answers)
+    {}
+    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest&) override { return next(); }
+    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest&) override { return next(); }
+
+private:
+    std::optional<std::filesystem::path> next()
+    {
+        if (m_answers.empty()) {
+            return std::nullopt;
+        }
+        auto answer = m_answers.front();
+        m_answers.pop_front();
+        return answer;
+    }
+    std::deque<std::filesystem::path>& m_answers;
+};
+
+// Clicks a button of the next modal dialog once it is up.
+void clickInNextModal(const QString& buttonName)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(20);
+    QObject::connect(timer, &QTimer::timeout, [timer, buttonName] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr) {
+            return;
+        }
+        if (auto* button = modal->findChild<QPushButton*>(buttonName)) {
+            timer->stop();
+            timer->deleteLater();
+            button->click();
+        }
+    });
+    timer->start();
+}
+
+QString pdfText(const QString& pdf)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    if (!process.waitForFinished(20000)) {
+        return {};
+    }
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class ComposerTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<MainWindow> m_window;
+    MessagesFeature* m_feature = nullptr;
+    std::deque<std::filesystem::path> m_answers;
+
+    ComposerWidget* composer() const { return m_window->composer(); }
+    std::filesystem::path dataDir() const { return (m_dir->path() + QStringLiteral("/data")).toStdString(); }
+    QAction* action(const char* id) const { return m_window->commandAction(QString::fromLatin1(id)); }
+
+    QStringList enabledEditCommands() const
+    {
+        QStringList enabled;
+        for (const char* id : {"ID_Undo", "ID_Cut", "ID_Copy", "ID_Paste", "ID_Clear", "ID_SelectAll"}) {
+            if (action(id)->isEnabled()) {
+                enabled << QString::fromLatin1(id);
+            }
+        }
+        return enabled;
+    }
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = ScriptedPrompter();
+        m_answers.clear();
+        settings::SettingsPaths paths;
+        paths.dataDir = dataDir();
+        paths.configDir = (m_dir->path() + QStringLiteral("/config")).toStdString();
+        std::filesystem::create_directories(paths.dataDir);
+        m_window = std::make_unique<MainWindow>(paths, m_prompter);
+        m_feature = installMessagesFeature(*m_window);
+        m_feature->setFileChooser(std::make_unique<QueuedChooser>(m_answers));
+        composer()->groupSelector()->addItems({QStringLiteral("Club"), QStringLiteral("Friends")});
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    }
+
+    void cleanup()
+    {
+        m_window->setDuplicateInstance(true); // nothing to write at close
+        m_window.reset();
+        m_dir.reset();
+    }
+
+    void macroGoesIntoTheFocusedSubjectOrReplacesTheBodySelection()
+    {
+        QLineEdit* subject = composer()->subjectEdit();
+        QPlainTextEdit* body = composer()->bodyEdit();
+        subject->setText(QStringLiteral("Dear "));
+        body->setPlainText(QStringLiteral("Greetings from London today"));
+
+        subject->setFocus();
+        QTRY_VERIFY(subject->hasFocus());
+        QTRY_VERIFY(subject->hasSelectedText()); // the subject selects everything on focus
+        subject->end(false);
+        m_window->dispatch(QStringLiteral("ID_FirstName"));
+        QCOMPARE(subject->text(), QStringLiteral("Dear !*FIRST_NAME*!"));
+        QCOMPARE(body->toPlainText(), QStringLiteral("Greetings from London today"));
+
+        QTextCursor cursor = body->textCursor();
+        cursor.setPosition(15);
+        cursor.setPosition(21, QTextCursor::KeepAnchor);
+        body->setTextCursor(cursor);
+        body->setFocus();
+        QTRY_VERIFY(body->hasFocus());
+        m_window->dispatch(QStringLiteral("ID_City"));
+        QCOMPARE(body->toPlainText(), QStringLiteral("Greetings from !*CITY*! today"));
+
+        // With the focus outside the text fields the macro goes to the body's caret.
+        composer()->groupSelector()->setFocus();
+        QTRY_VERIFY(composer()->groupSelector()->hasFocus());
+        m_window->dispatch(QStringLiteral("ID_Field4"));
+        QVERIFY(body->toPlainText().contains(QStringLiteral("!*ADDITIONAL_FIELD4*!")));
+        QCOMPARE(subject->text(), QStringLiteral("Dear !*FIRST_NAME*!"));
+    }
+
+    void editCommandsFollowTheFocusedFieldAndTheTab()
+    {
+        QPlainTextEdit* body = composer()->bodyEdit();
+        QApplication::clipboard()->clear();
+        body->clear();
+        body->setFocus();
+        QTRY_VERIFY(body->hasFocus());
+        m_feature->checkedit();
+        QCOMPARE(enabledEditCommands(), QStringList());
+
+        QTest::keyClicks(body, QStringLiteral("some text"));
+        body->selectAll();
+        QApplication::clipboard()->setText(QStringLiteral("clip"));
+        m_feature->checkedit();
+        QCOMPARE(enabledEditCommands(),
+                 QStringLiteral("ID_Undo ID_Cut ID_Copy ID_Paste ID_Clear ID_SelectAll").split(QLatin1Char(' ')));
+
+        // Cut empties the selection and the clipboard holds it; the commands follow.
+        m_window->dispatch(QStringLiteral("ID_Cut"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("some text"));
+        QCOMPARE(enabledEditCommands(), QStringLiteral("ID_Undo ID_Paste").split(QLatin1Char(' ')));
+
+        // Another tab turns all six off; coming back recomputes them.
+        m_window->tabs()->setCurrentIndex(MainWindow::MessageHistoryTab);
+        QCOMPARE(enabledEditCommands(), QStringList());
+        m_window->tabs()->setCurrentIndex(MainWindow::EditMessageTab);
+        QCOMPARE(enabledEditCommands(), QStringLiteral("ID_Undo ID_Paste").split(QLatin1Char(' ')));
+
+        // The subject is judged on its own.
+        composer()->subjectEdit()->setFocus();
+        QTRY_VERIFY(composer()->subjectEdit()->hasFocus());
+        m_feature->checkedit();
+        QCOMPARE(enabledEditCommands(), QStringLiteral("ID_Paste").split(QLatin1Char(' ')));
+    }
+
+    void savesOpensAndListsSentCopies()
+    {
+        const QString file = m_dir->path() + QStringLiteral("/note.tcx");
+        composer()->groupSelector()->setCurrentIndex(1);
+        composer()->subjectEdit()->setText(QStringLiteral("Meeting"));
+        composer()->bodyEdit()->setPlainText(QStringLiteral("Line one\nLine two"));
+        composer()->priorityBox()->setCurrentIndex(0);
+        const QString attachment = m_dir->path() + QStringLiteral("/agenda.txt");
+        QVERIFY(writeWholeFile(attachment.toStdString(), std::string(1536, 'a')));
+        m_feature->setAttachmentPaths({attachment.toStdString()});
+        QCOMPARE(composer()->attachmentList()->item(0)->text(), QStringLiteral("agenda.txt  (1.5 KB)"));
+        composer()->setTextChanged(true);
+
+        m_answers.push_back(file.toStdString());
+        m_window->dispatch(QStringLiteral("ID_Save"));
+        QVERIFY(!composer()->isTextChanged());
+        QCOMPARE(m_feature->documentName(), (m_dir->path() + QStringLiteral("/note")).toStdString());
+        const auto saved = messages::ParseMessage(file.toStdString());
+        QCOMPARE(saved.group, std::string("Friends"));
+        QCOMPARE(saved.body, std::string("Line one\r\nLine two\r\n"));
+        QCOMPARE(saved.priority, std::optional<int>(0));
+
+        // The command line opens the document into a cleared composer.
+        m_window->dispatch(QStringLiteral("ID_New"));
+        QCOMPARE(composer()->subjectEdit()->text(), QString());
+        QCOMPARE(composer()->attachmentList()->count(), 0);
+        composer()->groupSelector()->setCurrentIndex(0);
+        m_window->ProcessCommandLine(file);
+        QCOMPARE(composer()->subjectEdit()->text(), QStringLiteral("Meeting"));
+        QCOMPARE(composer()->groupSelector()->currentText(), QStringLiteral("Friends"));
+        QCOMPARE(composer()->priorityBox()->currentIndex(), 0);
+        QCOMPARE(composer()->bodyEdit()->toPlainText(), QStringLiteral("Line one\nLine two\n"));
+        QCOMPARE(m_feature->attachmentPaths(), std::vector<std::string>{attachment.toStdString()});
+        QVERIFY(!composer()->isTextChanged());
+
+        // A sent copy joins the history list; Delete asks and removes it with its file.
+        QAbstractItemModelTester tester(m_feature->messageList());
+        m_feature->storeSentCopy("Club");
+        QCOMPARE(m_feature->messageList()->rowCount(), 1);
+        const auto sent = dataDir() / "Sent Messages" / "i000000000.tcm";
+        QVERIFY(std::filesystem::exists(sent));
+        QCOMPARE(m_feature->messageList()->index(0, MessageListModel::GroupColumn).data().toString(),
+                 QStringLiteral("Club"));
+
+        QTreeView* view = m_window->history()->messagesView();
+        m_window->tabs()->setCurrentIndex(MainWindow::MessageHistoryTab);
+        m_window->history()->deleteButton()->click();
+        QCOMPARE(m_prompter.texts().back(), std::string("Please select a message to delete first."));
+        view->setCurrentIndex(m_feature->messageList()->index(0, 0));
+        m_prompter.queue(Answer::Yes);
+        m_window->history()->deleteButton()->click();
+        QCOMPARE(m_feature->messageList()->rowCount(), 0);
+        QVERIFY(!std::filesystem::exists(sent));
+        m_window->history()->openButton()->click();
+        QCOMPARE(m_prompter.texts().back(), std::string("There are no messages to open."));
+    }
+
+    void printsHeaderWrappedBodyAndFooterToPdf()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            QSKIP("pdftotext is not installed");
+        }
+        QString longLine;
+        for (int i = 1; i <= 30; ++i) {
+            longLine += QStringLiteral("w%1 ").arg(i, 2, 10, QLatin1Char('0'));
+        }
+        QString body = longLine + QStringLiteral("\n");
+        for (int i = 0; i < 120; ++i) {
+            body += QStringLiteral("row %1\n").arg(i);
+        }
+        composer()->groupSelector()->setCurrentIndex(0);
+        composer()->subjectEdit()->setText(QStringLiteral("Fixtures"));
+        composer()->bodyEdit()->setPlainText(body);
+
+        const QString pdf = m_dir->path() + QStringLiteral("/message.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        QVERIFY(m_feature->printTo(printer));
+
+        const QString text = pdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral("To Group: Club")), qPrintable(text.left(400)));
+        QVERIFY(text.contains(QStringLiteral("Subject: Fixtures")));
+        // The 120-character line breaks after the blank that follows the 105th character.
+        QStringList lines = text.split(QLatin1Char('\n'));
+        for (auto& line : lines) {
+            line = line.simplified();
+        }
+        const auto first = lines.indexOf(QRegularExpression(QStringLiteral("^w01 .*")));
+        QVERIFY(first >= 0);
+        QVERIFY2(lines[first].endsWith(QStringLiteral("w27")), qPrintable(lines[first]));
+        QCOMPARE(lines[first + 1], QStringLiteral("w28 w29 w30"));
+        QVERIFY(text.contains(QStringLiteral("row 119")));
+        const QString footer = QStringLiteral("Fixtures -:- Corvane Tidecast %1.%2.%3 -:- Page ")
+                                   .arg(TIDECAST_VERSION_MAJOR)
+                                   .arg(TIDECAST_VERSION_MINOR)
+                                   .arg(TIDECAST_VERSION_PATCH);
+        QVERIFY2(text.contains(footer + QStringLiteral("1")), qPrintable(text.right(400)));
+        QVERIFY(text.contains(footer + QStringLiteral("2")));
+    }
+
+    void spellingFindsAMisspeltWordAndAddPutsItInTheUserDictionary()
+    {
+        composer()->subjectEdit()->setText(QStringLiteral("Good news"));
+        composer()->bodyEdit()->setPlainText(QStringLiteral("The Tidecastz team"));
+        clickInNextModal(QStringLiteral("addButton"));
+        m_window->dispatch(QStringLiteral("ID_SpellCheck"));
+
+        QCOMPARE(m_feature->spellCheckState(), int(messages::kCheckingBody));
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{"Spell Checking has completed"});
+        QCOMPARE(readWholeFile(dataDir() / "custom.dct"), std::string("Tidecastz\r\n"));
+        QCOMPARE(composer()->bodyEdit()->toPlainText(), QStringLiteral("The Tidecastz team"));
+
+        // Cancelling on the subject skips the body and says nothing.
+        m_prompter.clear();
+        composer()->subjectEdit()->setText(QStringLiteral("Helo"));
+        clickInNextModal(QStringLiteral("cancelButton"));
+        m_window->dispatch(QStringLiteral("ID_SpellCheck"));
+        QCOMPARE(m_feature->spellCheckState(), int(messages::kCheckCancelled));
+        QVERIFY(m_prompter.log().empty());
+    }
+};
+
+QTEST_MAIN(ComposerTest)
+#include "ComposerTest.moc"

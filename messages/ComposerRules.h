@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace tidecast::messages
 {
@@ -46,15 +45,6 @@ EditCommands checkedit(bool composerTabActive, const FieldState& field, bool cli
 
 // A merge macro goes into the subject when it has the focus, else into the body.
 ComposerField macroTarget(std::optional<ComposerField> focused);
-
-// The composer's merge commands and the macro text each inserts, in menu order.
-struct MacroCommand
-{
-    std::string_view commandId;
-    std::string_view macro;
-};
-const std::vector<MacroCommand>& macroCommands();
-std::optional<std::string_view> macroForCommand(std::string_view commandId);
 
 // Line ends: documents and mail hold CR LF, the editor widgets hold LF.
 std::string toEditorText(std::string_view text);

@@ -2,31 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
-
 namespace tidecast::messages
 {
 namespace
 {
-
-TEST(ComposerRules, EveryMergeCommandInsertsItsOwnMacro)
-{
-    const auto& commands = macroCommands();
-    EXPECT_EQ(commands.size(), 22u);
-    std::set<std::string_view> ids;
-    std::set<std::string_view> macros;
-    for (const auto& command : commands) {
-        ids.insert(command.commandId);
-        macros.insert(command.macro);
-        EXPECT_TRUE(command.macro.starts_with("!*") && command.macro.ends_with("*!")) << command.macro;
-    }
-    EXPECT_EQ(ids.size(), commands.size());
-    EXPECT_EQ(macros.size(), commands.size());
-    EXPECT_EQ(macroForCommand("ID_FirstName"), "!*FIRST_NAME*!");
-    EXPECT_EQ(macroForCommand("ID_Zip/PostCode"), "!*ZIPCODE*!");
-    EXPECT_EQ(macroForCommand("ID_Field4"), "!*ADDITIONAL_FIELD4*!");
-    EXPECT_FALSE(macroForCommand("ID_Send").has_value());
-}
 
 TEST(ComposerRules, TargetsAndEnabledCommands)
 {

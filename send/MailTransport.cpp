@@ -115,10 +115,11 @@ template <typename Start> Result<std::size_t> MailTransport::run(Start start, Du
 Result<void> MailTransport::connect(const std::string& host, std::uint16_t port, Duration timeout)
 {
     close();
-    // A cancel meant for an earlier operation must not hit this connection.
+    // A cancel meant for an earlier operation must not hit this connection; one that comes in
+    // from now on must.
+    m_cancelled = false;
     m_io.restart();
     m_io.poll();
-    m_cancelled = false;
 
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     auto remaining = [&] {

@@ -10,6 +10,7 @@
 
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QTreeView>
 
@@ -64,19 +65,29 @@ GroupSetupController::GroupSetupController(MainWindow& window)
     connect(tab, &GroupSetupWidget::viewChanged, this, &GroupSetupController::onViewChanged);
     m_recipients.setGroupsOnlyView(!tab->isGroupsRecipientsView());
 
+    // The controller is a child of the window and goes while the window is destroyed, so the
+    // hooks check that it is still there rather than the controller reaching back into a window
+    // that is half gone.
     auto& hooks = window.hooks();
-    hooks.loadGroups = [this] { LoadDBGroups(); };
-    hooks.closeOpenDatabase = [this] { m_groups.closeDatabase(); };
-    hooks.refreshRecipientButtons = [this] { refreshRecipientButtons(); };
+    QPointer<GroupSetupController> self(this);
+    hooks.loadGroups = [self] {
+        if (self) {
+            self->LoadDBGroups();
+        }
+    };
+    hooks.closeOpenDatabase = [self] {
+        if (self) {
+            self->m_groups.closeDatabase();
+        }
+    };
+    hooks.refreshRecipientButtons = [self] {
+        if (self) {
+            self->refreshRecipientButtons();
+        }
+    };
 }
 
-GroupSetupController::~GroupSetupController()
-{
-    auto& hooks = m_window.hooks();
-    hooks.loadGroups = nullptr;
-    hooks.closeOpenDatabase = nullptr;
-    hooks.refreshRecipientButtons = nullptr;
-}
+GroupSetupController::~GroupSetupController() = default;
 
 void GroupSetupController::refreshSettings()
 {

@@ -4,10 +4,7 @@
 #include "send/LogSink.h"
 #include "send/MessageBuilder.h"
 #include "send/OutgoingMessage.h"
-#include "send/PopClient.h"
-#include "send/SmtpChannel.h"
-#include "send/SmtpClient.h"
-#include "send/SmtpDialogue.h"
+#include "send/SmtpSendChannel.h"
 #include "send/TechInfo.h"
 
 #include <optional>
@@ -17,18 +14,6 @@ namespace tidecast::send
 
 namespace
 {
-
-class FileSink final : public LogSink
-{
-public:
-    explicit FileSink(LogFile& file)
-        : m_file(file)
-    {}
-    void writeLine(std::string_view line) override { m_file.writeLine(line); }
-
-private:
-    LogFile& m_file;
-};
 
 class MonitorSink final : public LogSink
 {
@@ -42,16 +27,16 @@ private:
     SendMonitor& m_monitor;
 };
 
-class LastErrorSink final : public LogSink
+class FileSink final : public LogSink
 {
 public:
-    explicit LastErrorSink(std::filesystem::path settingsFile)
-        : m_settingsFile(std::move(settingsFile))
+    explicit FileSink(LogFile& file)
+        : m_file(file)
     {}
-    void writeLine(std::string_view line) override { writeLastError(m_settingsFile, line); }
+    void writeLine(std::string_view line) override { m_file.writeLine(line); }
 
 private:
-    std::filesystem::path m_settingsFile;
+    LogFile& m_file;
 };
 
 class BuiltMessages final : public MessageSource
@@ -104,23 +89,15 @@ struct Mailing::Parts
     Parts(const MailingSetup& setup, Prompter& prompter, Progress& progress, SendMonitor& monitor)
         : sessionSink(logs.session())
         , activity(monitor)
-        , lastError(setup.settingsFile)
-        , dialogue(client, pop, setup.settings, {activity, sessionSink, lastError, progress, prompter})
-        , channel(client, dialogue)
-    {
-        dialogue.setBulkMode(setup.options.bulkMode);
-        dialogue.setDsnRequested(setup.options.dsn);
-        dialogue.setOptionsConfirmed(setup.options.optionsConfirmed);
-    }
+        , channel(setup.settings,
+                  {setup.options.bulkMode, setup.options.dsn, setup.options.optionsConfirmed, setup.settingsFile},
+                  monitor, logs.session(), progress, prompter)
+    {}
 
     SendLogs logs;
     FileSink sessionSink;
     MonitorSink activity;
-    LastErrorSink lastError;
-    SmtpClient client;
-    PopClient pop;
-    SmtpDialogue dialogue;
-    SmtpChannel channel;
+    SmtpSendChannel channel;
     SystemIdSource ids;
     std::optional<MessageBuilder> builder;
     std::optional<BuiltMessages> messages;

@@ -100,7 +100,7 @@ TEST(MimeText, QuotedPrintable)
 
     // Random texts: decodes to the input (line breaks as CR LF), lines within 76, no trailing blanks.
     std::mt19937 random(7);
-    const std::string alphabet = std::string("ab =.\t\r\n\xE9\x80\xff", 13);
+    const std::string alphabet = "ab =.\t\r\n\xE9\x80\xff";
     for (int round = 0; round < 300; ++round) {
         std::string text;
         const int length = static_cast<int>(random() % 400);

@@ -253,6 +253,7 @@ TEST_F(MessageBuilderTest, FromAndToForms)
         {"\"Left", "\"Left\" <news@sender.example>", "Left"},
         {"Right\"", "\"Right\" <news@sender.example>", "Right"},
         {"  ", "\"news@sender.example\" <news@sender.example>", "news@sender.example"},
+        {"Ann \"Boss\" Lee", "\"Ann \\\"Boss\\\" Lee\" <news@sender.example>", "Ann \"Boss\" Lee"},
         {"Jos\xC3\xA9", "\"=?iso-8859-1?Q?Jos=E9?=\" <news@sender.example>", "Jos\xC3\xA9"},
     };
     for (const Case& c : cases) {

@@ -12,6 +12,7 @@
 #include <openssl/x509v3.h>
 
 #include <array>
+#include <vector>
 
 namespace tidecast::send
 {
@@ -126,32 +127,41 @@ Result<void> MailTransport::connect(const std::string& host, std::uint16_t port,
         return std::max(Duration(1), std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now()));
     };
 
-    asio::ip::tcp::resolver resolver(m_io);
-    asio::ip::tcp::resolver::results_type endpoints;
-    bool resolved = false;
-    std::error_code resolveError;
-    m_io.restart();
-    resolver.async_resolve(host, std::to_string(port),
-                           [&](const std::error_code& ec, asio::ip::tcp::resolver::results_type results) {
-                               resolved = true;
-                               resolveError = ec;
-                               endpoints = std::move(results);
-                           });
-    m_io.run_for(remaining());
-    if (!resolved) {
-        resolver.cancel();
+    std::vector<asio::ip::tcp::endpoint> endpoints;
+    std::error_code notAnAddress;
+    const auto address = asio::ip::make_address(host, notAnAddress);
+    if (!notAnAddress) {
+        // A literal address needs no look-up (nor the resolver's helper thread).
+        endpoints.emplace_back(address, port);
+    } else {
+        asio::ip::tcp::resolver resolver(m_io);
+        bool resolved = false;
+        std::error_code resolveError;
         m_io.restart();
-        m_io.run();
+        resolver.async_resolve(host, std::to_string(port),
+                               [&](const std::error_code& ec, asio::ip::tcp::resolver::results_type results) {
+                                   resolved = true;
+                                   resolveError = ec;
+                                   for (const auto& entry : results) {
+                                       endpoints.push_back(entry.endpoint());
+                                   }
+                               });
+        m_io.run_for(remaining());
+        if (!resolved) {
+            resolver.cancel();
+            m_io.restart();
+            m_io.run();
+            if (m_cancelled) {
+                return Error{ErrorCode::Cancelled, "The operation was cancelled", smtp_error::kCancelled};
+            }
+            return Error{ErrorCode::Timeout, "Looking up " + host + " took too long", smtp_error::kTimeout};
+        }
         if (m_cancelled) {
             return Error{ErrorCode::Cancelled, "The operation was cancelled", smtp_error::kCancelled};
         }
-        return Error{ErrorCode::Timeout, "Looking up " + host + " took too long", smtp_error::kTimeout};
-    }
-    if (m_cancelled) {
-        return Error{ErrorCode::Cancelled, "The operation was cancelled", smtp_error::kCancelled};
-    }
-    if (resolveError) {
-        return Error{ErrorCode::Network, "Host not found: " + host, smtp_error::kHostNotFound};
+        if (resolveError || endpoints.empty()) {
+            return Error{ErrorCode::Network, "Host not found: " + host, smtp_error::kHostNotFound};
+        }
     }
 
     auto connected = run(

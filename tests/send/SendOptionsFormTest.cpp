@@ -324,15 +324,5 @@ TEST_F(SendOptionsFormTest, SendChecksInOrderThenFillsTheOptions)
     EXPECT_EQ(stored("DSN"), "0");
 }
 
-TEST_F(SendOptionsFormTest, CancelledSetupRestoresTheConfiguredServer)
-{
-    SendOptionsForm form = openForm();
-    form.entries().server = "typed.example.test";
-    options.smtpServer = "typed.example.test";
-    form.setupClosed(true);
-    EXPECT_EQ(form.entries().server, "mail.example.test");
-    EXPECT_EQ(options.smtpServer, "mail.example.test");
-}
-
 } // namespace
 } // namespace tidecast::send

@@ -109,14 +109,5 @@ TEST(FilterRule, OffersFieldsByContext)
               (std::vector<std::string>{"Email Address", "City", "Group Name"}));
 }
 
-TEST(FilterRule, FieldNamesIgnoreCaseAndUnknownNamesStayUnknown)
-{
-    EXPECT_EQ(filterFieldFromName("state / county"), FilterField::State);
-    EXPECT_EQ(filterFieldFromName("Full Name Macro"), FilterField::FullNameMacro);
-    EXPECT_EQ(filterFieldFromName("EmailAddress"), FilterField::Unknown);
-    EXPECT_EQ(comparisonFromWord("equals"), FilterComparison::Unknown);
-    EXPECT_EQ(comparisonFromWord("Starts with"), FilterComparison::StartsWith);
-}
-
 } // namespace
 } // namespace tidecast::transfer

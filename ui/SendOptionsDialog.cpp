@@ -2,6 +2,7 @@
 
 #include "send/SendOptionsTexts.h"
 #include "ui/FilterListWidget.h"
+#include "ui/ServerSetupDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -421,10 +422,13 @@ void SendOptionsDialog::onChooseBlockFile()
 
 void SendOptionsDialog::onSetup()
 {
-    if (!m_setupHandler) {
-        return;
+    bool cancelled = false;
+    if (m_setupHandler) {
+        cancelled = m_setupHandler();
+    } else {
+        ServerSetupDialog setup(m_settings, m_prompter, this);
+        cancelled = setup.exec() != QDialog::Accepted;
     }
-    bool cancelled = m_setupHandler();
     readWidgets();
     m_form.setupClosed(cancelled);
     m_server->setText(qs(m_form.entries().server));

@@ -33,11 +33,13 @@ class SendOptionsDialog : public QDialog
     Q_OBJECT
 
 public:
+    // `settings` gives the configured server and default folders; Setup edits it.
     SendOptionsDialog(send::SendOptions& options, settings::Settings& settings, settings::SettingsPaths paths,
                       Prompter& prompter, messages::FileChooser& chooser, send::SendOptionsOpening opening,
                       QWidget* parent = nullptr);
 
-    // Runs the server set-up dialog modally; returns true when it was cancelled.
+    // Replaces the server set-up dialog that Setup opens on `settings`; returns true when it was
+    // cancelled.
     void setSetupHandler(std::function<bool()> handler) { m_setupHandler = std::move(handler); }
     // Opens the preview with the SendOptions just written.
     void setPreviewHandler(std::function<void(const send::SendOptions&)> handler)

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 
 using namespace tidecast;
 using namespace tidecast::ui;
@@ -161,6 +162,20 @@ private slots:
         QVERIFY(m_options.bulkMode);
         QCOMPARE(m_options.bulkToText, std::string("Customers and friends"));
         QCOMPARE(m_options.sendFilters, std::vector<std::string>{""});
+    }
+
+    void cancelledSetupShowsTheConfiguredServerAgain()
+    {
+        auto dialog = openDialog("Hello");
+        auto* server = child<QLineEdit>(*dialog, "serverLineEdit");
+        server->setText(QStringLiteral("typed.example.test"));
+        QTimer::singleShot(0, [] {
+            auto* setup = QApplication::activeModalWidget();
+            QVERIFY(setup != nullptr && setup->objectName() != QStringLiteral("sendOptionsDialog"));
+            qobject_cast<QDialog*>(setup)->reject();
+        });
+        QTest::mouseClick(child<QPushButton>(*dialog, "setupButton"), Qt::LeftButton);
+        QCOMPARE(server->text(), QStringLiteral("mail.example.test"));
     }
 };
 

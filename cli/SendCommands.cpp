@@ -46,7 +46,7 @@ class CliSendHost final : public send::SendCommandHost
 {
 public:
     void closeDatabases() override {}
-    bool checkSpellingBeforeSending() override { return true; }
+    send::SpellCheckOutcome checkSpellingBeforeSending() override { return send::SpellCheckOutcome::Completed; }
     void openServerSetup() override {}
     void openIdentitySetup() override {}
     void setFocus(send::SendFocus) override {}

@@ -54,9 +54,17 @@ std::optional<PreparedMailing> prepareSend(const settings::Settings& settings, c
                                            const ComposedMessage& message, SendCommandHost& host, Prompter& prompter)
 {
     host.closeDatabases();
-    if (settings.checkBeforeSending && !host.checkSpellingBeforeSending()) {
-        if (prompter.ask(text::kSpellCheckCancelledQuestion, Buttons::YesNo, Icon::Critical, Answer::Yes) !=
-            Answer::Yes) {
+    if (settings.checkBeforeSending) {
+        switch (host.checkSpellingBeforeSending()) {
+        case SpellCheckOutcome::Completed:
+            break;
+        case SpellCheckOutcome::Cancelled:
+            if (prompter.ask(text::kSpellCheckCancelledQuestion, Buttons::YesNo, Icon::Critical, Answer::Yes) !=
+                Answer::Yes) {
+                return std::nullopt;
+            }
+            break;
+        case SpellCheckOutcome::StopSending:
             return std::nullopt;
         }
     }

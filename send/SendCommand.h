@@ -34,6 +34,13 @@ enum class SendFocus
     Subject,
 };
 
+enum class SpellCheckOutcome
+{
+    Completed,
+    Cancelled,   // the person cancelled the check: the send command asks whether to go on
+    StopSending, // the person cancelled the check and has already said not to send
+};
+
 // What the send command needs of the window it runs in.
 class SendCommandHost
 {
@@ -42,8 +49,8 @@ public:
 
     // The window's open group databases are closed.
     virtual void closeDatabases() = 0;
-    // The spelling check before sending; false when the person cancelled it.
-    virtual bool checkSpellingBeforeSending() = 0;
+    // The spelling check before sending.
+    virtual SpellCheckOutcome checkSpellingBeforeSending() = 0;
     virtual void openServerSetup() = 0;
     virtual void openIdentitySetup() = 0;
     virtual void setFocus(SendFocus focus) = 0;

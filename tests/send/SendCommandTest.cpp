@@ -18,10 +18,10 @@ class RecordingHost final : public SendCommandHost
 {
 public:
     void closeDatabases() override { calls.push_back("close"); }
-    bool checkSpellingBeforeSending() override
+    SpellCheckOutcome checkSpellingBeforeSending() override
     {
         calls.push_back("spell");
-        return spellingCompleted;
+        return spellingCompleted ? SpellCheckOutcome::Completed : SpellCheckOutcome::Cancelled;
     }
     void openServerSetup() override { calls.push_back("server setup"); }
     void openIdentitySetup() override { calls.push_back("identity setup"); }

@@ -3,6 +3,7 @@
 #include "ui/GroupSetupController.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagesFeature.h"
+#include "ui/SendFeature.h"
 
 namespace tidecast::ui
 {
@@ -11,6 +12,7 @@ void installFeatures(MainWindow& window)
 {
     new GroupSetupController(window); // owned by the window
     installMessagesFeature(window);
+    installSendFeature(window);
 }
 
 } // namespace tidecast::ui

@@ -54,7 +54,7 @@ protected:
     {
         addresses = send::test::numberedAddresses(count);
         ASSERT_EQ(run({"--data-dir", data, "groups", "add", "Friends"}).status, 0);
-        send::test::makeGroup(dir.path(), "Friends", addresses);
+        ASSERT_TRUE(send::test::makeGroup(dir.path(), "Friends", addresses));
         for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
                  {"Startup", "Welcome", "1"}, // past the first run: "ej.dat" holds the settings
                  {"Server Setup", "SMTP Server", "127.0.0.1"},
@@ -85,6 +85,7 @@ protected:
 TEST_F(SendCommandTest, PrintsTheResultsAndExitsByResultCode)
 {
     send::test::FaultServer server(record, {});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
     prepare(10, server.port());
 
     auto result = run({"--data-dir", data, "send", "--message", message});
@@ -147,6 +148,7 @@ pid_t spawnCli(const std::vector<std::string>& args, const std::filesystem::path
 TEST_F(SendCommandTest, KilledMailingResumesWithItsSentLogAsBlockFile)
 {
     send::test::FaultServer server(record, {});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
     constexpr int kRecipients = 5000;
     prepare(kRecipients, server.port());
     const auto sentLog = send::SendLogs::file(dir.path(), send::kSentLogFile);

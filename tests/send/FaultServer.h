@@ -1,8 +1,7 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <spawn.h>
@@ -35,7 +34,6 @@ public:
 
         int out[2];
         if (pipe(out) != 0) {
-            ADD_FAILURE() << "pipe";
             return;
         }
         posix_spawn_file_actions_t actions;
@@ -54,9 +52,6 @@ public:
         }
         close(out[0]);
         m_port = std::atoi(line.c_str());
-        if (m_pid == 0 || m_port <= 0) {
-            ADD_FAILURE() << "the fault-injecting SMTP server did not start";
-        }
     }
 
     ~FaultServer()
@@ -71,6 +66,7 @@ public:
     FaultServer(const FaultServer&) = delete;
     FaultServer& operator=(const FaultServer&) = delete;
 
+    // 0 when the server did not start.
     int port() const { return m_port; }
 
 private:

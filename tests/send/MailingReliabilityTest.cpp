@@ -76,13 +76,14 @@ TEST_P(MailingReliabilityTest, EveryRecipientEndsInExactlyOneLog)
             block += toUpperAscii(addresses[i]) + "\r\n";
         }
     }
-    test::makeExclusionList(dir.path(), exclusions);
+    ASSERT_TRUE(test::makeExclusionList(dir.path(), exclusions));
     ASSERT_TRUE(writeWholeFile(dir / "block.log", block));
 
     const auto record = dir / "accepted.txt";
     test::FaultServer server(record,
                              {"--seed", bulk ? "11" : "7", "--reject550", "0.02", "--reject451", "0.02", "--drop",
                               "0.004", "--stall", "0.01", "--max-stalls", "2", "--stall-seconds", "1.5"});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
 
     MailingSetup setup;
     setup.settings.smtpServer = "127.0.0.1";

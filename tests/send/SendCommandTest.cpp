@@ -41,7 +41,7 @@ public:
         settings.emailAddress = "me@example.test";
         message.subject = "Hello";
         message.body = "Body";
-        test::makeGroup(dir.path(), "Friends", test::numberedAddresses(3));
+        EXPECT_TRUE(test::makeGroup(dir.path(), "Friends", test::numberedAddresses(3)));
     }
 
     std::optional<PreparedMailing> prepare(const std::vector<std::string>& groups = {"Friends"},

@@ -182,7 +182,7 @@ protected:
 TEST_F(SendSessionTest, PersonalModeReconnectsAfterEveryGroupLet)
 {
     const auto addresses = numberedAddresses(60);
-    makeGroup(dir.path(), "Friends", addresses);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
 
     EXPECT_TRUE(run(options()));
 
@@ -205,7 +205,7 @@ TEST_F(SendSessionTest, PersonalModeReconnectsAfterEveryGroupLet)
     EXPECT_TRUE(prompter.log().empty());
 
     // A second session adds to the statistics and its logs replace the first one's.
-    makeGroup(dir.path(), "Friends", numberedAddresses(3, "other"));
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", numberedAddresses(3, "other")));
     EXPECT_TRUE(run(options()));
     EXPECT_EQ(log(kSentLogFile), numberedAddresses(3, "other"));
     EXPECT_EQ(tech("scount"), "63");
@@ -216,7 +216,7 @@ TEST_F(SendSessionTest, PersonalModeReconnectsAfterEveryGroupLet)
 TEST_F(SendSessionTest, BulkModeSendsOneMessagePerGroupLet)
 {
     auto addresses = numberedAddresses(62);
-    makeGroup(dir.path(), "Friends", addresses);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
     channel.rejections = {{addresses[4], 550}, {addresses[40], 451}};
 
     EXPECT_TRUE(run(options(true)));
@@ -243,7 +243,7 @@ TEST_F(SendSessionTest, BulkModeSendsOneMessagePerGroupLet)
 TEST_F(SendSessionTest, FailedBulkMessageCountsEveryRecipientAsError)
 {
     const auto addresses = numberedAddresses(30);
-    makeGroup(dir.path(), "Friends", addresses);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
     channel.failMessagesFor = {addresses[0]};
     auto o = options(true);
     o.groupLetSize = 10;
@@ -261,7 +261,7 @@ TEST_F(SendSessionTest, FailedBulkMessageCountsEveryRecipientAsError)
 TEST_F(SendSessionTest, PartialWindowMailsOnlyItsRecipients)
 {
     const auto addresses = numberedAddresses(10);
-    makeGroup(dir.path(), "Friends", addresses);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
     auto o = options();
     o.partialSend = true;
     o.partialStart = 3;
@@ -282,7 +282,7 @@ TEST_F(SendSessionTest, BlockExclusionAndFiltersSkipRecipientsInOrder)
     const std::vector<std::string> addresses = {"Blocked@Example.test",    "all@example.test", "mine@example.test",
                                                 "theirs@example.test",     "old@example.test", "keep@example.test",
                                                 "bothblocked@example.test"};
-    makeGroup(dir.path(), "Friends", {addresses[0], addresses[1], addresses[2], addresses[3]});
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", {addresses[0], addresses[1], addresses[2], addresses[3]}));
     {
         // "old" was added before the date filter's day.
         store::RecipientStore group;
@@ -297,10 +297,10 @@ TEST_F(SendSessionTest, BlockExclusionAndFiltersSkipRecipientsInOrder)
         }
         ASSERT_TRUE(group.close());
     }
-    test::makeExclusionList(dir.path(), {{"ALL@example.test", "All Groups"},
-                                         {"mine@example.test", "Friends"},
-                                         {"theirs@example.test", "Others"},
-                                         {"bothblocked@example.test", "Friends"}});
+    ASSERT_TRUE(test::makeExclusionList(dir.path(), {{"ALL@example.test", "All Groups"},
+                                                     {"mine@example.test", "Friends"},
+                                                     {"theirs@example.test", "Others"},
+                                                     {"bothblocked@example.test", "Friends"}}));
     writeWholeFile(dir / "block.log", "BLOCKED@example.test\r\nnot an address\r\nbothblocked@EXAMPLE.test\r\n");
     auto o = options();
     o.blockFileOn = true;
@@ -322,7 +322,7 @@ TEST_F(SendSessionTest, BlockExclusionAndFiltersSkipRecipientsInOrder)
 TEST_F(SendSessionTest, RefusedRecipientAsksUnlessOptionsConfirmed)
 {
     const auto addresses = numberedAddresses(5);
-    makeGroup(dir.path(), "Friends", addresses);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
     channel.rejections = {{addresses[1], 550}, {addresses[3], 451}};
     auto o = options();
     o.optionsConfirmed = false;
@@ -348,7 +348,7 @@ TEST_F(SendSessionTest, RefusedRecipientAsksUnlessOptionsConfirmed)
 TEST_F(SendSessionTest, LostConnectionReconnectsAndFailedReconnectionEndsWithError)
 {
     const auto addresses = numberedAddresses(8);
-    makeGroup(dir.path(), "Friends", addresses);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
     channel.dropAfter = {addresses[2]};
 
     EXPECT_TRUE(run(options()));
@@ -382,7 +382,7 @@ TEST_F(SendSessionTest, LostConnectionReconnectsAndFailedReconnectionEndsWithErr
 TEST_F(SendSessionTest, StopEndsAtTheNextRecipient)
 {
     const auto addresses = numberedAddresses(10);
-    makeGroup(dir.path(), "Friends", addresses);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
     std::stop_source stop;
     channel.onRecipient = [&stop, &addresses](const std::string& address) {
         if (address == addresses[3]) {
@@ -409,7 +409,7 @@ TEST_F(SendSessionTest, PreparationFailures)
     EXPECT_FALSE(std::filesystem::exists(SendLogs::file(dir.path(), kSessionLogFile)));
 
     // An unreadable block file answered No: stopped by the user before connecting.
-    makeGroup(dir.path(), "Friends", numberedAddresses(2));
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", numberedAddresses(2)));
     prompter.clear();
     auto o = options();
     o.blockFileOn = true;

@@ -7,8 +7,6 @@
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -29,43 +27,62 @@ inline std::vector<std::string> numberedAddresses(int count, std::string_view pr
 }
 
 // A group file in the data folder holding these addresses in this order.
-inline void makeGroup(const std::filesystem::path& dataDir, const std::string& name,
-                      const std::vector<std::string>& addresses, const std::string& dateAdded = "2026-01-10")
+[[nodiscard]] inline bool makeGroup(const std::filesystem::path& dataDir, const std::string& name,
+                                    const std::vector<std::string>& addresses,
+                                    const std::string& dateAdded = "2026-01-10")
 {
     store::RecipientStore group;
     store::defineRecipientLayout(group);
     const auto path = dataDir / (name + std::string(store::kGroupExtension));
-    ASSERT_EQ(group.createFile(path), 0);
-    ASSERT_TRUE(group.open(path));
-    ASSERT_TRUE(group.beginTransaction());
+    if (group.createFile(path) != 0) {
+        return false;
+    }
+    if (!group.open(path)) {
+        return false;
+    }
+    if (!group.beginTransaction()) {
+        return false;
+    }
     for (const auto& address : addresses) {
         store::RecipientRecord record;
         record.set(store::RecipientField::EmailAddress, address);
         record.set(store::RecipientField::FirstName, "First");
         record.dateAdded = dateAdded;
-        ASSERT_TRUE(group.addNew());
+        if (!group.addNew()) {
+            return false;
+        }
         store::writeRecipient(group, record);
     }
-    ASSERT_TRUE(group.close());
+    return group.close().hasValue();
 }
 
 // "Exclusion List.gdb" with (address, group) entries.
-inline void makeExclusionList(const std::filesystem::path& dataDir,
-                              const std::vector<std::pair<std::string, std::string>>& entries)
+[[nodiscard]] inline bool makeExclusionList(const std::filesystem::path& dataDir,
+                                            const std::vector<std::pair<std::string, std::string>>& entries)
 {
     store::RecipientStore list;
     list.resetLayout();
     list.defineField("EmailAddress", store::FieldType::Text, 100);
     list.defineField("Group", store::FieldType::Text, 100);
     const auto path = dataDir / (std::string(store::kExclusionListName) + std::string(store::kGroupExtension));
-    ASSERT_EQ(list.createFile(path), 0);
-    ASSERT_TRUE(list.open(path));
-    for (const auto& [address, group] : entries) {
-        ASSERT_TRUE(list.addNew());
-        ASSERT_TRUE(list.setField("EmailAddress", address));
-        ASSERT_TRUE(list.setField("Group", group));
+    if (list.createFile(path) != 0) {
+        return false;
     }
-    ASSERT_TRUE(list.close());
+    if (!list.open(path)) {
+        return false;
+    }
+    for (const auto& [address, group] : entries) {
+        if (!list.addNew()) {
+            return false;
+        }
+        if (!list.setField("EmailAddress", address)) {
+            return false;
+        }
+        if (!list.setField("Group", group)) {
+            return false;
+        }
+    }
+    return list.close().hasValue();
 }
 
 inline std::vector<std::string> logLines(const std::filesystem::path& dataDir, std::string_view log)

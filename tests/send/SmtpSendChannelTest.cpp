@@ -97,7 +97,7 @@ TEST(SmtpSendChannel, PersonalMailingReconnectsAfterEachGroupLetAndSkipsTheRefus
          "--pipelining", "--reject", "user3@example.test=550 5.1.1 unknown user"});
     ASSERT_TRUE(server);
     Mailing mailing(server->port(), false, 2);
-    send::test::makeGroup(mailing.data.path(), "Friends", send::test::numberedAddresses(5));
+    ASSERT_TRUE(send::test::makeGroup(mailing.data.path(), "Friends", send::test::numberedAddresses(5)));
     ASSERT_TRUE(mailing.run());
 
     EXPECT_EQ(mailing.log(kSentLogFile), (std::vector<std::string>{"user1@example.test", "user2@example.test",
@@ -123,7 +123,7 @@ TEST(SmtpSendChannel, BulkMailingLeavesFlaggedRecipientsOutOfTheMessage)
          "--reject", "user2@example.test=550 5.1.1 unknown user"});
     ASSERT_TRUE(server);
     Mailing mailing(server->port(), true, 25);
-    send::test::makeGroup(mailing.data.path(), "Friends", send::test::numberedAddresses(3));
+    ASSERT_TRUE(send::test::makeGroup(mailing.data.path(), "Friends", send::test::numberedAddresses(3)));
     ASSERT_TRUE(mailing.run());
 
     EXPECT_EQ(mailing.log(kSentLogFile), (std::vector<std::string>{"user1@example.test", "user3@example.test"}));

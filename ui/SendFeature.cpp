@@ -1,0 +1,186 @@
+#include "ui/SendFeature.h"
+
+#include "send/Mailing.h"
+#include "store/GroupStore.h"
+#include "ui/ComposerWidget.h"
+#include "ui/GroupSetupController.h"
+#include "ui/MainWindow.h"
+#include "ui/MessagesFeature.h"
+#include "ui/QtFileChooser.h"
+#include "ui/SendOptionsDialog.h"
+#include "ui/frmPreview.h"
+#include "ui/frmSend.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+namespace tidecast::ui
+{
+
+namespace
+{
+
+class WindowHost final : public send::SendCommandHost
+{
+public:
+    WindowHost(MainWindow& window, MessagesFeature* messages)
+        : m_window(window)
+        , m_messages(messages)
+    {}
+
+    void closeDatabases() override
+    {
+        if (m_window.hooks().closeOpenDatabase) {
+            m_window.hooks().closeOpenDatabase();
+        }
+    }
+    send::SpellCheckOutcome checkSpellingBeforeSending() override
+    {
+        // The composer's check asks its own question when the person cancels it.
+        if (m_messages == nullptr || m_messages->checkSpellingBeforeSending()) {
+            return send::SpellCheckOutcome::Completed;
+        }
+        return send::SpellCheckOutcome::StopSending;
+    }
+    void openServerSetup() override { m_window.dispatch(QStringLiteral("ID_EmailSettings")); }
+    void openIdentitySetup() override { m_window.dispatch(QStringLiteral("ID_IdentificationSettings")); }
+    void setFocus(send::SendFocus focus) override
+    {
+        auto* composer = m_window.composer();
+        switch (focus) {
+        case send::SendFocus::GroupSelector:
+            composer->groupSelector()->setFocus();
+            break;
+        case send::SendFocus::MessageText:
+            composer->bodyEdit()->setFocus();
+            break;
+        case send::SendFocus::Subject:
+            composer->subjectEdit()->setFocus();
+            break;
+        case send::SendFocus::None:
+            break;
+        }
+    }
+
+private:
+    MainWindow& m_window;
+    MessagesFeature* m_messages;
+};
+
+std::chrono::year_month_day today()
+{
+    const QDate date = QDate::currentDate();
+    return std::chrono::year{date.year()} / date.month() / date.day();
+}
+
+} // namespace
+
+SendFeature::SendFeature(MainWindow& window)
+    : QObject(&window)
+    , m_window(window)
+    , m_chooser(std::make_unique<QtFileChooser>(&window))
+{
+    setObjectName(QStringLiteral("sendFeature"));
+    window.hooks().send = [this] { Send(); };
+    window.registerCommand(QStringLiteral("ID_Send"), [this] { Send(); });
+}
+
+SendFeature::~SendFeature() = default;
+
+void SendFeature::Send()
+{
+    auto* messagesFeature = m_window.findChild<MessagesFeature*>();
+    auto* groupsController = m_window.findChild<GroupSetupController*>();
+    auto* composer = m_window.composer();
+    if (messagesFeature == nullptr || composer == nullptr) {
+        return;
+    }
+    std::vector<std::string> groups;
+    if (groupsController != nullptr) {
+        for (const auto& row : groupsController->groups().rows()) {
+            groups.push_back(row.name);
+        }
+    }
+    const auto document = messagesFeature->currentDocument();
+    send::ComposedMessage message{document.subject, document.body, document.htmlPath, document.attachments,
+                                  document.priority.value_or(1)};
+    const std::string selected =
+        composer->groupSelector()->currentIndex() >= 0 ? composer->groupSelector()->currentText().toStdString() : "";
+
+    WindowHost host(m_window, messagesFeature);
+    auto& prompter = m_window.prompter();
+    auto prepared =
+        send::prepareSend(m_window.settings(), m_window.paths().dataDir, groups, selected, message, host, prompter);
+    if (!prepared) {
+        return;
+    }
+
+    send::SendOptions options = prepared->options;
+    settings::Settings mailingSettings = prepared->settings;
+    {
+        SendOptionsDialog dialog(options, mailingSettings, m_window.paths(), prompter, *m_chooser,
+                                 {groups, message.body, message.htmlPath, prepared->identity, today()}, &m_window);
+        dialog.setSetupHandler([this, &mailingSettings] {
+            m_window.dispatch(QStringLiteral("ID_EmailSettings"));
+            const bool cancelled = m_window.property("setupMark").toString() == QStringLiteral("cancelsetup");
+            if (!cancelled) {
+                mailingSettings = m_window.settings();
+            }
+            return cancelled;
+        });
+        dialog.setPreviewHandler([this, &prepared, &message, &mailingSettings](const send::SendOptions& chosen) {
+            send::PreviewInput input;
+            input.senderName = chosen.senderName;
+            input.senderAddress = chosen.senderAddress;
+            input.signature = chosen.signature;
+            input.subject = message.subject;
+            input.body = message.body;
+            input.htmlPath = message.htmlPath;
+            input.attachments = message.attachments;
+            input.wrap = true;
+            input.wrapWidth = static_cast<std::size_t>(std::max(1, mailingSettings.wrapWidth));
+            input.groupName = chosen.groupName;
+            input.bulkMode = chosen.bulkMode;
+            input.bulkToText = chosen.bulkToText;
+            input.customAttachments = chosen.customAttachments;
+            input.attachField = {chosen.attachField1, chosen.attachField2, chosen.attachField3, chosen.attachField4};
+            frmPreview preview(std::move(input), m_window.paths().dataDir, m_window.prompter(), &m_window);
+            if (m_previewHook) {
+                m_previewHook(preview);
+            }
+            preview.exec();
+            (void)prepared;
+        });
+        if (m_optionsHook) {
+            m_optionsHook(dialog);
+        }
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+    }
+
+    host.closeDatabases();
+    send::MailingSetup setup{mailingSettings, options, message, m_window.paths().dataDir,
+                             m_window.paths().settingsFile()};
+    bool success = false;
+    {
+        frmSend dialog(std::move(setup), prompter, &m_window);
+        if (m_sendHook) {
+            m_sendHook(dialog);
+        }
+        success = dialog.exec() == QDialog::Accepted;
+    }
+    if (success) {
+        messagesFeature->storeSentCopy(options.groupName);
+    }
+    host.closeDatabases();
+}
+
+SendFeature* installSendFeature(MainWindow& window)
+{
+    return new SendFeature(window);
+}
+
+} // namespace tidecast::ui

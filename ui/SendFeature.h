@@ -1,0 +1,52 @@
+#pragma once
+
+#include "send/SendCommand.h"
+#include "send/SendResults.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace tidecast::messages
+{
+class FileChooser;
+}
+
+namespace tidecast::ui
+{
+
+class MainWindow;
+class frmPreview;
+class frmSend;
+class SendOptionsDialog;
+
+// The main window's Send command: the preparation steps, the send options dialog (with its
+// preview), the send dialog with its results, and the sent copy after a successful mailing.
+// Installed once on the window, which owns it.
+class SendFeature : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit SendFeature(MainWindow& window);
+    ~SendFeature() override;
+
+    void Send();
+
+    // Tests drive the modal dialogs: each is handed over before it runs.
+    void setOptionsDialogHook(std::function<void(SendOptionsDialog&)> hook) { m_optionsHook = std::move(hook); }
+    void setSendDialogHook(std::function<void(frmSend&)> hook) { m_sendHook = std::move(hook); }
+    void setPreviewHook(std::function<void(frmPreview&)> hook) { m_previewHook = std::move(hook); }
+
+private:
+    MainWindow& m_window;
+    std::unique_ptr<messages::FileChooser> m_chooser;
+    std::function<void(SendOptionsDialog&)> m_optionsHook;
+    std::function<void(frmSend&)> m_sendHook;
+    std::function<void(frmPreview&)> m_previewHook;
+};
+
+SendFeature* installSendFeature(MainWindow& window);
+
+} // namespace tidecast::ui

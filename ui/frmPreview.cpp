@@ -1,0 +1,153 @@
+#include "ui/frmPreview.h"
+
+#include "messages/Attachments.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace tidecast::ui
+{
+
+namespace
+{
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLabel* named(QLabel* label, const char* name)
+{
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+QPushButton* namedButton(QPushButton* button, const char* name)
+{
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+frmPreview::frmPreview(send::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter, QWidget* parent)
+    : QDialog(parent)
+    , m_preview(std::move(input), std::move(dataDir))
+    , m_prompter(prompter)
+    , m_sender(named(new QLabel(this), "senderLabel"))
+    , m_date(named(new QLabel(this), "dateLabel"))
+    , m_recipient(named(new QLabel(this), "recipientLabel"))
+    , m_subject(named(new QLabel(this), "subjectLabel"))
+    , m_body(new QPlainTextEdit(this))
+    , m_attachments(new QListWidget(this))
+    , m_statusBar(named(new QLabel(this), "statusBar"))
+    , m_htmlButton(namedButton(new QPushButton(tr("View HTML Message"), this), "viewHtmlButton"))
+    , m_nextButton(namedButton(new QPushButton(tr("View Next"), this), "viewNextButton"))
+    , m_previousButton(namedButton(new QPushButton(tr("View Previous"), this), "viewPreviousButton"))
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(qs(send::kPreviewTitle));
+    m_body->setObjectName(QStringLiteral("bodyText"));
+    m_body->setReadOnly(true);
+    m_attachments->setObjectName(QStringLiteral("attachmentList"));
+    m_attachments->setFlow(QListView::LeftToRight);
+    m_attachments->setMaximumHeight(64);
+
+    auto* form = new QFormLayout;
+    form->addRow(tr("From:"), m_sender);
+    form->addRow(tr("Date:"), m_date);
+    form->addRow(tr("To:"), m_recipient);
+    form->addRow(tr("Subject:"), m_subject);
+    auto* close = namedButton(new QPushButton(tr("Close Preview"), this), "closePreviewButton");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_previousButton);
+    buttons->addWidget(m_nextButton);
+    buttons->addWidget(m_htmlButton);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(m_attachments);
+    layout->addWidget(m_body, 1);
+    layout->addLayout(buttons);
+    layout->addWidget(m_statusBar);
+    resize(620, 520);
+
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_nextButton, &QPushButton::clicked, this, &frmPreview::viewNext);
+    connect(m_previousButton, &QPushButton::clicked, this, &frmPreview::viewPrevious);
+    connect(m_htmlButton, &QPushButton::clicked, this, &frmPreview::viewHtml);
+
+    m_date->setText(QDateTime::currentDateTime().toString(Qt::RFC2822Date));
+    m_preview.open();
+    display();
+}
+
+frmPreview::~frmPreview()
+{
+    m_preview.close();
+}
+
+void frmPreview::display()
+{
+    m_sender->setText(qs(m_preview.senderLabel()));
+    m_recipient->setText(qs(m_preview.recipientLabel()));
+    m_subject->setText(qs(m_preview.subject()));
+    QString body = qs(m_preview.body());
+    body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_body->setPlainText(body);
+    m_attachments->clear();
+    QFileIconProvider icons;
+    for (const auto& entry : messages::rebuildAttachments(m_preview.attachments())) {
+        const QFileInfo info(qs(entry.path));
+        auto* item = new QListWidgetItem(icons.icon(info), qs(entry.displayText), m_attachments);
+        item->setToolTip(qs(entry.path));
+    }
+    m_htmlButton->setEnabled(m_preview.canViewHtml());
+    m_nextButton->setEnabled(m_preview.canViewNext());
+    m_previousButton->setEnabled(m_preview.canViewPrevious());
+    m_statusBar->setText(m_preview.position() > 0 ? tr("Recipient %1").arg(m_preview.position()) : QString());
+}
+
+void frmPreview::viewNext()
+{
+    m_preview.viewNext();
+    display();
+}
+
+void frmPreview::viewPrevious()
+{
+    m_preview.viewPrevious();
+    display();
+}
+
+void frmPreview::viewHtml()
+{
+    auto file = m_preview.htmlToView();
+    if (!file) {
+        m_prompter.message(file.error().detail, Icon::Exclamation);
+        return;
+    }
+    if (file->empty()) {
+        return;
+    }
+    const QString path = qs(file->string());
+    if (m_opener) {
+        m_opener(path);
+    } else {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    }
+}
+
+} // namespace tidecast::ui

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "common/Prompter.h"
+#include "send/MessagePreview.h"
+
+#include <QDialog>
+
+#include <filesystem>
+#include <functional>
+
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace tidecast::ui
+{
+
+// The preview of a mailing, opened by the send options' Preview: the message as the current
+// recipient of the group will receive it, with View Next / View Previous through the group.
+class frmPreview : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmPreview(send::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter, QWidget* parent = nullptr);
+    ~frmPreview() override;
+
+    // Tests see the file instead of a browser opening it.
+    void setOpener(std::function<void(const QString& path)> opener) { m_opener = std::move(opener); }
+
+    void viewNext();
+    void viewPrevious();
+    void viewHtml();
+
+private:
+    void display();
+
+    send::MessagePreview m_preview;
+    Prompter& m_prompter;
+    std::function<void(const QString&)> m_opener;
+    QLabel* m_sender;
+    QLabel* m_date;
+    QLabel* m_recipient;
+    QLabel* m_subject;
+    QPlainTextEdit* m_body;
+    QListWidget* m_attachments;
+    QLabel* m_statusBar;
+    QPushButton* m_htmlButton;
+    QPushButton* m_nextButton;
+    QPushButton* m_previousButton;
+};
+
+} // namespace tidecast::ui

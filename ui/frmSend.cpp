@@ -1,0 +1,290 @@
+#include "ui/frmSend.h"
+
+#include "send/SendTexts.h"
+#include "ui/frmSendResults.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMetaObject>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <chrono>
+
+namespace tidecast::ui
+{
+
+namespace
+{
+
+constexpr int kRefreshMs = 100;
+constexpr int kMaxActivityLines = 1000;
+
+QString qs(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLabel* named(QLabel* label, const char* name)
+{
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+} // namespace
+
+// What the worker reports, kept under a lock and picked up by the dialog every 100 ms, so a
+// mailing of many thousand messages a second does not flood the event queue.
+class frmSend::Relay final : public Progress, public send::SendMonitor
+{
+public:
+    struct Snapshot
+    {
+        std::string label;
+        std::string mode;
+        std::string partial;
+        std::int64_t maximum = 0;
+        std::int64_t value = 0;
+        send::SendCounters counters;
+        std::vector<std::string> lines;
+    };
+
+    void setLabel(std::string_view text) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_state.label = text;
+    }
+    void setMaximum(std::int64_t maximum) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_state.maximum = maximum;
+    }
+    void setValue(std::int64_t value) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_state.value = value;
+    }
+    void activity(std::string_view line) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_state.lines.emplace_back(line);
+    }
+    void counters(const send::SendCounters& counters) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_state.counters = counters;
+    }
+    void modeLabel(std::string_view text) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_state.mode = text;
+    }
+    void partialLabel(std::string_view text) override
+    {
+        std::lock_guard lock(m_mutex);
+        m_state.partial = text;
+    }
+
+    Snapshot take()
+    {
+        std::lock_guard lock(m_mutex);
+        Snapshot copy = m_state;
+        m_state.lines.clear();
+        return copy;
+    }
+
+private:
+    std::mutex m_mutex;
+    Snapshot m_state;
+};
+
+frmSend::frmSend(send::MailingSetup setup, Prompter& prompter, QWidget* parent)
+    : QDialog(parent)
+    , m_setup(std::move(setup))
+    , m_prompter(prompter)
+    , m_relay(std::make_unique<Relay>())
+    , m_commandLabel(named(new QLabel(this), "commandLabel"))
+    , m_modeLabel(named(new QLabel(this), "modeLabel"))
+    , m_partialLabel(named(new QLabel(this), "partialLabel"))
+    , m_sentLabel(named(new QLabel(QStringLiteral("0"), this), "lblSentTo"))
+    , m_excludedLabel(named(new QLabel(QStringLiteral("0"), this), "lblExcluded"))
+    , m_filteredLabel(named(new QLabel(QStringLiteral("0"), this), "lblFiltered"))
+    , m_errorLabel(named(new QLabel(QStringLiteral("0"), this), "lblError"))
+    , m_countLabel(named(new QLabel(this), "lblCount"))
+    , m_timeLabel(named(new QLabel(QStringLiteral("00:00:00"), this), "label_time_online"))
+    , m_messageBar(new QProgressBar(this))
+    , m_recipientBar(new QProgressBar(this))
+    , m_activity(new QListWidget(this))
+    , m_stopButton(new QPushButton(tr("Stop"), this))
+    , m_refreshTimer(new QTimer(this))
+    , m_onlineTimer(new QTimer(this))
+{
+    setObjectName(QStringLiteral("frmSend"));
+    setWindowTitle(qs(send::text::kSendingToCaption) + qs(m_setup.options.groupName));
+    m_messageBar->setObjectName(QStringLiteral("messageProgressBar"));
+    m_recipientBar->setObjectName(QStringLiteral("recipientProgressBar"));
+    m_activity->setObjectName(QStringLiteral("activityList"));
+    m_stopButton->setObjectName(QStringLiteral("cmdCancel"));
+
+    auto* counters = new QGridLayout;
+    const std::pair<const char*, QLabel*> rows[] = {
+        {"Sent To:", m_sentLabel}, {"Excluded:", m_excludedLabel}, {"Filtered:", m_filteredLabel},
+        {"Errors:", m_errorLabel}, {"Recipient:", m_countLabel},   {"Time Online:", m_timeLabel},
+    };
+    int row = 0;
+    for (const auto& [caption, label] : rows) {
+        counters->addWidget(new QLabel(tr(caption), this), row, 0);
+        counters->addWidget(label, row, 1);
+        ++row;
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_modeLabel);
+    layout->addWidget(m_partialLabel);
+    layout->addLayout(counters);
+    layout->addWidget(m_commandLabel);
+    layout->addWidget(m_messageBar);
+    layout->addWidget(m_recipientBar);
+    layout->addWidget(m_activity, 1);
+    layout->addWidget(m_stopButton, 0, Qt::AlignRight);
+    resize(460, 480);
+
+    connect(m_stopButton, &QPushButton::clicked, this, &frmSend::requestStop);
+    connect(m_refreshTimer, &QTimer::timeout, this, &frmSend::refresh);
+    connect(m_onlineTimer, &QTimer::timeout, this, &frmSend::Online_Timer);
+}
+
+frmSend::~frmSend()
+{
+    if (m_worker.joinable()) {
+        m_worker.request_stop();
+        m_worker.join();
+    }
+}
+
+void frmSend::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!m_started) {
+        m_started = true;
+        QTimer::singleShot(0, this, &frmSend::start);
+    }
+}
+
+void frmSend::closeEvent(QCloseEvent* event)
+{
+    // The window closes when the mailing is over; until then closing it means Stop.
+    if (m_running) {
+        event->ignore();
+        requestStop();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void frmSend::start()
+{
+    m_timeLabel->setText(QStringLiteral("00:00:00"));
+    m_startOfDay = send::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
+    m_onlineTimer->start(1000);
+    m_refreshTimer->start(kRefreshMs);
+    m_running = true;
+    static const SystemClock clock;
+    m_mailing = std::make_unique<send::Mailing>(m_setup, m_prompter, *m_relay, *m_relay, clock);
+    QPointer<frmSend> self(this);
+    m_worker = std::jthread([this, self](std::stop_token stop) {
+        m_mailing->run(stop);
+        QMetaObject::invokeMethod(
+            self.data(),
+            [self] {
+                if (self) {
+                    self->finished();
+                }
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void frmSend::refresh()
+{
+    auto state = m_relay->take();
+    // Once Stop was confirmed the label keeps saying so.
+    if (!state.label.empty() && m_stopButton->isEnabled()) {
+        m_commandLabel->setText(qs(state.label));
+    }
+    m_modeLabel->setText(qs(state.mode));
+    m_partialLabel->setText(qs(state.partial));
+    const auto& c = state.counters;
+    m_sentLabel->setText(QString::number(c.sent));
+    m_excludedLabel->setText(QString::number(c.excluded));
+    m_filteredLabel->setText(QString::number(c.filtered));
+    m_errorLabel->setText(QString::number(c.errors));
+    m_countLabel->setText(QString::number(c.position) + QStringLiteral(" of ") + QString::number(c.groupSize));
+    // Progress bars hold ints: scale large groups down.
+    const auto scale = std::max<std::int64_t>(1, c.groupSize / 1'000'000 + 1);
+    m_recipientBar->setMaximum(static_cast<int>(c.groupSize / scale));
+    m_recipientBar->setValue(static_cast<int>(c.position / scale));
+    const auto messageScale = std::max<std::int64_t>(1, state.maximum / 1'000'000 + 1);
+    m_messageBar->setMaximum(static_cast<int>(state.maximum / messageScale));
+    m_messageBar->setValue(static_cast<int>(state.value / messageScale));
+    for (const auto& line : state.lines) {
+        if (m_activity->count() > kMaxActivityLines) {
+            m_activity->clear();
+        }
+        m_activity->addItem(qs(line));
+    }
+    if (!state.lines.empty()) {
+        m_activity->scrollToBottom();
+    }
+}
+
+void frmSend::Online_Timer()
+{
+    const auto now = send::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
+    m_timeLabel->setText(qs(send::formatElapsed(send::elapsedSeconds(m_startOfDay, now))));
+}
+
+void frmSend::requestStop()
+{
+    if (!m_running || !m_stopButton->isEnabled()) {
+        return;
+    }
+    if (m_prompter.ask(send::text::kStopQuestion, Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes) {
+        return;
+    }
+    m_commandLabel->setText(qs(send::text::kStopping));
+    m_stopButton->setEnabled(false);
+    m_worker.request_stop();
+}
+
+void frmSend::finished()
+{
+    if (m_worker.joinable()) {
+        m_worker.join();
+    }
+    m_running = false;
+    m_onlineTimer->stop();
+    m_refreshTimer->stop();
+    refresh();
+    m_result = m_mailing->result();
+    m_summary = m_mailing->summary();
+    if (m_result != send::SendResult::None) {
+        if (m_resultsHandler) {
+            m_resultsHandler(m_summary);
+        } else {
+            frmSendResults results(m_summary, m_setup.dataDir, m_prompter, this);
+            results.exec();
+        }
+    }
+    if (m_result == send::SendResult::Completed) {
+        accept();
+    } else {
+        reject();
+    }
+}
+
+} // namespace tidecast::ui

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "common/Prompter.h"
+#include "send/Mailing.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QTimer;
+
+namespace tidecast::ui
+{
+
+// The send dialog: runs one mailing on a worker thread and shows its progress, counters,
+// elapsed time and activity. Stop asks first, then takes effect at the next recipient (or cancels
+// a connection attempt at once). When the mailing ends it opens the results and closes: accepted
+// for "SUCCESS", rejected for "CANCEL".
+class frmSend : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // `prompter` must be safe to call from the worker thread (QtPrompter is).
+    frmSend(send::MailingSetup setup, Prompter& prompter, QWidget* parent = nullptr);
+    ~frmSend() override;
+
+    // Tests answer the results dialog themselves; by default it is shown modally.
+    void setResultsHandler(std::function<void(const send::SendSummary&)> handler)
+    {
+        m_resultsHandler = std::move(handler);
+    }
+
+    send::SendResult result() const { return m_result; }
+    const send::SendSummary& summary() const { return m_summary; }
+
+    // cmdCancel
+    void requestStop();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    class Relay;
+
+    void start();
+    void refresh();
+    void finished();
+    void Online_Timer();
+
+    send::MailingSetup m_setup;
+    Prompter& m_prompter;
+    std::unique_ptr<Relay> m_relay;
+    std::unique_ptr<send::Mailing> m_mailing;
+    std::jthread m_worker;
+    bool m_started = false;
+    bool m_running = false;
+    std::int64_t m_startOfDay = 0;
+    send::SendResult m_result = send::SendResult::None;
+    send::SendSummary m_summary;
+    std::function<void(const send::SendSummary&)> m_resultsHandler;
+
+    QLabel* m_commandLabel;
+    QLabel* m_modeLabel;
+    QLabel* m_partialLabel;
+    QLabel* m_sentLabel;
+    QLabel* m_excludedLabel;
+    QLabel* m_filteredLabel;
+    QLabel* m_errorLabel;
+    QLabel* m_countLabel;
+    QLabel* m_timeLabel;
+    QProgressBar* m_messageBar;
+    QProgressBar* m_recipientBar;
+    QListWidget* m_activity;
+    QPushButton* m_stopButton;
+    QTimer* m_refreshTimer;
+    QTimer* m_onlineTimer;
+};
+
+} // namespace tidecast::ui

@@ -1,0 +1,302 @@
+// Whole mailings, end to end (group file read record by record, merge, MIME build, SMTP, the five
+// logs), to Postfix's smtp-sink on loopback, next to Postfix's smtp-source sending messages of the
+// same size to the same sink in the same run:
+//   - personal mode, 10,000 recipients, a merged text + HTML message of about 4 KB, GroupLet 25,
+//     against smtp-source over one connection (-s 1 -d);
+//   - bulk mode, 10,000 recipients at 25 per message, against smtp-source sending 400 messages
+//     of 25 recipients (-r 25).
+// `MailingBench group DIR NAME COUNT` only writes a group of COUNT recipients into the data
+// folder DIR (for bench/mailing_memory.sh).
+#include "common/Clock.h"
+#include "common/Progress.h"
+#include "common/Prompter.h"
+#include "common/Text.h"
+#include "send/Mailing.h"
+#include "store/RecipientRecord.h"
+#include "store/RecipientStore.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace
+{
+
+using namespace tidecast;
+using SteadyClock = std::chrono::steady_clock;
+
+constexpr int kRecipients = 10000;
+constexpr int kGroupLet = 25;
+constexpr int kMessageSize = 4096;
+
+pid_t spawn(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const auto& arg : args) {
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool listening(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string findProgram(const char* name)
+{
+    for (const char* folder : {"/usr/lib/postfix/sbin/", "/usr/sbin/"}) {
+        const std::string path = std::string(folder) + name;
+        if (::access(path.c_str(), X_OK) == 0) {
+            return path;
+        }
+    }
+    return {};
+}
+
+// smtp-sink on a free loopback port, stopped by its process id.
+class Sink
+{
+public:
+    explicit Sink(const std::string& program)
+        : m_port(freePort())
+    {
+        std::vector<std::string> args = {program};
+        if (::geteuid() == 0) {
+            args.insert(args.end(), {"-u", "nobody"});
+        }
+        args.insert(args.end(), {"127.0.0.1:" + std::to_string(m_port), "256"});
+        m_pid = spawn(args);
+        for (int i = 0; i < 250 && m_pid > 0 && !listening(m_port); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ~Sink()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    Sink(const Sink&) = delete;
+    Sink& operator=(const Sink&) = delete;
+    int port() const { return m_port; }
+
+private:
+    int m_port;
+    pid_t m_pid = -1;
+};
+
+class QuietPrompter final : public Prompter
+{
+public:
+    void message(std::string_view text, Icon) override
+    {
+        std::fprintf(stderr, "prompt: %.*s\n", static_cast<int>(text.size()), text.data());
+    }
+    Answer ask(std::string_view, Buttons, Icon, Answer answer) override { return answer; }
+};
+
+bool makeGroup(const std::filesystem::path& dataDir, const std::string& name, long count)
+{
+    std::filesystem::create_directories(dataDir);
+    store::RecipientStore group;
+    store::defineRecipientLayout(group);
+    const auto path = dataDir / (name + ".gdb");
+    if (group.createFile(path) != 0 || !group.open(path) || !group.beginTransaction()) {
+        return false;
+    }
+    for (long i = 1; i <= count; ++i) {
+        store::RecipientRecord record;
+        record.set(store::RecipientField::EmailAddress, "user" + std::to_string(i) + "@example.test");
+        record.set(store::RecipientField::FirstName, "First" + std::to_string(i));
+        record.set(store::RecipientField::LastName, "Last");
+        record.set(store::RecipientField::City, "Springfield");
+        record.dateAdded = "2026-01-10";
+        if (!group.addNew()) {
+            return false;
+        }
+        store::writeRecipient(group, record);
+    }
+    if (!group.close()) {
+        return false;
+    }
+    std::string folder = dataDir.string();
+    if (folder.back() != '/') {
+        folder += '/';
+    }
+    return writeWholeFile(dataDir / "groups.lst", folder + name + ".gdb\r\n");
+}
+
+// About 2 KB of text with macros and 2 KB of HTML: some 4 KB once merged and encoded.
+send::ComposedMessage composedMessage(const std::filesystem::path& dataDir)
+{
+    std::string text = "Dear !*FIRST_NAME*! !*LAST_NAME*!,\r\n\r\n";
+    while (text.size() < 1900) {
+        text += "Here is the news from !*CITY*! for this week, with more to follow soon.\r\n";
+    }
+    std::string html = "<html><body><p>Dear !*FIRST_NAME*!,</p>\r\n";
+    while (html.size() < 1900) {
+        html += "<p>Here is the <b>news</b> from !*CITY*! for this week.</p>\r\n";
+    }
+    html += "</body></html>\r\n";
+    writeWholeFile(dataDir / "news.html", html);
+    send::ComposedMessage message;
+    message.subject = "News for !*FIRST_NAME*!";
+    message.body = text;
+    message.htmlPath = (dataDir / "news.html").string();
+    return message;
+}
+
+struct Figure
+{
+    double seconds = 0;
+    long sent = 0;
+    bool ok = false;
+};
+
+Figure runMailing(const std::filesystem::path& dataDir, int port, bool bulk)
+{
+    send::MailingSetup setup;
+    setup.settings.smtpServer = "127.0.0.1";
+    setup.settings.smtpPort = port;
+    setup.settings.timeout = 10;
+    setup.settings.security = "none";
+    setup.settings.groupLetSize = kGroupLet;
+    setup.options.groupName = "Bench";
+    setup.options.senderAddress = "sender@example.test";
+    setup.options.senderName = "Sender";
+    setup.options.bulkMode = bulk;
+    setup.options.bulkToText = "Bench";
+    setup.options.groupLetSize = kGroupLet;
+    setup.options.optionsConfirmed = true;
+    setup.message = composedMessage(dataDir);
+    if (bulk) {
+        // A bulk message is the same for everybody: no macros.
+        setup.message.subject = "News";
+        setup.message.body = replaceAll(setup.message.body, "!*", "");
+    }
+    setup.dataDir = dataDir;
+    setup.settingsFile = dataDir / "ej.dat";
+    QuietPrompter prompter;
+    NullProgress progress;
+    send::NullSendMonitor monitor;
+    SystemClock clock;
+    send::Mailing mailing(setup, prompter, progress, monitor, clock);
+    const auto start = SteadyClock::now();
+    Figure figure;
+    figure.ok = mailing.run();
+    figure.seconds = std::chrono::duration<double>(SteadyClock::now() - start).count();
+    figure.sent = mailing.summary().counters.sent;
+    return figure;
+}
+
+Figure runSource(const std::string& program, int port, int messages, int recipients)
+{
+    std::vector<std::string> args = {program, "-s",
+                                     "1",     "-d",
+                                     "-l",    std::to_string(kMessageSize),
+                                     "-m",    std::to_string(messages),
+                                     "-f",    "sender@example.test",
+                                     "-t",    "recipient@example.test"};
+    if (recipients > 1) {
+        args.insert(args.end(), {"-r", std::to_string(recipients)});
+    }
+    args.push_back("127.0.0.1:" + std::to_string(port));
+    const auto start = SteadyClock::now();
+    const pid_t pid = spawn(args);
+    int status = 0;
+    Figure figure;
+    if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+        figure.ok = true;
+    }
+    figure.seconds = std::chrono::duration<double>(SteadyClock::now() - start).count();
+    figure.sent = static_cast<long>(messages) * recipients;
+    return figure;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::string(argv[1]) == "group") {
+        return makeGroup(argv[2], argv[3], std::stol(argv[4])) ? 0 : 1;
+    }
+    const auto sinkProgram = findProgram("smtp-sink");
+    const auto sourceProgram = findProgram("smtp-source");
+    if (sinkProgram.empty() || sourceProgram.empty()) {
+        std::fprintf(stderr, "smtp-sink and smtp-source (package postfix) are needed\n");
+        return 1;
+    }
+    const auto dataDir =
+        std::filesystem::temp_directory_path() / ("tidecast-mailing-bench-" + std::to_string(::getpid()));
+    if (!makeGroup(dataDir, "Bench", kRecipients)) {
+        std::fprintf(stderr, "could not write the group\n");
+        return 1;
+    }
+    Sink sink(sinkProgram);
+
+    const auto personal = runMailing(dataDir, sink.port(), false);
+    const auto source = runSource(sourceProgram, sink.port(), kRecipients, 1);
+    const auto bulk = runMailing(dataDir, sink.port(), true);
+    const auto sourceBulk = runSource(sourceProgram, sink.port(), kRecipients / kGroupLet, kGroupLet);
+    std::filesystem::remove_all(dataDir);
+
+    const auto rate = [](const Figure& f) { return f.seconds > 0 ? f.sent / f.seconds : 0.0; };
+    std::printf("%-58s %9s %9s %11s\n", "run", "seconds", "count", "per second");
+    std::printf("%-58s %9.2f %9ld %11.0f%s\n", "personal mailing, 10,000 merged text+HTML, GroupLet 25",
+                personal.seconds, personal.sent, rate(personal), personal.ok ? "" : "  (FAILED)");
+    std::printf("%-58s %9.2f %9ld %11.0f%s\n", "smtp-source -s 1 -d -l 4096, 10,000 messages", source.seconds,
+                source.sent, rate(source), source.ok ? "" : "  (FAILED)");
+    std::printf("%-58s %9.2f %9ld %11.0f%s\n", "bulk mailing, 10,000 recipients, 25 per message", bulk.seconds,
+                bulk.sent, rate(bulk), bulk.ok ? "" : "  (FAILED)");
+    std::printf("%-58s %9.2f %9ld %11.0f%s\n", "smtp-source -s 1 -d -l 4096 -r 25, 400 messages", sourceBulk.seconds,
+                sourceBulk.sent, rate(sourceBulk), sourceBulk.ok ? "" : "  (FAILED)");
+    std::printf("personal / smtp-source: %.2f (target >= 0.50); bulk recipients / smtp-source -r 25: %.2f (target >= "
+                "0.50)\n",
+                rate(source) > 0 ? rate(personal) / rate(source) : 0.0,
+                rate(sourceBulk) > 0 ? rate(bulk) / rate(sourceBulk) : 0.0);
+    return personal.ok && bulk.ok ? 0 : 1;
+}

@@ -1,5 +1,6 @@
 #include "send/Mailing.h"
 
+#include "send/BuilderMessageSource.h"
 #include "send/IdSource.h"
 #include "send/LogSink.h"
 #include "send/MessageBuilder.h"
@@ -39,31 +40,6 @@ private:
     LogFile& m_file;
 };
 
-class BuiltMessages final : public MessageSource
-{
-public:
-    BuiltMessages(MessageBuilder& builder, Progress& progress, LogSink& activity, LogSink& session)
-        : m_builder(builder)
-        , m_progress(progress)
-        , m_activity(activity)
-        , m_session(session)
-    {}
-
-    Result<std::string> build(const store::RecipientRecord& recipient) override
-    {
-        return m_builder.buildMessage(recipient, m_progress, [this](std::string_view line) {
-            m_activity.writeLine(line);
-            m_session.writeLine(line);
-        });
-    }
-
-private:
-    MessageBuilder& m_builder;
-    Progress& m_progress;
-    LogSink& m_activity;
-    LogSink& m_session;
-};
-
 OutgoingMessage outgoingMessage(const MailingSetup& setup)
 {
     const auto& o = setup.options;
@@ -100,7 +76,7 @@ struct Mailing::Parts
     SmtpSendChannel channel;
     SystemIdSource ids;
     std::optional<MessageBuilder> builder;
-    std::optional<BuiltMessages> messages;
+    std::optional<BuilderMessageSource> messages;
     std::optional<SendSession> session;
 };
 
@@ -128,7 +104,11 @@ bool Mailing::run(std::stop_token stop)
         return false;
     }
     m_parts->builder.emplace(std::move(*builder));
-    m_parts->messages.emplace(*m_parts->builder, m_progress, m_parts->activity, m_parts->sessionSink);
+    auto* parts = m_parts.get();
+    m_parts->messages.emplace(*m_parts->builder, m_progress, [parts](std::string_view line) {
+        parts->activity.writeLine(line);
+        parts->sessionSink.writeLine(line);
+    });
     m_parts->session.emplace(sessionOptions(m_setup.options, m_setup.dataDir, m_setup.settingsFile), m_parts->channel,
                              *m_parts->messages, m_parts->logs, m_prompter, m_progress, m_monitor, m_clock);
     return m_parts->session->SendMessage(stop);

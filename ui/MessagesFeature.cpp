@@ -686,6 +686,9 @@ void MessagesFeature::CheckSpelling()
 
 bool MessagesFeature::checkSpellingBeforeSending()
 {
+    if (!m_window.settings().checkBeforeSending) {
+        return true;
+    }
     // Without a dictionary the check cannot run; that was reported and does not stop the mailing.
     bool send = true;
     runSpellCheck([this, &send](std::string& subject, std::string& body, messages::SpellChecker& checker,

@@ -49,8 +49,8 @@ public:
     // After a mailing: stores the sent copy (for `group`, the composer's group when empty) and
     // lists it under "Message History".
     void storeSentCopy(const std::string& group);
-    // The check before sending when "Check before Sending" is on: false when the person cancelled
-    // the check and then chose not to send.
+    // The check before sending, run only when "Check before Sending" is on: false when the person
+    // cancelled the check and then chose not to send.
     bool checkSpellingBeforeSending();
     // The spelling command's check of subject and body.
     void CheckSpelling();

@@ -325,6 +325,16 @@ private slots:
         m_window->dispatch(QStringLiteral("ID_SpellCheck"));
         QCOMPARE(m_feature->spellCheckState(), int(messages::kCheckCancelled));
         QVERIFY(m_prompter.log().empty());
+
+        // Before sending: nothing unless the option is on; a cancelled check asks whether to send.
+        QVERIFY(m_feature->checkSpellingBeforeSending());
+        m_window->settings().checkBeforeSending = true;
+        clickInNextModal(QStringLiteral("cancelButton"));
+        m_prompter.queue(Answer::No);
+        QVERIFY(!m_feature->checkSpellingBeforeSending());
+        QCOMPARE(m_prompter.texts(),
+                 std::vector<std::string>{
+                     "The spell check on this message has been cancelled. Do you want to continue sending?"});
     }
 };
 

@@ -200,6 +200,7 @@ void MessagesFeature::connectComposer()
     QLineEdit* subject = m_composer->subjectEdit();
     QPlainTextEdit* body = m_composer->bodyEdit();
     QLineEdit* html = m_composer->htmlFileEdit();
+    m_subject = subject;
     html->setReadOnly(false);
     for (QObject* watched : std::initializer_list<QObject*>{subject, body, body->viewport(), html}) {
         watched->installEventFilter(this);
@@ -239,6 +240,7 @@ void MessagesFeature::connectComposer()
 void MessagesFeature::connectHistory()
 {
     QTreeView* view = m_window.history()->messagesView();
+    m_historyView = view;
     view->setModel(m_messageList);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->installEventFilter(this);
@@ -249,8 +251,9 @@ void MessagesFeature::connectHistory()
 
 bool MessagesFeature::eventFilter(QObject* watched, QEvent* event)
 {
-    QTreeView* history = m_window.history()->messagesView();
-    if (watched == history && event->type() == QEvent::KeyPress) {
+    // Only compare with pointers kept from the start: events still arrive while the window is
+    // being torn down, when asking it for its widgets is no longer safe.
+    if (watched == m_historyView && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             MessageOpen();
@@ -269,14 +272,9 @@ bool MessagesFeature::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, this, &MessagesFeature::checkedit);
         break;
     case QEvent::FocusIn:
-        if (watched == m_composer->subjectEdit()) {
-            m_lastField = messages::ComposerField::Subject;
+        if (auto* subject = qobject_cast<QLineEdit*>(watched); subject != nullptr && watched == m_subject) {
             // After the click that gave the focus, which would place the caret.
-            QTimer::singleShot(0, m_composer->subjectEdit(), &QLineEdit::selectAll);
-        } else if (watched == m_composer->bodyEdit()) {
-            m_lastField = messages::ComposerField::Body;
-        } else if (watched == m_composer->htmlFileEdit()) {
-            m_lastField = messages::ComposerField::Html;
+            QTimer::singleShot(0, subject, &QLineEdit::selectAll);
         }
         break;
     default:

@@ -114,7 +114,9 @@ private:
     std::string m_documentName;
     std::vector<std::string> m_attachmentPaths;
     int m_spellState = messages::kCheckingSubject;
-    std::optional<messages::ComposerField> m_lastField;
+    // For telling apart the widgets the event filter watches; never dereferenced.
+    const QObject* m_subject = nullptr;
+    const QObject* m_historyView = nullptr;
 };
 
 // Creates the feature on the window (the window owns it).

@@ -1,0 +1,73 @@
+#include "ui/frmSendResults.h"
+
+#include "common/ScriptedPrompter.h"
+#include "common/Text.h"
+#include "send/SendLogs.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <filesystem>
+
+using namespace tidecast;
+
+class frmSendResultsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void showsSavesAndPrintsTheLogs()
+    {
+        QTemporaryDir dir;
+        const std::filesystem::path data = dir.path().toStdString();
+        std::filesystem::create_directories(send::SendLogs::folder(data));
+        QVERIFY(writeWholeFile(send::SendLogs::file(data, send::kSentLogFile), "a@example.test\r\nb@example.test\r\n"));
+        QVERIFY(writeWholeFile(send::SendLogs::file(data, send::kFiltersLogFile),
+                               "c@example.test - Added Before Date Filter\r\n"));
+
+        send::SendSummary summary;
+        summary.subject = "News";
+        summary.groupName = "Friends";
+        summary.groupSize = 10;
+        summary.partialSend = true;
+        summary.partialStart = 3;
+        summary.partialEnd = 5;
+        summary.result = send::SendResult::StoppedByUser;
+        summary.counters = {2, 0, 1, 0, 4, 10};
+        ScriptedPrompter prompter;
+        ui::frmSendResults results(summary, data, prompter);
+
+        QCOMPARE(results.statusText(), QStringLiteral("Partial Mailing Stopped by User"));
+        QCOMPARE(results.findChild<QLabel*>(QStringLiteral("sizeLabel"))->text(),
+                 QStringLiteral("10  - Partial Send Window Size = 3"));
+        auto* selector = results.findChild<QComboBox*>(QStringLiteral("logSelector"));
+        QCOMPARE(selector->count(), 5);
+        QCOMPARE(selector->itemText(2), QStringLiteral("Recipient Error Log"));
+        QCOMPARE(results.logText(), QString()); // the session log is missing: an empty viewer
+        selector->setCurrentIndex(4);
+        QCOMPARE(results.logText(), QStringLiteral("c@example.test - Added Before Date Filter\n"));
+        selector->setCurrentIndex(1);
+
+        // Saved with CR LF line ends, replacing the file.
+        const QString saved = dir.filePath(QStringLiteral("Sent Log.txt"));
+        QVERIFY(writeWholeFile(saved.toStdString(), std::string(200, 'x')));
+        QVERIFY(results.saveTo(saved));
+        QCOMPARE(readWholeFile(saved.toStdString()), std::string("a@example.test\r\nb@example.test\r\n"));
+        QVERIFY(!results.saveTo(dir.filePath(QStringLiteral("no/such/folder/x.txt"))));
+        QCOMPARE(prompter.texts(), std::vector<std::string>{"Error saving message."});
+
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+        printer.setOutputFileName(pdf);
+        results.printTo(printer);
+        QVERIFY(QFileInfo(pdf).size() > 0);
+    }
+};
+
+QTEST_MAIN(frmSendResultsTest)
+#include "frmSendResultsTest.moc"

@@ -205,6 +205,34 @@ private slots:
         QCOMPARE(enabledEditCommands(), QStringLiteral("ID_Paste").split(QLatin1Char(' ')));
     }
 
+    void textFilesAndTheHtmlFileGoWhereTheyShould()
+    {
+        const QString text = m_dir->path() + QStringLiteral("/insert.txt");
+        QVERIFY(writeWholeFile(text.toStdString(), "first\r\nsecond"));
+        QPlainTextEdit* body = composer()->bodyEdit();
+        body->setPlainText(QStringLiteral("Before|After"));
+        QTextCursor cursor = body->textCursor();
+        cursor.setPosition(6);
+        cursor.setPosition(7, QTextCursor::KeepAnchor);
+        body->setTextCursor(cursor);
+        m_answers.push_back(text.toStdString());
+        m_window->dispatch(QStringLiteral("ID_TextfromaFile..."));
+        QCOMPARE(body->toPlainText(), QStringLiteral("Beforefirst\nsecondAfter"));
+
+        // The HTML file follows the dialog; cancelling it empties the path and marks the change.
+        const QString page = m_dir->path() + QStringLiteral("/page.html");
+        m_answers.push_back(page.toStdString());
+        composer()->setTextChanged(false);
+        m_window->dispatch(QStringLiteral("ID_AttachaHTMLMessageFile"));
+        QCOMPARE(composer()->htmlFileEdit()->text(), page);
+        QVERIFY(composer()->isTextChanged());
+        QCOMPARE(m_window->settings().lastHtmlDir, m_dir->path().toStdString());
+        composer()->setTextChanged(false);
+        m_window->dispatch(QStringLiteral("ID_AttachaHTMLMessageFile"));
+        QCOMPARE(composer()->htmlFileEdit()->text(), QString());
+        QVERIFY(composer()->isTextChanged());
+    }
+
     void savesOpensAndListsSentCopies()
     {
         const QString file = m_dir->path() + QStringLiteral("/note.tcx");

@@ -7,6 +7,7 @@
 //     of 25 recipients (-r 25).
 // `MailingBench group DIR NAME COUNT` only writes a group of COUNT recipients into the data
 // folder DIR (for bench/mailing_memory.sh).
+#include "bench/SmtpSink.h"
 #include "common/Clock.h"
 #include "common/Progress.h"
 #include "common/Prompter.h"
@@ -30,10 +31,10 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace
 {
+
+using namespace tidecast::bench;
 
 using namespace tidecast;
 using SteadyClock = std::chrono::steady_clock;
@@ -41,93 +42,6 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr int kRecipients = 10000;
 constexpr int kGroupLet = 25;
 constexpr int kMessageSize = 4096;
-
-pid_t spawn(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-int freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-bool listening(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
-
-std::string findProgram(const char* name)
-{
-    for (const char* folder : {"/usr/lib/postfix/sbin/", "/usr/sbin/"}) {
-        const std::string path = std::string(folder) + name;
-        if (::access(path.c_str(), X_OK) == 0) {
-            return path;
-        }
-    }
-    return {};
-}
-
-// smtp-sink on a free loopback port, stopped by its process id.
-class Sink
-{
-public:
-    explicit Sink(const std::string& program)
-        : m_port(freePort())
-    {
-        std::vector<std::string> args = {program};
-        if (::geteuid() == 0) {
-            args.insert(args.end(), {"-u", "nobody"});
-        }
-        args.insert(args.end(), {"127.0.0.1:" + std::to_string(m_port), "256"});
-        m_pid = spawn(args);
-        for (int i = 0; i < 250 && m_pid > 0 && !listening(m_port); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    ~Sink()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    Sink(const Sink&) = delete;
-    Sink& operator=(const Sink&) = delete;
-    int port() const { return m_port; }
-
-private:
-    int m_port;
-    pid_t m_pid = -1;
-};
 
 class QuietPrompter final : public Prompter
 {
@@ -246,7 +160,7 @@ Figure runSource(const std::string& program, int port, int messages, int recipie
     }
     args.push_back("127.0.0.1:" + std::to_string(port));
     const auto start = SteadyClock::now();
-    const pid_t pid = spawn(args);
+    const pid_t pid = spawnQuietly(args);
     int status = 0;
     Figure figure;
     if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0) {
@@ -264,8 +178,8 @@ int main(int argc, char** argv)
     if (argc == 5 && std::string(argv[1]) == "group") {
         return makeGroup(argv[2], argv[3], std::stol(argv[4])) ? 0 : 1;
     }
-    const auto sinkProgram = findProgram("smtp-sink");
-    const auto sourceProgram = findProgram("smtp-source");
+    const auto sinkProgram = findPostfixProgram("smtp-sink");
+    const auto sourceProgram = findPostfixProgram("smtp-source");
     if (sinkProgram.empty() || sourceProgram.empty()) {
         std::fprintf(stderr, "smtp-sink and smtp-source (package postfix) are needed\n");
         return 1;
@@ -276,7 +190,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not write the group\n");
         return 1;
     }
-    Sink sink(sinkProgram);
+    SmtpSink sink(sinkProgram);
 
     const auto personal = runMailing(dataDir, sink.port(), false);
     const auto source = runSource(sourceProgram, sink.port(), kRecipients, 1);

@@ -6,6 +6,7 @@
 // round, and the ratios are taken within a round (the median of the rounds is printed).
 //
 // Run: build/bench/SmtpSinkBench [seconds per run of ours, default 1] [rounds, default 3]
+#include "bench/SmtpSink.h"
 #include "common/Progress.h"
 #include "common/Prompter.h"
 #include "send/LogSink.h"
@@ -32,10 +33,10 @@
 #include <unistd.h>
 #include <vector>
 
-extern char** environ;
-
 namespace
 {
+
+using namespace tidecast::bench;
 
 using Clock = std::chrono::steady_clock;
 using namespace tidecast;
@@ -43,100 +44,6 @@ using namespace tidecast;
 constexpr int kMessagesPerConnection = 25;
 constexpr std::size_t kBodySize = 4096;
 constexpr int kSourceMessages = 6000;
-
-pid_t spawn(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        pid = -1;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-std::uint16_t freePort()
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    socklen_t length = sizeof address;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
-
-bool listening(std::uint16_t port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(port);
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
-
-std::string findProgram(const std::vector<std::string>& candidates)
-{
-    for (const auto& candidate : candidates) {
-        if (::access(candidate.c_str(), X_OK) == 0) {
-            return candidate;
-        }
-    }
-    return {};
-}
-
-// An smtp-sink on a free loopback port, stopped by its process id.
-class Sink
-{
-public:
-    Sink(const std::string& program, bool pipelining)
-    {
-        m_port = freePort();
-        std::vector<std::string> args = {program};
-        if (::geteuid() == 0) {
-            args.insert(args.end(), {"-u", "nobody"});
-        }
-        if (!pipelining) {
-            args.push_back("-p");
-        }
-        args.insert(args.end(), {"127.0.0.1:" + std::to_string(m_port), "256"});
-        m_pid = spawn(args);
-        for (int i = 0; i < 250 && m_pid > 0; ++i) {
-            if (listening(m_port)) {
-                return;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        m_port = 0;
-    }
-    ~Sink()
-    {
-        if (m_pid > 0) {
-            ::kill(m_pid, SIGTERM);
-            ::waitpid(m_pid, nullptr, 0);
-        }
-    }
-    Sink(const Sink&) = delete;
-    Sink& operator=(const Sink&) = delete;
-
-    std::uint16_t port() const { return m_port; }
-
-private:
-    pid_t m_pid = -1;
-    std::uint16_t m_port = 0;
-};
 
 struct Rate
 {
@@ -148,9 +55,9 @@ struct Rate
 std::optional<Rate> runSmtpSource(const std::string& program, std::uint16_t port)
 {
     const auto start = Clock::now();
-    const pid_t pid =
-        spawn({program, "-s", "1", "-d", "-m", std::to_string(kSourceMessages), "-l", std::to_string(kBodySize), "-f",
-               "sender@example.test", "-t", "recipient@example.test", "127.0.0.1:" + std::to_string(port)});
+    const pid_t pid = spawnQuietly({program, "-s", "1", "-d", "-m", std::to_string(kSourceMessages), "-l",
+                                    std::to_string(kBodySize), "-f", "sender@example.test", "-t",
+                                    "recipient@example.test", "127.0.0.1:" + std::to_string(port)});
     int status = 0;
     if (pid <= 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         return std::nullopt;
@@ -237,14 +144,14 @@ int main(int argc, char** argv)
 {
     const double seconds = argc > 1 ? std::atof(argv[1]) : 1.0;
     const int roundCount = std::max(1, argc > 2 ? std::atoi(argv[2]) : 3);
-    const auto sinkProgram = findProgram({"/usr/lib/postfix/sbin/smtp-sink", "/usr/sbin/smtp-sink"});
-    const auto sourceProgram = findProgram({"/usr/lib/postfix/sbin/smtp-source", "/usr/sbin/smtp-source"});
+    const auto sinkProgram = findPostfixProgram("smtp-sink");
+    const auto sourceProgram = findPostfixProgram("smtp-source");
     if (sinkProgram.empty() || sourceProgram.empty()) {
         std::fprintf(stderr, "smtp-sink and smtp-source (package postfix) are needed\n");
         return 2;
     }
-    Sink pipelined(sinkProgram, true);
-    Sink plain(sinkProgram, false);
+    SmtpSink pipelined(sinkProgram, true);
+    SmtpSink plain(sinkProgram, false);
     if (pipelined.port() == 0 || plain.port() == 0) {
         std::fprintf(stderr, "smtp-sink did not start\n");
         return 2;

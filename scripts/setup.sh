@@ -41,10 +41,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 build_dir=build
-cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDECAST_BUILD_GUI=ON)
 if [ "${1:-}" = "--sanitize" ]; then
     build_dir=build-asan
-    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIDECAST_SANITIZE=ON -DTIDECAST_BUILD_BENCH=OFF)
+    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIDECAST_SANITIZE=ON -DTIDECAST_BUILD_BENCH=OFF -DTIDECAST_BUILD_GUI=ON)
 fi
 [ "${CI:-}" = "true" ] && cmake_args+=(-DTIDECAST_WERROR=ON)
 

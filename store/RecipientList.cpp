@@ -48,6 +48,24 @@ bool RecipientList::failed(std::string_view tag, const Error& error)
     return false;
 }
 
+bool RecipientList::openGroup(std::string_view tag, bool missingIsGone)
+{
+    const auto path = m_groups.groupPath(m_group);
+    if (!RecipientStore::isDatabase(path)) {
+        if (missingIsGone) {
+            m_groups.reportMissingGroup();
+        } else {
+            m_groups.reportInvalidGroup(m_group);
+        }
+        return false;
+    }
+    m_groups.closeDatabase();
+    if (auto opened = m_groups.database().open(path); !opened) {
+        return failed(tag, opened.error());
+    }
+    return true;
+}
+
 bool RecipientList::LoadDBUsers()
 {
     m_rows.clear();
@@ -56,17 +74,11 @@ bool RecipientList::LoadDBUsers()
     if (m_group.empty()) {
         return false;
     }
-    const auto path = m_groups.groupPath(m_group);
-    if (!RecipientStore::isDatabase(path)) {
-        m_groups.reportMissingGroup();
+    constexpr std::string_view tag = "LoadDBUsers: ";
+    if (!openGroup(tag, true)) {
         return false;
     }
-    m_groups.closeDatabase();
     auto& db = m_groups.database();
-    constexpr std::string_view tag = "LoadDBUsers: ";
-    if (auto opened = db.open(path); !opened) {
-        return failed(tag, opened.error());
-    }
     const auto count = db.recordCount();
     const auto listed = std::min<std::int64_t>(count, static_cast<std::int64_t>(kMaxListedRecipients));
     progress.setMaximum(listed);
@@ -134,17 +146,11 @@ bool RecipientList::AddNewDBUser(std::string_view title, std::string_view firstN
     record.set(F::Field3, std::string(field3));
     record.set(F::Field4, std::string(field4));
 
-    const auto path = m_groups.groupPath(m_group);
-    if (!RecipientStore::isDatabase(path)) {
-        m_groups.reportInvalidGroup(m_group);
+    constexpr std::string_view tag = "AddRecipient Error: ";
+    if (!openGroup(tag, false)) {
         return false;
     }
-    constexpr std::string_view tag = "AddRecipient Error: ";
-    m_groups.closeDatabase();
     auto& db = m_groups.database();
-    if (auto opened = db.open(path); !opened) {
-        return failed(tag, opened.error());
-    }
     // The address column is indexed, so this is one look-up however large the group is.
     if (auto found = db.find(kAddressField, FindOperator::Equals, emailAddress); !found) {
         return failed(tag, found.error());
@@ -203,17 +209,11 @@ void RecipientList::AddDBUser(std::string_view firstName, std::string_view lastN
 
 bool RecipientList::RemoveDBUser(std::string_view emailAddress)
 {
-    const auto path = m_groups.groupPath(m_group);
-    if (!RecipientStore::isDatabase(path)) {
-        m_groups.reportInvalidGroup(m_group);
+    constexpr std::string_view tag = "RemoveDBUser: ";
+    if (!openGroup(tag, false)) {
         return false;
     }
-    constexpr std::string_view tag = "RemoveDBUser: ";
-    m_groups.closeDatabase();
     auto& db = m_groups.database();
-    if (auto opened = db.open(path); !opened) {
-        return failed(tag, opened.error());
-    }
     if (auto found = db.find(kAddressField, FindOperator::Equals, emailAddress); !found) {
         return failed(tag, found.error());
     }
@@ -231,7 +231,7 @@ bool RecipientList::RemoveDBUser(std::string_view emailAddress)
                             m_groups.prompter(), tag)) {
         return false;
     }
-    if (auto opened = db.open(path); !opened) {
+    if (auto opened = db.open(m_groups.groupPath(m_group)); !opened) {
         return failed(tag, opened.error());
     }
     m_groups.setCount(m_group, db.recordCount());
@@ -272,18 +272,11 @@ Result<bool> RecipientList::CheckExclusionUser(std::string_view emailAddress, st
 
 std::optional<RecipientRecord> RecipientList::findRecipient(std::string_view emailAddress)
 {
-    const auto path = m_groups.groupPath(m_group);
-    if (!RecipientStore::isDatabase(path)) {
-        m_groups.reportMissingGroup();
-        return std::nullopt;
-    }
-    m_groups.closeDatabase();
-    auto& db = m_groups.database();
     constexpr std::string_view tag = "ModifyRecipient: ";
-    if (auto opened = db.open(path); !opened) {
-        failed(tag, opened.error());
+    if (!openGroup(tag, true)) {
         return std::nullopt;
     }
+    auto& db = m_groups.database();
     if (auto found = db.find(kAddressField, FindOperator::Equals, emailAddress); !found) {
         failed(tag, found.error());
         return std::nullopt;
@@ -398,19 +391,12 @@ CommandOutcome RecipientList::deleteRecipients(const std::vector<std::string>& s
 
 CommandOutcome RecipientList::removeRecipients(const std::vector<std::string>& addresses, std::int64_t* removed)
 {
-    const auto path = m_groups.groupPath(m_group);
-    if (!RecipientStore::isDatabase(path)) {
-        m_groups.reportInvalidGroup(m_group);
+    constexpr std::string_view tag = "DeleteRecipients: ";
+    if (!openGroup(tag, false)) {
         return CommandOutcome::Refused;
     }
-    constexpr std::string_view tag = "DeleteRecipients: ";
-    m_groups.closeDatabase();
     auto& db = m_groups.database();
     auto& progress = m_groups.progress();
-    if (auto opened = db.open(path); !opened) {
-        failed(tag, opened.error());
-        return CommandOutcome::Refused;
-    }
     if (auto begun = db.beginTransaction(); !begun) {
         failed(tag, begun.error());
         return CommandOutcome::Refused;

@@ -100,6 +100,10 @@ public:
 
 private:
     bool failed(std::string_view tag, const Error& error);
+    // Opens the selected group in the main window's database instance. A group file that is gone
+    // gets "This group no longer exists." (missingIsGone) or the invalid-group message, each with
+    // its list rebuild; an open error gets the procedure's tagged message.
+    bool openGroup(std::string_view tag, bool missingIsGone);
 
     GroupStore& m_groups;
     std::string m_group;

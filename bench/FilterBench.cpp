@@ -1,8 +1,8 @@
 // Evaluating a send filter list of ten rules against a million recipients.
 
-#include "common/ScriptedPrompter.h"
 #include "common/StatusSink.h"
-#include "transfer/FilterEvaluators.h"
+#include "filters/FilterEvaluators.h"
+#include "support/ScriptedPrompter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,14 +54,14 @@ void BM_IsFilteredTenRules(benchmark::State& state)
     const auto recipients = makeRecipients();
     ScriptedPrompter prompter;
     NullStatusSink status;
-    transfer::DateFilters dates{true, std::chrono::year{2026} / 2 / 1, true, std::chrono::year{2026} / 12 / 1};
+    filters::DateFilters dates{true, std::chrono::year{2026} / 2 / 1, true, std::chrono::year{2026} / 12 / 1};
     std::int64_t kept = 0;
     for (auto _ : state) {
         // One parse per run, as a mailing does it.
-        transfer::FilterSet filters(kRules);
+        filters::FilterSet filters(kRules);
         for (std::int64_t i = 0; i < kCandidates; ++i) {
             const auto& recipient = recipients[static_cast<std::size_t>(i) % kDistinctRecipients];
-            kept += transfer::IsFiltered(filters, dates, recipient, prompter, status).filtered ? 0 : 1;
+            kept += filters::IsFiltered(filters, dates, recipient, prompter, status).filtered ? 0 : 1;
         }
         benchmark::DoNotOptimize(kept);
     }

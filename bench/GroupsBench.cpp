@@ -3,11 +3,11 @@
 // large group. The files are built once in a temporary folder and removed at exit.
 #include "common/Clock.h"
 #include "common/Progress.h"
-#include "common/ScriptedPrompter.h"
 #include "common/StatusSink.h"
 #include "store/GroupStore.h"
 #include "store/RecipientList.h"
 #include "store/RecipientRecord.h"
+#include "support/ScriptedPrompter.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,7 +12,7 @@
 #include "common/Progress.h"
 #include "common/Prompter.h"
 #include "common/Text.h"
-#include "send/Mailing.h"
+#include "mailing/Mailing.h"
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
 
@@ -85,7 +85,7 @@ bool makeGroup(const std::filesystem::path& dataDir, const std::string& name, lo
 }
 
 // About 2 KB of text with macros and 2 KB of HTML: some 4 KB once merged and encoded.
-send::ComposedMessage composedMessage(const std::filesystem::path& dataDir)
+mailing::ComposedMessage composedMessage(const std::filesystem::path& dataDir)
 {
     std::string text = "Dear !*FIRST_NAME*! !*LAST_NAME*!,\r\n\r\n";
     while (text.size() < 1900) {
@@ -97,7 +97,7 @@ send::ComposedMessage composedMessage(const std::filesystem::path& dataDir)
     }
     html += "</body></html>\r\n";
     writeWholeFile(dataDir / "news.html", html);
-    send::ComposedMessage message;
+    mailing::ComposedMessage message;
     message.subject = "News for !*FIRST_NAME*!";
     message.body = text;
     message.htmlPath = (dataDir / "news.html").string();
@@ -113,7 +113,7 @@ struct Figure
 
 Figure runMailing(const std::filesystem::path& dataDir, int port, bool bulk)
 {
-    send::MailingSetup setup;
+    mailing::MailingSetup setup;
     setup.settings.smtpServer = "127.0.0.1";
     setup.settings.smtpPort = port;
     setup.settings.timeout = 10;
@@ -136,9 +136,9 @@ Figure runMailing(const std::filesystem::path& dataDir, int port, bool bulk)
     setup.settingsFile = dataDir / "ej.dat";
     QuietPrompter prompter;
     NullProgress progress;
-    send::NullSendMonitor monitor;
+    mailing::NullSendMonitor monitor;
     SystemClock clock;
-    send::Mailing mailing(setup, prompter, progress, monitor, clock);
+    mailing::Mailing mailing(setup, prompter, progress, monitor, clock);
     const auto start = SteadyClock::now();
     Figure figure;
     figure.ok = mailing.run();

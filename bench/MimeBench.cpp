@@ -6,10 +6,10 @@
 //   build/bench/MimeBench [--benchmark_filter=...] [--skip-python]
 
 #include "common/Clock.h"
+#include "common/IdSource.h"
 #include "common/Progress.h"
 #include "common/Text.h"
-#include "send/IdSource.h"
-#include "send/MessageBuilder.h"
+#include "outgoing/MessageBuilder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -124,7 +124,7 @@ std::vector<store::RecipientRecord> recipients()
 
 void buildMessages(benchmark::State& state, bool withAttachment)
 {
-    send::OutgoingMessage message;
+    outgoing::OutgoingMessage message;
     message.subject = "Autumn offers for !*FIRST_NAME*!";
     message.body = plainText();
     message.htmlPath = inputs().htmlPath;
@@ -135,8 +135,8 @@ void buildMessages(benchmark::State& state, bool withAttachment)
     message.identity.address = "news@sender.example";
     settings::Settings settings; // quoted-printable text and HTML, iso-8859-1, wrapped at 76
     SystemClock clock;
-    send::SystemIdSource ids;
-    auto builder = send::MessageBuilder::create(message, settings, clock, ids);
+    SystemIdSource ids;
+    auto builder = outgoing::MessageBuilder::create(message, settings, clock, ids);
     if (!builder) {
         state.SkipWithError(builder.error().detail.c_str());
         return;
@@ -189,7 +189,7 @@ public:
 
 double pythonRate(bool withAttachment)
 {
-    const std::filesystem::path script = std::filesystem::path(__FILE__).parent_path() / "mime_python_bench.py";
+    const std::filesystem::path script = std::filesystem::path(TIDECAST_BENCH_DIR) / "mime_python_bench.py";
     std::string command =
         "/usr/bin/python3 '" + script.string() + "' '" + inputs().textPath + "' '" + inputs().htmlPath + "'";
     if (withAttachment) {

@@ -2,7 +2,7 @@
 
 // Helpers shared by the benchmarks that measure against Postfix's smtp-sink and smtp-source.
 
-#include "tests/send/ServerProcess.h"
+#include "support/ServerProcess.h"
 
 #include <chrono>
 #include <cstdint>

@@ -9,10 +9,10 @@
 #include "bench/SmtpSink.h"
 #include "common/Progress.h"
 #include "common/Prompter.h"
-#include "send/LogSink.h"
-#include "send/PopClient.h"
-#include "send/SmtpClient.h"
-#include "send/SmtpDialogue.h"
+#include "mailing/LogSink.h"
+#include "mailing/SmtpDialogue.h"
+#include "net/PopClient.h"
+#include "net/SmtpClient.h"
 #include "settings/Settings.h"
 
 #include <algorithm>
@@ -101,14 +101,14 @@ std::optional<Rate> runOurs(std::uint16_t port, double seconds)
     settings.timeout = 10;
     settings.domain = "client.example.test";
     settings.security = "none";
-    send::SmtpClient smtp;
-    send::PopClient pop;
-    send::NullLogSink activity;
-    send::NullLogSink session;
-    send::NullLogSink lastError;
+    net::SmtpClient smtp;
+    net::PopClient pop;
+    mailing::NullLogSink activity;
+    mailing::NullLogSink session;
+    mailing::NullLogSink lastError;
     NullProgress progress;
     SilentPrompter prompter;
-    send::SmtpDialogue dialogue(smtp, pop, settings, {activity, session, lastError, progress, prompter});
+    mailing::SmtpDialogue dialogue(smtp, pop, settings, {activity, session, lastError, progress, prompter});
     const std::string text = message();
 
     const auto start = Clock::now();
@@ -122,7 +122,7 @@ std::optional<Rate> runOurs(std::uint16_t port, double seconds)
         if (!dialogue.startTransaction("sender@example.test") ||
             dialogue.addRecipient("recipient@example.test") >= 400 ||
             !dialogue.xsenddata(text, "recipient@example.test") ||
-            dialogue.endOfMessage() != send::TransmitOutcome::Sent) {
+            dialogue.endOfMessage() != mailing::TransmitOutcome::Sent) {
             return std::nullopt;
         }
         ++rate.messages;
@@ -133,7 +133,7 @@ std::optional<Rate> runOurs(std::uint16_t port, double seconds)
             }
         }
     }
-    dialogue.disconnect(send::DisconnectReason::EndOfSession);
+    dialogue.disconnect(mailing::DisconnectReason::EndOfSession);
     rate.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return rate;
 }

@@ -2,12 +2,12 @@
 
 #include "cli/StoreSession.h"
 #include "common/Clock.h"
+#include "common/IdSource.h"
 #include "common/Progress.h"
 #include "common/Text.h"
 #include "messages/MessageDocument.h"
-#include "send/GroupIdentity.h"
-#include "send/IdSource.h"
-#include "send/MessageBuilder.h"
+#include "outgoing/GroupIdentity.h"
+#include "outgoing/MessageBuilder.h"
 #include "settings/SettingsStore.h"
 #include "store/RecipientStore.h"
 #include "store/StoreTexts.h"
@@ -86,14 +86,14 @@ int preview(CliContext& context, const PreviewArguments& arguments)
     const std::string group = arguments.group.empty() ? document.group : arguments.group;
     const settings::Settings settings = settings::LoadGeneralSettings(context.paths);
 
-    send::OutgoingMessage message;
+    outgoing::OutgoingMessage message;
     message.subject = document.subject;
     message.body = document.body;
     message.htmlPath = document.htmlPath;
     message.attachments = document.attachments;
     message.priority = priorityValue(document.priority);
     message.wrap = true; // every send wraps the text
-    message.mode = arguments.bulk ? send::SendMode::Bulk : send::SendMode::Personal;
+    message.mode = arguments.bulk ? outgoing::SendMode::Bulk : outgoing::SendMode::Personal;
     message.bulkToText = arguments.toText.value_or(group);
     message.customAttachments = !arguments.customAttachments.empty();
     for (const int field : arguments.customAttachments) {
@@ -114,8 +114,8 @@ int preview(CliContext& context, const PreviewArguments& arguments)
         }
     }
     message.identity = group.empty()
-                           ? send::defaultIdentity(settings)
-                           : send::loadGroupIdentity(context.paths.dataDir, group, settings, *context.prompter);
+                           ? outgoing::defaultIdentity(settings)
+                           : outgoing::loadGroupIdentity(context.paths.dataDir, group, settings, *context.prompter);
     if (!arguments.bulk) {
         if (arguments.recipient < 1) {
             return refuse(context, "--recipient counts from 1.");
@@ -131,8 +131,8 @@ int preview(CliContext& context, const PreviewArguments& arguments)
     }
 
     SystemClock clock;
-    send::SystemIdSource ids;
-    auto builder = send::MessageBuilder::create(std::move(message), settings, clock, ids);
+    SystemIdSource ids;
+    auto builder = outgoing::MessageBuilder::create(std::move(message), settings, clock, ids);
     if (!builder) {
         return refuse(context, builder.error().detail);
     }

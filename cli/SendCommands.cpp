@@ -2,13 +2,13 @@
 
 #include "cli/StoreSession.h"
 #include "common/Text.h"
+#include "filters/FilterEvaluators.h"
+#include "filters/FilterFile.h"
+#include "mailing/Mailing.h"
+#include "mailing/SendCommand.h"
+#include "mailing/SendOptionsForm.h"
 #include "messages/MessageDocument.h"
-#include "send/Mailing.h"
-#include "send/SendCommand.h"
-#include "send/SendOptionsForm.h"
 #include "settings/SettingsStore.h"
-#include "transfer/FilterEvaluators.h"
-#include "transfer/FilterFile.h"
 
 #include <chrono>
 #include <csignal>
@@ -42,18 +42,18 @@ struct SendArguments
 
 // The command line has no spelling dialog: the check before sending is taken as done, and the
 // setup dialogs the desktop would open are left to `settings set`.
-class CliSendHost final : public send::SendCommandHost
+class CliSendHost final : public mailing::SendCommandHost
 {
 public:
     void closeDatabases() override {}
-    send::SpellCheckOutcome checkSpellingBeforeSending() override { return send::SpellCheckOutcome::Completed; }
+    mailing::SpellCheckOutcome checkSpellingBeforeSending() override { return mailing::SpellCheckOutcome::Completed; }
     void openServerSetup() override {}
     void openIdentitySetup() override {}
-    void setFocus(send::SendFocus) override {}
+    void setFocus(mailing::SendFocus) override {}
 };
 
 // A progress bar on stderr, redrawn with the counters (which come at most ten times a second).
-class BarMonitor final : public send::SendMonitor
+class BarMonitor final : public mailing::SendMonitor
 {
 public:
     BarMonitor(std::ostream& err, bool draw)
@@ -69,7 +69,7 @@ public:
     void activity(std::string_view) override {}
     void modeLabel(std::string_view) override {}
     void partialLabel(std::string_view) override {}
-    void counters(const send::SendCounters& c) override
+    void counters(const mailing::SendCounters& c) override
     {
         if (!m_draw || c.groupSize <= 0) {
             return;
@@ -94,7 +94,7 @@ std::optional<std::chrono::year_month_day> parseDay(const std::string& text)
     if (text.size() != 10) {
         return std::nullopt;
     }
-    auto day = transfer::parseDateAdded(text);
+    auto day = filters::parseDateAdded(text);
     if (!day || !day->ok()) {
         return std::nullopt;
     }
@@ -110,17 +110,17 @@ std::chrono::year_month_day today()
     return std::chrono::year{local.tm_year + 1900} / (local.tm_mon + 1) / local.tm_mday;
 }
 
-int exitStatusFor(send::SendResult result)
+int exitStatusFor(mailing::SendResult result)
 {
     switch (result) {
-    case send::SendResult::Completed:
+    case mailing::SendResult::Completed:
         return kExitDone;
-    case send::SendResult::StoppedByUser:
-    case send::SendResult::StoppedAfterError:
+    case mailing::SendResult::StoppedByUser:
+    case mailing::SendResult::StoppedAfterError:
         return kExitStopped;
-    case send::SendResult::EndedByError:
+    case mailing::SendResult::EndedByError:
         return kExitFailed;
-    case send::SendResult::None:
+    case mailing::SendResult::None:
         break;
     }
     return kExitRefused;
@@ -147,7 +147,7 @@ int runSend(CliContext& context, const SendArguments& arguments)
         groups.push_back(row.name);
     }
 
-    send::ComposedMessage message;
+    mailing::ComposedMessage message;
     message.subject = document.subject;
     message.body = document.body;
     message.htmlPath = document.htmlPath;
@@ -155,14 +155,14 @@ int runSend(CliContext& context, const SendArguments& arguments)
     message.priorityIndex = document.priority.value_or(1);
 
     CliSendHost host;
-    auto prepared = send::prepareSend(settings, context.paths.dataDir, groups, groupName, message, host, prompter);
+    auto prepared = mailing::prepareSend(settings, context.paths.dataDir, groups, groupName, message, host, prompter);
     if (!prepared) {
         return kExitRefused;
     }
 
     // The send options, through the same rules as the dialog.
-    send::SendOptions options = prepared->options;
-    send::SendOptionsForm form(options, prepared->settings, context.paths, prompter);
+    mailing::SendOptions options = prepared->options;
+    mailing::SendOptionsForm form(options, prepared->settings, context.paths, prompter);
     form.open({groups, message.body, message.htmlPath, prepared->identity, today()});
     auto& entries = form.entries();
     if (arguments.bulk) {
@@ -203,7 +203,7 @@ int runSend(CliContext& context, const SendArguments& arguments)
         *day = *parsed;
     }
     if (!arguments.filtersFile.empty()) {
-        auto list = transfer::readFilterFile(arguments.filtersFile);
+        auto list = filters::readFilterFile(arguments.filtersFile);
         if (!list) {
             context.err << "error: Cannot read the filter list " << arguments.filtersFile << '\n';
             return kExitRefused;
@@ -226,17 +226,18 @@ int runSend(CliContext& context, const SendArguments& arguments)
         return kExitRefused;
     }
 
-    send::MailingSetup setup{prepared->settings, options, message, context.paths.dataDir, context.paths.settingsFile()};
+    mailing::MailingSetup setup{prepared->settings, options, message, context.paths.dataDir,
+                                context.paths.settingsFile()};
     NullProgress progress;
     BarMonitor monitor(context.err, context.errIsTerminal);
     SystemClock clock;
-    send::Mailing mailing(std::move(setup), prompter, progress, monitor, clock);
+    mailing::Mailing mailing(std::move(setup), prompter, progress, monitor, clock);
     mailing.run();
     const auto result = mailing.result();
-    if (result == send::SendResult::None) {
+    if (result == mailing::SendResult::None) {
         return kExitRefused;
     }
-    for (const auto& line : send::summaryLines(mailing.summary())) {
+    for (const auto& line : mailing::summaryLines(mailing.summary())) {
         context.out << line << '\n';
     }
     return exitStatusFor(result);

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian package Tidecast needs (only those missing), then configures and builds.
-# Usage: scripts/setup.sh [--sanitize]   (builds into build/ or, with --sanitize, build-asan/)
+# Usage: scripts/setup.sh [--sanitize | --no-gui]
+#   builds into build/; with --sanitize into build-asan/ (ASan + UBSan); with --no-gui into
+#   build-nogui/ (the core, the CLI and their tests, without Qt, as a server user builds it)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -11,7 +13,7 @@ packages=(
     libhunspell-dev hunspell-en-us libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core poppler-utils
-    python3 python3-aiosmtpd dovecot-core dovecot-pop3d postfix time
+    python3 python3-aiosmtpd dovecot-core dovecot-pop3d postfix time ccache
 )
 
 missing=()
@@ -45,6 +47,9 @@ cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDECAST_BUILD_GUI=ON)
 if [ "${1:-}" = "--sanitize" ]; then
     build_dir=build-asan
     cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIDECAST_SANITIZE=ON -DTIDECAST_BUILD_BENCH=OFF -DTIDECAST_BUILD_GUI=ON)
+elif [ "${1:-}" = "--no-gui" ]; then
+    build_dir=build-nogui
+    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DTIDECAST_BUILD_BENCH=OFF -DTIDECAST_BUILD_GUI=OFF)
 fi
 [ "${CI:-}" = "true" ] && cmake_args+=(-DTIDECAST_WERROR=ON)
 

@@ -28,7 +28,7 @@ std::string utf8(const QString& text)
 
 } // namespace
 
-FilterDialog::FilterDialog(transfer::FilterContext context, transfer::FilterList& list, Prompter& prompter,
+FilterDialog::FilterDialog(filters::FilterContext context, filters::FilterList& list, Prompter& prompter,
                            QWidget* parent, const std::vector<std::string>& exportFields)
     : QDialog(parent)
     , m_context(context)
@@ -36,13 +36,13 @@ FilterDialog::FilterDialog(transfer::FilterContext context, transfer::FilterList
     , m_prompter(prompter)
 {
     setObjectName(QStringLiteral("filterDialog"));
-    setWindowTitle(qs(transfer::filterDialogCaption(context)));
+    setWindowTitle(qs(filters::filterDialogCaption(context)));
     setModal(true);
 
-    auto fields = transfer::filterFieldsOffered(context, exportFields);
+    auto fields = filters::filterFieldsOffered(context, exportFields);
     auto* layout = new QVBoxLayout(this);
-    m_include = makeCriteria(QStringLiteral("include"), qs(transfer::includeOptionText(context)), fields);
-    m_ignore = makeCriteria(QStringLiteral("ignore"), qs(transfer::kIgnoreOptionText), fields);
+    m_include = makeCriteria(QStringLiteral("include"), qs(filters::includeOptionText(context)), fields);
+    m_ignore = makeCriteria(QStringLiteral("ignore"), qs(filters::kIgnoreOptionText), fields);
     for (const Criteria* criteria : {&m_include, &m_ignore}) {
         layout->addWidget(criteria->option);
         auto* row = new QHBoxLayout;
@@ -80,7 +80,7 @@ FilterDialog::Criteria FilterDialog::makeCriteria(const QString& role, const QSt
     for (const auto& field : fields) {
         criteria.field->addItem(qs(field));
     }
-    for (const auto& word : transfer::filterComparisonWords()) {
+    for (const auto& word : filters::filterComparisonWords()) {
         criteria.comparison->addItem(qs(word));
     }
     return criteria;
@@ -105,8 +105,8 @@ void FilterDialog::setModifying(std::size_t index)
         return;
     }
     m_modifying = index;
-    transfer::FilterDraft draft = transfer::draftFromRule(m_list[index]);
-    const Criteria& criteria = draft.kind == transfer::FilterKind::Ignore ? m_ignore : m_include;
+    filters::FilterDraft draft = filters::draftFromRule(m_list[index]);
+    const Criteria& criteria = draft.kind == filters::FilterKind::Ignore ? m_ignore : m_include;
     criteria.option->setChecked(true);
     criteria.field->setCurrentIndex(criteria.field->findText(qs(draft.field), Qt::MatchExactly));
     criteria.comparison->setCurrentIndex(criteria.comparison->findText(qs(draft.comparison), Qt::MatchExactly));
@@ -118,17 +118,17 @@ void FilterDialog::onOk()
 {
     bool ignore = m_ignore.option->isChecked();
     const Criteria& criteria = ignore ? m_ignore : m_include;
-    transfer::FilterDraft draft{ignore ? transfer::FilterKind::Ignore : transfer::FilterKind::Include,
-                                utf8(criteria.field->currentText()), utf8(criteria.comparison->currentText()),
-                                utf8(criteria.value->text()), m_caseSensitive->isChecked()};
-    switch (transfer::acceptFilterDraft(m_list, m_context, draft, m_modifying, m_prompter)) {
-    case transfer::FilterAcceptStatus::Accepted:
+    filters::FilterDraft draft{ignore ? filters::FilterKind::Ignore : filters::FilterKind::Include,
+                               utf8(criteria.field->currentText()), utf8(criteria.comparison->currentText()),
+                               utf8(criteria.value->text()), m_caseSensitive->isChecked()};
+    switch (filters::acceptFilterDraft(m_list, m_context, draft, m_modifying, m_prompter)) {
+    case filters::FilterAcceptStatus::Accepted:
         accept();
         break;
-    case transfer::FilterAcceptStatus::ValueMissing:
+    case filters::FilterAcceptStatus::ValueMissing:
         criteria.value->setFocus();
         break;
-    case transfer::FilterAcceptStatus::Duplicate:
+    case filters::FilterAcceptStatus::Duplicate:
         break;
     }
 }

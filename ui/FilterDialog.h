@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Prompter.h"
-#include "transfer/FilterEditor.h"
+#include "filters/FilterEditor.h"
 
 #include <QDialog>
 
@@ -26,7 +26,7 @@ class FilterDialog : public QDialog
 
 public:
     // `exportFields` is the export window's field list (export context only).
-    FilterDialog(transfer::FilterContext context, transfer::FilterList& list, Prompter& prompter,
+    FilterDialog(filters::FilterContext context, filters::FilterList& list, Prompter& prompter,
                  QWidget* parent = nullptr, const std::vector<std::string>& exportFields = {});
 
     // Starts from the line at `index` and replaces it on OK.
@@ -45,8 +45,8 @@ private:
     void updateEnabled();
     void onOk();
 
-    transfer::FilterContext m_context;
-    transfer::FilterList& m_list;
+    filters::FilterContext m_context;
+    filters::FilterList& m_list;
     Prompter& m_prompter;
     std::optional<std::size_t> m_modifying;
     Criteria m_include{};

@@ -20,7 +20,7 @@ QString qs(std::string_view text)
 
 } // namespace
 
-FilterListWidget::FilterListWidget(transfer::FilterContext context, Features features, Prompter& prompter,
+FilterListWidget::FilterListWidget(filters::FilterContext context, Features features, Prompter& prompter,
                                    QWidget* parent)
     : QWidget(parent)
     , m_context(context)
@@ -80,7 +80,7 @@ void FilterListWidget::setFileAccess(settings::Settings* settings, std::string d
     m_chooser = chooser;
 }
 
-void FilterListWidget::setFilters(transfer::FilterList list)
+void FilterListWidget::setFilters(filters::FilterList list)
 {
     m_list = std::move(list);
     refresh(std::nullopt);
@@ -118,7 +118,7 @@ void FilterListWidget::modifyFilter()
 {
     auto selected = selection();
     if (!selected) {
-        m_prompter.message(transfer::kSelectFilterFirstMessage, Icon::Exclamation);
+        m_prompter.message(filters::kSelectFilterFirstMessage, Icon::Exclamation);
         return;
     }
     FilterDialog dialog(m_context, m_list, m_prompter, this, m_exportFields);
@@ -130,19 +130,19 @@ void FilterListWidget::modifyFilter()
 
 void FilterListWidget::removeFilter()
 {
-    if (transfer::removeFilter(m_list, selection())) {
+    if (filters::removeFilter(m_list, selection())) {
         refresh(std::nullopt);
     }
 }
 
 void FilterListWidget::moveUp()
 {
-    refresh(transfer::moveFilterUp(m_list, selection()));
+    refresh(filters::moveFilterUp(m_list, selection()));
 }
 
 void FilterListWidget::moveDown()
 {
-    refresh(transfer::moveFilterDown(m_list, selection()));
+    refresh(filters::moveFilterDown(m_list, selection()));
 }
 
 void FilterListWidget::saveFilters()
@@ -150,13 +150,13 @@ void FilterListWidget::saveFilters()
     if (!m_features.file || m_settings == nullptr || m_chooser == nullptr) {
         return;
     }
-    if (!transfer::canSaveFilterList(m_list, m_prompter)) {
+    if (!filters::canSaveFilterList(m_list, m_prompter)) {
         m_view->setFocus();
         return;
     }
-    const auto& type = transfer::filterFileType(*m_features.file);
+    const auto& type = filters::filterFileType(*m_features.file);
     messages::FileDialogRequest request{
-        {}, std::string(type.saveTypes), transfer::filterStartFolder(*m_settings, *m_features.file, m_dataFolder), {}};
+        {}, std::string(type.saveTypes), filters::filterStartFolder(*m_settings, *m_features.file, m_dataFolder), {}};
     auto chosen = m_chooser->saveFile(request);
     if (!chosen) {
         return;
@@ -164,7 +164,7 @@ void FilterListWidget::saveFilters()
     if (!chosen->has_extension()) {
         chosen->replace_extension(type.extension);
     }
-    (void)transfer::saveFilterList(*m_features.file, m_list, *chosen, *m_settings, m_prompter);
+    (void)filters::saveFilterList(*m_features.file, m_list, *chosen, *m_settings, m_prompter);
 }
 
 void FilterListWidget::openFilters()
@@ -172,18 +172,18 @@ void FilterListWidget::openFilters()
     if (!m_features.file || m_settings == nullptr || m_chooser == nullptr) {
         return;
     }
-    const auto& type = transfer::filterFileType(*m_features.file);
+    const auto& type = filters::filterFileType(*m_features.file);
     for (;;) {
         messages::FileDialogRequest request{std::string(type.openTitle),
                                             std::string(type.openTypes),
-                                            transfer::filterStartFolder(*m_settings, *m_features.file, m_dataFolder),
+                                            filters::filterStartFolder(*m_settings, *m_features.file, m_dataFolder),
                                             {}};
         auto chosen = m_chooser->openFile(request);
         if (!chosen) {
             return;
         }
-        auto status = transfer::loadFilterList(*m_features.file, *chosen, *m_settings, m_prompter, m_list);
-        if (status != transfer::FilterLoadStatus::Missing) {
+        auto status = filters::loadFilterList(*m_features.file, *chosen, *m_settings, m_prompter, m_list);
+        if (status != filters::FilterLoadStatus::Missing) {
             refresh(std::nullopt);
             return;
         }

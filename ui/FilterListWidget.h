@@ -1,10 +1,10 @@
 #pragma once
 
 #include "common/Prompter.h"
+#include "filters/FilterEditor.h"
+#include "filters/FilterFile.h"
 #include "messages/FileChooser.h"
 #include "settings/Settings.h"
-#include "transfer/FilterEditor.h"
-#include "transfer/FilterFile.h"
 
 #include <QWidget>
 
@@ -28,12 +28,12 @@ class FilterListWidget : public QWidget
 public:
     struct Features
     {
-        bool move = false;                            // move up / move down
-        bool modify = false;                          // the import wizard's list only
-        std::optional<transfer::FilterFileKind> file; // save and open
+        bool move = false;                           // move up / move down
+        bool modify = false;                         // the import wizard's list only
+        std::optional<filters::FilterFileKind> file; // save and open
     };
 
-    FilterListWidget(transfer::FilterContext context, Features features, Prompter& prompter, QWidget* parent = nullptr);
+    FilterListWidget(filters::FilterContext context, Features features, Prompter& prompter, QWidget* parent = nullptr);
 
     // Needed for save and open: the settings holding the last folder, the data folder used when
     // none is remembered, and the file dialogs.
@@ -41,8 +41,8 @@ public:
     // The export window's field list (export context only).
     void setExportFields(std::vector<std::string> fields) { m_exportFields = std::move(fields); }
 
-    const transfer::FilterList& filters() const { return m_list; }
-    void setFilters(transfer::FilterList list);
+    const filters::FilterList& filters() const { return m_list; }
+    void setFilters(filters::FilterList list);
     std::optional<std::size_t> selection() const;
 
     void addFilter();
@@ -57,14 +57,14 @@ private:
     QPushButton* makeButton(const QString& name, const QString& text);
     void refresh(std::optional<std::size_t> select);
 
-    transfer::FilterContext m_context;
+    filters::FilterContext m_context;
     Features m_features;
     Prompter& m_prompter;
     settings::Settings* m_settings = nullptr;
     std::string m_dataFolder;
     messages::FileChooser* m_chooser = nullptr;
     std::vector<std::string> m_exportFields;
-    transfer::FilterList m_list;
+    filters::FilterList m_list;
     QListWidget* m_view;
 };
 

@@ -3,7 +3,7 @@
 #include "messages/Attachments.h"
 #include "messages/MessageFiles.h"
 #include "messages/MessageList.h"
-#include "send/MergeMacros.h"
+#include "outgoing/MergeMacros.h"
 #include "ui/AttachmentsDialog.h"
 #include "ui/ComposerWidget.h"
 #include "ui/DoubleByteDialog.h"
@@ -137,7 +137,7 @@ void MessagesFeature::registerCommands()
         m_window.registerCommand(
             id, [this, id] { editCommand(id); }, true);
     }
-    for (const auto& command : send::kMergeMacros) {
+    for (const auto& command : outgoing::kMergeMacros) {
         const auto macro = command.macro;
         m_window.registerCommand(
             fromStd(command.commandId), [this, macro] { insertMacro(macro); }, true);

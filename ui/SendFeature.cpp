@@ -1,6 +1,6 @@
 #include "ui/SendFeature.h"
 
-#include "send/Mailing.h"
+#include "mailing/Mailing.h"
 #include "store/GroupStore.h"
 #include "ui/ComposerWidget.h"
 #include "ui/GroupSetupController.h"
@@ -22,7 +22,7 @@ namespace tidecast::ui
 namespace
 {
 
-class WindowHost final : public send::SendCommandHost
+class WindowHost final : public mailing::SendCommandHost
 {
 public:
     WindowHost(MainWindow& window, MessagesFeature* messages)
@@ -36,30 +36,30 @@ public:
             m_window.hooks().closeOpenDatabase();
         }
     }
-    send::SpellCheckOutcome checkSpellingBeforeSending() override
+    mailing::SpellCheckOutcome checkSpellingBeforeSending() override
     {
         // The composer's check asks its own question when the person cancels it.
         if (m_messages == nullptr || m_messages->checkSpellingBeforeSending()) {
-            return send::SpellCheckOutcome::Completed;
+            return mailing::SpellCheckOutcome::Completed;
         }
-        return send::SpellCheckOutcome::StopSending;
+        return mailing::SpellCheckOutcome::StopSending;
     }
     void openServerSetup() override { m_window.dispatch(QStringLiteral("ID_EmailSettings")); }
     void openIdentitySetup() override { m_window.dispatch(QStringLiteral("ID_IdentificationSettings")); }
-    void setFocus(send::SendFocus focus) override
+    void setFocus(mailing::SendFocus focus) override
     {
         auto* composer = m_window.composer();
         switch (focus) {
-        case send::SendFocus::GroupSelector:
+        case mailing::SendFocus::GroupSelector:
             composer->groupSelector()->setFocus();
             break;
-        case send::SendFocus::MessageText:
+        case mailing::SendFocus::MessageText:
             composer->bodyEdit()->setFocus();
             break;
-        case send::SendFocus::Subject:
+        case mailing::SendFocus::Subject:
             composer->subjectEdit()->setFocus();
             break;
-        case send::SendFocus::None:
+        case mailing::SendFocus::None:
             break;
         }
     }
@@ -104,20 +104,20 @@ void SendFeature::Send()
         }
     }
     const auto document = messagesFeature->currentDocument();
-    send::ComposedMessage message{document.subject, document.body, document.htmlPath, document.attachments,
-                                  document.priority.value_or(1)};
+    mailing::ComposedMessage message{document.subject, document.body, document.htmlPath, document.attachments,
+                                     document.priority.value_or(1)};
     const std::string selected =
         composer->groupSelector()->currentIndex() >= 0 ? composer->groupSelector()->currentText().toStdString() : "";
 
     WindowHost host(m_window, messagesFeature);
     auto& prompter = m_window.prompter();
     auto prepared =
-        send::prepareSend(m_window.settings(), m_window.paths().dataDir, groups, selected, message, host, prompter);
+        mailing::prepareSend(m_window.settings(), m_window.paths().dataDir, groups, selected, message, host, prompter);
     if (!prepared) {
         return;
     }
 
-    send::SendOptions options = prepared->options;
+    mailing::SendOptions options = prepared->options;
     settings::Settings mailingSettings = prepared->settings;
     {
         SendOptionsDialog dialog(options, mailingSettings, m_window.paths(), prompter, *m_chooser,
@@ -130,8 +130,8 @@ void SendFeature::Send()
             }
             return cancelled;
         });
-        dialog.setPreviewHandler([this, &prepared, &message, &mailingSettings](const send::SendOptions& chosen) {
-            send::PreviewInput input;
+        dialog.setPreviewHandler([this, &prepared, &message, &mailingSettings](const mailing::SendOptions& chosen) {
+            outgoing::PreviewInput input;
             input.senderName = chosen.senderName;
             input.senderAddress = chosen.senderAddress;
             input.signature = chosen.signature;
@@ -162,8 +162,8 @@ void SendFeature::Send()
     }
 
     host.closeDatabases();
-    send::MailingSetup setup{mailingSettings, options, message, m_window.paths().dataDir,
-                             m_window.paths().settingsFile()};
+    mailing::MailingSetup setup{mailingSettings, options, message, m_window.paths().dataDir,
+                                m_window.paths().settingsFile()};
     bool success = false;
     {
         frmSend dialog(std::move(setup), prompter, &m_window);

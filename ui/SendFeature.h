@@ -1,7 +1,7 @@
 #pragma once
 
-#include "send/SendCommand.h"
-#include "send/SendResults.h"
+#include "mailing/SendCommand.h"
+#include "mailing/SendResults.h"
 
 #include <QObject>
 

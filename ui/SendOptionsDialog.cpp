@@ -1,6 +1,6 @@
 #include "ui/SendOptionsDialog.h"
 
-#include "send/SendOptionsTexts.h"
+#include "mailing/SendOptionsTexts.h"
 #include "ui/FilterListWidget.h"
 #include "ui/ServerSetupDialog.h"
 
@@ -79,9 +79,9 @@ QDateEdit* dateEdit(QWidget* parent, const char* name)
 
 } // namespace
 
-SendOptionsDialog::SendOptionsDialog(send::SendOptions& options, settings::Settings& settings,
+SendOptionsDialog::SendOptionsDialog(mailing::SendOptions& options, settings::Settings& settings,
                                      settings::SettingsPaths paths, Prompter& prompter, messages::FileChooser& chooser,
-                                     send::SendOptionsOpening opening, QWidget* parent)
+                                     mailing::SendOptionsOpening opening, QWidget* parent)
     : QDialog(parent)
     , m_form(options, settings, paths, prompter)
     , m_settings(settings)
@@ -135,8 +135,8 @@ QWidget* SendOptionsDialog::buildGeneralTab()
     m_size = named(new QLabel(page), "groupSizeLabel");
     m_personal = named(new QRadioButton(tr("Personal Sending"), page), "personalRadioButton");
     m_bulk = named(new QRadioButton(tr("Bulk Sending"), page), "bulkRadioButton");
-    m_personalNote = named(new QLabel(qs(send::text::kPersonalNote), page), "personalNoteLabel");
-    m_toLabel = named(new QLabel(qs(send::text::kToFieldLabel), page), "toLabel");
+    m_personalNote = named(new QLabel(qs(mailing::text::kPersonalNote), page), "personalNoteLabel");
+    m_toLabel = named(new QLabel(qs(mailing::text::kToFieldLabel), page), "toLabel");
     m_to = named(new QLineEdit(page), "toLineEdit");
     m_dsn = named(new QCheckBox(tr("Request Delivery Status Notification"), page), "dsnCheckBox");
     connect(m_bulk, &QRadioButton::clicked, this, &SendOptionsDialog::onBulkClicked);
@@ -164,7 +164,7 @@ QWidget* SendOptionsDialog::buildGeneralTab()
 QWidget* SendOptionsDialog::buildServerTab()
 {
     auto* page = new QWidget(this);
-    auto* frame = new QGroupBox(qs(send::text::kIdentificationFrame), page);
+    auto* frame = new QGroupBox(qs(mailing::text::kIdentificationFrame), page);
     m_name = named(new QLineEdit(frame), "nameLineEdit");
     m_from = named(new QLineEdit(frame), "fromLineEdit");
     m_organisation = named(new QLineEdit(frame), "organisationLineEdit");
@@ -220,7 +220,7 @@ QWidget* SendOptionsDialog::buildFiltersTab()
     connect(m_after, &QCheckBox::toggled, m_afterDate, &QWidget::setEnabled);
     connect(m_before, &QCheckBox::toggled, m_beforeDate, &QWidget::setEnabled);
 
-    m_filters = new FilterListWidget(transfer::FilterContext::Send, {true, false, transfer::FilterFileKind::Send},
+    m_filters = new FilterListWidget(filters::FilterContext::Send, {true, false, filters::FilterFileKind::Send},
                                      m_prompter, page);
     m_filters->setObjectName(QStringLiteral("sendFiltersWidget"));
     m_filters->setFileAccess(&m_settings, m_paths.dataFolder(), &m_chooser);
@@ -411,7 +411,7 @@ void SendOptionsDialog::onGroupActivated(int index)
 void SendOptionsDialog::onChooseBlockFile()
 {
     messages::FileDialogRequest request{
-        std::string(send::text::kBlockFileTitle), std::string(send::text::kBlockFileTypes), {}, {}};
+        std::string(mailing::text::kBlockFileTitle), std::string(mailing::text::kBlockFileTypes), {}, {}};
     if (auto chosen = m_chooser.openFile(request)) {
         readWidgets();
         if (m_form.chooseBlockFile(*chosen)) {
@@ -434,23 +434,23 @@ void SendOptionsDialog::onSetup()
     m_server->setText(qs(m_form.entries().server));
 }
 
-void SendOptionsDialog::showRefusal(const send::SendOptionsCheck& check)
+void SendOptionsDialog::showRefusal(const mailing::SendOptionsCheck& check)
 {
     switch (check.focus) {
-    case send::SendOptionsFocus::GroupSelector:
-        m_tabs->setCurrentIndex(static_cast<int>(send::SendOptionsTab::General));
+    case mailing::SendOptionsFocus::GroupSelector:
+        m_tabs->setCurrentIndex(static_cast<int>(mailing::SendOptionsTab::General));
         m_group->setFocus();
         m_group->showPopup();
         break;
-    case send::SendOptionsFocus::ServerBox:
+    case mailing::SendOptionsFocus::ServerBox:
         m_tabs->setCurrentIndex(static_cast<int>(check.tab));
         m_server->setFocus();
         break;
-    case send::SendOptionsFocus::AddressBox:
+    case mailing::SendOptionsFocus::AddressBox:
         m_tabs->setCurrentIndex(static_cast<int>(check.tab));
         m_from->setFocus();
         break;
-    case send::SendOptionsFocus::None:
+    case mailing::SendOptionsFocus::None:
         break;
     }
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/Prompter.h"
+#include "mailing/SendOptionsForm.h"
 #include "messages/FileChooser.h"
-#include "send/SendOptionsForm.h"
 
 #include <QDialog>
 
@@ -27,27 +27,27 @@ class FilterListWidget;
 // "Prepare to Send ...": the send options of one mailing on six tabs. Send validates the entries,
 // fills the SendOptions and accepts the dialog (its opener then starts the mailing); Cancel
 // rejects it, which the opener reads as "CANCEL". The rules themselves live in
-// send::SendOptionsForm; this class only moves values between the widgets and the form.
+// SendOptionsForm; this class only moves values between the widgets and the form.
 class SendOptionsDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     // `settings` gives the configured server and default folders; Setup edits it.
-    SendOptionsDialog(send::SendOptions& options, settings::Settings& settings, settings::SettingsPaths paths,
-                      Prompter& prompter, messages::FileChooser& chooser, send::SendOptionsOpening opening,
+    SendOptionsDialog(mailing::SendOptions& options, settings::Settings& settings, settings::SettingsPaths paths,
+                      Prompter& prompter, messages::FileChooser& chooser, mailing::SendOptionsOpening opening,
                       QWidget* parent = nullptr);
 
     // Replaces the server set-up dialog that Setup opens on `settings`; returns true when it was
     // cancelled.
     void setSetupHandler(std::function<bool()> handler) { m_setupHandler = std::move(handler); }
     // Opens the preview with the SendOptions just written.
-    void setPreviewHandler(std::function<void(const send::SendOptions&)> handler)
+    void setPreviewHandler(std::function<void(const mailing::SendOptions&)> handler)
     {
         m_previewHandler = std::move(handler);
     }
 
-    const send::SendOptions& options() const { return m_form.options(); }
+    const mailing::SendOptions& options() const { return m_form.options(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,15 +71,15 @@ private:
     void onSetup();
     void onPreview();
     void onSend();
-    void showRefusal(const send::SendOptionsCheck& check);
+    void showRefusal(const mailing::SendOptionsCheck& check);
 
-    send::SendOptionsForm m_form;
+    mailing::SendOptionsForm m_form;
     settings::Settings& m_settings;
     settings::SettingsPaths m_paths;
     Prompter& m_prompter;
     messages::FileChooser& m_chooser;
     std::function<bool()> m_setupHandler;
-    std::function<void(const send::SendOptions&)> m_previewHandler;
+    std::function<void(const mailing::SendOptions&)> m_previewHandler;
 
     QTabWidget* m_tabs;
     QComboBox* m_group;

@@ -41,7 +41,7 @@ QPushButton* namedButton(QPushButton* button, const char* name)
 
 } // namespace
 
-frmPreview::frmPreview(send::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter, QWidget* parent)
+frmPreview::frmPreview(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter, QWidget* parent)
     : QDialog(parent)
     , m_preview(std::move(input), std::move(dataDir))
     , m_prompter(prompter)
@@ -57,7 +57,7 @@ frmPreview::frmPreview(send::PreviewInput input, std::filesystem::path dataDir, 
     , m_previousButton(namedButton(new QPushButton(tr("View Previous"), this), "viewPreviousButton"))
 {
     setObjectName(QStringLiteral("frmPreview"));
-    setWindowTitle(qs(send::kPreviewTitle));
+    setWindowTitle(qs(outgoing::kPreviewTitle));
     m_body->setObjectName(QStringLiteral("bodyText"));
     m_body->setReadOnly(true);
     m_attachments->setObjectName(QStringLiteral("attachmentList"));

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Prompter.h"
-#include "send/MessagePreview.h"
+#include "outgoing/MessagePreview.h"
 
 #include <QDialog>
 
@@ -23,7 +23,8 @@ class frmPreview : public QDialog
     Q_OBJECT
 
 public:
-    frmPreview(send::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter, QWidget* parent = nullptr);
+    frmPreview(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter,
+               QWidget* parent = nullptr);
     ~frmPreview() override;
 
     // Tests see the file instead of a browser opening it.
@@ -36,7 +37,7 @@ public:
 private:
     void display();
 
-    send::MessagePreview m_preview;
+    outgoing::MessagePreview m_preview;
     Prompter& m_prompter;
     std::function<void(const QString&)> m_opener;
     QLabel* m_sender;

@@ -1,6 +1,6 @@
 #include "ui/frmSend.h"
 
-#include "send/SendTexts.h"
+#include "mailing/SendTexts.h"
 #include "ui/frmSendResults.h"
 
 #include <QCloseEvent>
@@ -40,7 +40,7 @@ QLabel* named(QLabel* label, const char* name)
 
 // What the worker reports, kept under a lock and picked up by the dialog every 100 ms, so a
 // mailing of many thousand messages a second does not flood the event queue.
-class frmSend::Relay final : public Progress, public send::SendMonitor
+class frmSend::Relay final : public Progress, public mailing::SendMonitor
 {
 public:
     struct Snapshot
@@ -50,7 +50,7 @@ public:
         std::string partial;
         std::int64_t maximum = 0;
         std::int64_t value = 0;
-        send::SendCounters counters;
+        mailing::SendCounters counters;
         std::vector<std::string> lines;
     };
 
@@ -74,7 +74,7 @@ public:
         std::lock_guard lock(m_mutex);
         m_state.lines.emplace_back(line);
     }
-    void counters(const send::SendCounters& counters) override
+    void counters(const mailing::SendCounters& counters) override
     {
         std::lock_guard lock(m_mutex);
         m_state.counters = counters;
@@ -103,7 +103,7 @@ private:
     Snapshot m_state;
 };
 
-frmSend::frmSend(send::MailingSetup setup, Prompter& prompter, QWidget* parent)
+frmSend::frmSend(mailing::MailingSetup setup, Prompter& prompter, QWidget* parent)
     : QDialog(parent)
     , m_setup(std::move(setup))
     , m_prompter(prompter)
@@ -125,7 +125,7 @@ frmSend::frmSend(send::MailingSetup setup, Prompter& prompter, QWidget* parent)
     , m_onlineTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("frmSend"));
-    setWindowTitle(qs(send::text::kSendingToCaption) + qs(m_setup.options.groupName));
+    setWindowTitle(qs(mailing::text::kSendingToCaption) + qs(m_setup.options.groupName));
     m_messageBar->setObjectName(QStringLiteral("messageProgressBar"));
     m_recipientBar->setObjectName(QStringLiteral("recipientProgressBar"));
     m_activity->setObjectName(QStringLiteral("activityList"));
@@ -189,12 +189,12 @@ void frmSend::closeEvent(QCloseEvent* event)
 void frmSend::start()
 {
     m_timeLabel->setText(QStringLiteral("00:00:00"));
-    m_startOfDay = send::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
+    m_startOfDay = mailing::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
     m_onlineTimer->start(1000);
     m_refreshTimer->start(kRefreshMs);
     m_running = true;
     static const SystemClock clock;
-    m_mailing = std::make_unique<send::Mailing>(m_setup, m_prompter, *m_relay, *m_relay, clock);
+    m_mailing = std::make_unique<mailing::Mailing>(m_setup, m_prompter, *m_relay, *m_relay, clock);
     QPointer<frmSend> self(this);
     m_worker = std::jthread([this, self](std::stop_token stop) {
         m_mailing->run(stop);
@@ -244,8 +244,8 @@ void frmSend::refresh()
 
 void frmSend::Online_Timer()
 {
-    const auto now = send::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
-    m_timeLabel->setText(qs(send::formatElapsed(send::elapsedSeconds(m_startOfDay, now))));
+    const auto now = mailing::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
+    m_timeLabel->setText(qs(mailing::formatElapsed(mailing::elapsedSeconds(m_startOfDay, now))));
 }
 
 void frmSend::requestStop()
@@ -253,10 +253,10 @@ void frmSend::requestStop()
     if (!m_running || !m_stopButton->isEnabled()) {
         return;
     }
-    if (m_prompter.ask(send::text::kStopQuestion, Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes) {
+    if (m_prompter.ask(mailing::text::kStopQuestion, Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes) {
         return;
     }
-    m_commandLabel->setText(qs(send::text::kStopping));
+    m_commandLabel->setText(qs(mailing::text::kStopping));
     m_stopButton->setEnabled(false);
     m_worker.request_stop();
 }
@@ -272,7 +272,7 @@ void frmSend::finished()
     refresh();
     m_result = m_mailing->result();
     m_summary = m_mailing->summary();
-    if (m_result != send::SendResult::None) {
+    if (m_result != mailing::SendResult::None) {
         if (m_resultsHandler) {
             m_resultsHandler(m_summary);
         } else {
@@ -280,7 +280,7 @@ void frmSend::finished()
             results.exec();
         }
     }
-    if (m_result == send::SendResult::Completed) {
+    if (m_result == mailing::SendResult::Completed) {
         accept();
     } else {
         reject();

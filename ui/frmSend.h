@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Prompter.h"
-#include "send/Mailing.h"
+#include "mailing/Mailing.h"
 
 #include <QDialog>
 
@@ -31,17 +31,17 @@ class frmSend : public QDialog
 
 public:
     // `prompter` must be safe to call from the worker thread (QtPrompter is).
-    frmSend(send::MailingSetup setup, Prompter& prompter, QWidget* parent = nullptr);
+    frmSend(mailing::MailingSetup setup, Prompter& prompter, QWidget* parent = nullptr);
     ~frmSend() override;
 
     // Tests answer the results dialog themselves; by default it is shown modally.
-    void setResultsHandler(std::function<void(const send::SendSummary&)> handler)
+    void setResultsHandler(std::function<void(const mailing::SendSummary&)> handler)
     {
         m_resultsHandler = std::move(handler);
     }
 
-    send::SendResult result() const { return m_result; }
-    const send::SendSummary& summary() const { return m_summary; }
+    mailing::SendResult result() const { return m_result; }
+    const mailing::SendSummary& summary() const { return m_summary; }
 
     // cmdCancel
     void requestStop();
@@ -58,17 +58,17 @@ private:
     void finished();
     void Online_Timer();
 
-    send::MailingSetup m_setup;
+    mailing::MailingSetup m_setup;
     Prompter& m_prompter;
     std::unique_ptr<Relay> m_relay;
-    std::unique_ptr<send::Mailing> m_mailing;
+    std::unique_ptr<mailing::Mailing> m_mailing;
     std::jthread m_worker;
     bool m_started = false;
     bool m_running = false;
     std::int64_t m_startOfDay = 0;
-    send::SendResult m_result = send::SendResult::None;
-    send::SendSummary m_summary;
-    std::function<void(const send::SendSummary&)> m_resultsHandler;
+    mailing::SendResult m_result = mailing::SendResult::None;
+    mailing::SendSummary m_summary;
+    std::function<void(const mailing::SendSummary&)> m_resultsHandler;
 
     QLabel* m_commandLabel;
     QLabel* m_modeLabel;

@@ -1,7 +1,7 @@
 #include "ui/frmSendResults.h"
 
 #include "common/Text.h"
-#include "send/SendLogs.h"
+#include "mailing/SendLogs.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -33,7 +33,7 @@ constexpr std::string_view kSaveError = "Error saving message.";
 
 } // namespace
 
-frmSendResults::frmSendResults(send::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
+frmSendResults::frmSendResults(mailing::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
                                QWidget* parent)
     : QDialog(parent)
     , m_summary(std::move(summary))
@@ -60,14 +60,14 @@ frmSendResults::frmSendResults(send::SendSummary summary, std::filesystem::path 
         form->addRow(caption, label);
     };
     addRow(tr("Group:"), qs(m_summary.groupName), "groupLabel");
-    addRow(tr("Recipients:"), qs(send::groupSizeText(m_summary)), "sizeLabel");
+    addRow(tr("Recipients:"), qs(mailing::groupSizeText(m_summary)), "sizeLabel");
     addRow(tr("Sent To:"), QString::number(c.sent), "sentLabel");
     addRow(tr("Excluded:"), QString::number(c.excluded), "excludedLabel");
     addRow(tr("Filtered:"), QString::number(c.filtered), "filteredLabel");
     addRow(tr("Errors:"), QString::number(c.errors), "errorsLabel");
-    addRow(tr("Time Taken:"), qs(send::formatElapsed(m_summary.elapsedSeconds)), "timeLabel");
+    addRow(tr("Time Taken:"), qs(mailing::formatElapsed(m_summary.elapsedSeconds)), "timeLabel");
 
-    for (const auto& choice : send::logChoices()) {
+    for (const auto& choice : mailing::logChoices()) {
         m_logSelector->addItem(qs(choice.title));
     }
     auto* save = new QPushButton(tr("Save"), this);
@@ -100,17 +100,17 @@ frmSendResults::frmSendResults(send::SendSummary summary, std::filesystem::path 
 
 QString frmSendResults::statusText() const
 {
-    return qs(send::statusLine(m_summary.result, m_summary.counters.sent, m_summary.partialSend));
+    return qs(mailing::statusLine(m_summary.result, m_summary.counters.sent, m_summary.partialSend));
 }
 
 void frmSendResults::showLog(int index)
 {
     m_viewer->clear();
-    if (index < 0 || index >= static_cast<int>(send::logChoices().size())) {
+    if (index < 0 || index >= static_cast<int>(mailing::logChoices().size())) {
         return;
     }
-    const auto& choice = send::logChoices()[static_cast<std::size_t>(index)];
-    const auto text = toUtf8(readWholeFile(send::SendLogs::file(m_dataDir, choice.file)));
+    const auto& choice = mailing::logChoices()[static_cast<std::size_t>(index)];
+    const auto text = toUtf8(readWholeFile(mailing::SendLogs::file(m_dataDir, choice.file)));
     m_viewer->setPlainText(qs(text));
 }
 
@@ -146,7 +146,7 @@ void frmSendResults::printTo(QPrinter& printer)
     QString log = m_viewer->toPlainText();
     log.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     const auto lines =
-        send::resultsReport(m_summary, QDate::currentDate().toString(Qt::ISODate).toStdString(), log.toStdString());
+        mailing::resultsReport(m_summary, QDate::currentDate().toString(Qt::ISODate).toStdString(), log.toStdString());
     QPainter painter;
     if (!painter.begin(&printer)) {
         return;

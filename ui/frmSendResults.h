@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Prompter.h"
-#include "send/SendResults.h"
+#include "mailing/SendResults.h"
 
 #include <QDialog>
 
@@ -23,7 +23,7 @@ class frmSendResults : public QDialog
     Q_OBJECT
 
 public:
-    frmSendResults(send::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
+    frmSendResults(mailing::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
                    QWidget* parent = nullptr);
 
     QString statusText() const;
@@ -43,7 +43,7 @@ private:
     void onPrint();
     void showContextMenu(const QPoint& at);
 
-    send::SendSummary m_summary;
+    mailing::SendSummary m_summary;
     std::filesystem::path m_dataDir;
     Prompter& m_prompter;
     std::function<QString(const QString&)> m_chooser;

@@ -1,7 +1,7 @@
 #include "cli/CliApp.h"
 #include "common/Text.h"
 #include "messages/MessageDocument.h"
-#include "send/ParsedMail.h"
+#include "support/ParsedMail.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

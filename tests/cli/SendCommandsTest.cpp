@@ -1,7 +1,7 @@
 #include "cli/CliApp.h"
 #include "messages/MessageDocument.h"
-#include "send/FaultServer.h"
-#include "send/SendTestSupport.h"
+#include "support/FaultServer.h"
+#include "support/SendTestSupport.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -52,9 +52,9 @@ class SendCommandTest : public ::testing::Test
 protected:
     void prepare(int count, int port)
     {
-        addresses = send::test::numberedAddresses(count);
+        addresses = test::numberedAddresses(count);
         ASSERT_EQ(run({"--data-dir", data, "groups", "add", "Friends"}).status, 0);
-        ASSERT_TRUE(send::test::makeGroup(dir.path(), "Friends", addresses));
+        ASSERT_TRUE(test::makeGroup(dir.path(), "Friends", addresses));
         for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
                  {"Startup", "Welcome", "1"}, // past the first run: "ej.dat" holds the settings
                  {"Server Setup", "SMTP Server", "127.0.0.1"},
@@ -84,7 +84,7 @@ protected:
 
 TEST_F(SendCommandTest, PrintsTheResultsAndExitsByResultCode)
 {
-    send::test::FaultServer server(record, {});
+    test::FaultServer server(record, {});
     ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
     prepare(10, server.port());
 
@@ -147,11 +147,11 @@ pid_t spawnCli(const std::vector<std::string>& args, const std::filesystem::path
 
 TEST_F(SendCommandTest, KilledMailingResumesWithItsSentLogAsBlockFile)
 {
-    send::test::FaultServer server(record, {});
+    test::FaultServer server(record, {});
     ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
     constexpr int kRecipients = 5000;
     prepare(kRecipients, server.port());
-    const auto sentLog = send::SendLogs::file(dir.path(), send::kSentLogFile);
+    const auto sentLog = mailing::SendLogs::file(dir.path(), mailing::kSentLogFile);
 
     const pid_t pid = spawnCli({"--data-dir", data, "send", "--message", message}, dir / "first.out");
     ASSERT_GT(pid, 0);

@@ -1,7 +1,8 @@
 #include "messages/MessageFiles.h"
 
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
+#include "support/FixedClock.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

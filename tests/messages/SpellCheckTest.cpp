@@ -1,7 +1,7 @@
 #include "messages/SpellCheck.h"
 
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

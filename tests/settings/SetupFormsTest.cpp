@@ -1,7 +1,7 @@
 #include "settings/SetupForms.h"
 
-#include "common/ScriptedPrompter.h"
 #include "settings/SettingsStore.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "store/GroupStore.h"
 
 #include "store/LocalDate.h"
-#include "store/StoreTestSupport.h"
 #include "store/StoreTexts.h"
+#include "support/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 
 #include "store/Compaction.h"
 #include "store/RecipientInput.h"
-#include "store/StoreTestSupport.h"
 #include "store/StoreTexts.h"
+#include "support/StoreTestSupport.h"
 
 #include <gtest/gtest.h>
 

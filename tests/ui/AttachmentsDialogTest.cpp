@@ -1,7 +1,7 @@
 #include "ui/AttachmentsDialog.h"
 
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QDir>
 #include <QListWidget>

@@ -1,6 +1,6 @@
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
 #include "messages/MessageDocument.h"
+#include "support/ScriptedPrompter.h"
 #include "ui/ComposerWidget.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageHistoryWidget.h"

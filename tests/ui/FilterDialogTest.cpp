@@ -1,6 +1,6 @@
 #include "ui/FilterDialog.h"
 
-#include "common/ScriptedPrompter.h"
+#include "support/ScriptedPrompter.h"
 #include "ui/FilterListWidget.h"
 
 #include <QCheckBox>
@@ -57,9 +57,9 @@ private slots:
     void addsRefusesDuplicatesAndEmptyValues()
     {
         ScriptedPrompter prompter;
-        transfer::FilterList list;
+        filters::FilterList list;
         {
-            FilterDialog dialog(transfer::FilterContext::Send, list, prompter);
+            FilterDialog dialog(filters::FilterContext::Send, list, prompter);
             dialog.show();
             QCOMPARE(dialog.windowTitle(), QStringLiteral("Create a new Send Filter"));
             QCOMPARE(child<QRadioButton>(dialog, "includeRadioButton")->text(),
@@ -72,9 +72,9 @@ private slots:
             fillAndOk(dialog, false, QStringLiteral("City"), QStringLiteral("Equals"), QStringLiteral(" London "));
             QCOMPARE(dialog.result(), int(QDialog::Accepted));
         }
-        QCOMPARE(list, (transfer::FilterList{"Send where 'City'  Equals 'London'"}));
+        QCOMPARE(list, (filters::FilterList{"Send where 'City'  Equals 'London'"}));
 
-        FilterDialog again(transfer::FilterContext::Send, list, prompter);
+        FilterDialog again(filters::FilterContext::Send, list, prompter);
         again.show();
         fillAndOk(again, false, QStringLiteral("City"), QStringLiteral("Equals"), QStringLiteral("London"));
         QVERIFY(again.isVisible());
@@ -84,17 +84,17 @@ private slots:
         QCOMPARE(again.result(), int(QDialog::Accepted));
         QCOMPARE(list.back(), std::string("IGNORE where 'Email Address' Ends with '.org' -CS"));
 
-        QCOMPARE(prompter.texts(), (std::vector<std::string>{std::string(transfer::kFilterValueMissingMessage),
-                                                             std::string(transfer::kFilterDuplicateMessage)}));
+        QCOMPARE(prompter.texts(), (std::vector<std::string>{std::string(filters::kFilterValueMissingMessage),
+                                                             std::string(filters::kFilterDuplicateMessage)}));
     }
 
     void modifyStartsFromTheLineAndMovesItToTheEnd()
     {
         ScriptedPrompter prompter;
-        transfer::FilterList list{"Import where 'City'  Equals 'Leeds'",
-                                  "IGNORE where 'Full Name Macro' Starts with 'Mr' -CS",
-                                  "Import where 'Country'  Equals 'UK'"};
-        FilterDialog dialog(transfer::FilterContext::ImportOneNameField, list, prompter);
+        filters::FilterList list{"Import where 'City'  Equals 'Leeds'",
+                                 "IGNORE where 'Full Name Macro' Starts with 'Mr' -CS",
+                                 "Import where 'Country'  Equals 'UK'"};
+        FilterDialog dialog(filters::FilterContext::ImportOneNameField, list, prompter);
         dialog.setModifying(1);
         dialog.show();
         QVERIFY(child<QRadioButton>(dialog, "ignoreRadioButton")->isChecked());
@@ -107,15 +107,15 @@ private slots:
                   true);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QCOMPARE(list,
-                 (transfer::FilterList{"Import where 'City'  Equals 'Leeds'", "Import where 'Country'  Equals 'UK'",
-                                       "IGNORE where 'Full Name Macro' Starts with 'Dr' -CS"}));
+                 (filters::FilterList{"Import where 'City'  Equals 'Leeds'", "Import where 'Country'  Equals 'UK'",
+                                      "IGNORE where 'Full Name Macro' Starts with 'Dr' -CS"}));
         QVERIFY(prompter.log().empty());
     }
 
     void listEditingKeepsTheSelection()
     {
         ScriptedPrompter prompter;
-        FilterListWidget widget(transfer::FilterContext::Import, {true, true, transfer::FilterFileKind::Import},
+        FilterListWidget widget(filters::FilterContext::Import, {true, true, filters::FilterFileKind::Import},
                                 prompter);
         widget.setFilters(
             {"Import where 'City'  Equals 'A'", "Import where 'City'  Equals 'B'", "Import where 'City'  Equals 'C'"});
@@ -150,7 +150,7 @@ private slots:
         view->setCurrentRow(0);
         QTest::mouseClick(child<QPushButton>(widget, "removeFilterButton"), Qt::LeftButton);
         QCOMPARE(widget.filters(),
-                 (transfer::FilterList{"Import where 'City'  Equals 'B'", "Import where 'City'  Equals 'C'"}));
+                 (filters::FilterList{"Import where 'City'  Equals 'B'", "Import where 'City'  Equals 'C'"}));
     }
 };
 

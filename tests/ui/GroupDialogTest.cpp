@@ -2,9 +2,9 @@
 
 #include "common/Clock.h"
 #include "common/Progress.h"
-#include "common/ScriptedPrompter.h"
 #include "common/StatusSink.h"
 #include "store/StoreTexts.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

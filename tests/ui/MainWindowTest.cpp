@@ -1,8 +1,8 @@
 #include "ui/MainWindow.h"
 
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
 #include "settings/SettingsStore.h"
+#include "support/ScriptedPrompter.h"
 #include "ui/ComposerWidget.h"
 #include "ui/GroupSetupWidget.h"
 

@@ -1,11 +1,11 @@
 #include "ui/SendFeature.h"
 
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
-#include "send/FaultServer.h"
-#include "send/SendLogs.h"
-#include "send/SendTestSupport.h"
+#include "mailing/SendLogs.h"
 #include "settings/SettingsStore.h"
+#include "support/FaultServer.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SendTestSupport.h"
 #include "ui/ComposerWidget.h"
 #include "ui/Features.h"
 #include "ui/MainWindow.h"
@@ -48,7 +48,7 @@ private slots:
         std::filesystem::create_directories(paths.dataDir);
 
         const auto record = paths.dataDir / "accepted.txt";
-        send::test::FaultServer server(record, {});
+        test::FaultServer server(record, {});
         QVERIFY(server.port() > 0);
         const auto ej = paths.settingsFile();
         for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
@@ -61,8 +61,8 @@ private slots:
                  {"Send Options", "Bulk", "0"}}) {
             settings::WriteValue(ej, section, key, value);
         }
-        const auto addresses = send::test::numberedAddresses(3);
-        QVERIFY(send::test::makeGroup(paths.dataDir, "Friends", addresses));
+        const auto addresses = test::numberedAddresses(3);
+        QVERIFY(test::makeGroup(paths.dataDir, "Friends", addresses));
         QVERIFY(writeWholeFile(paths.dataDir / "groups.lst", paths.dataFolder() + "Friends.gdb\r\n"));
 
         ScriptedPrompter prompter;
@@ -92,11 +92,11 @@ private slots:
                 dialog.findChild<QPushButton*>(QStringLiteral("sendButton"))->click();
             });
         });
-        std::optional<send::SendSummary> summary;
+        std::optional<mailing::SendSummary> summary;
         QString caption;
         feature->setSendDialogHook([&summary, &caption, &paths](ui::frmSend& dialog) {
             caption = dialog.windowTitle();
-            dialog.setResultsHandler([&summary, &paths](const send::SendSummary& result) {
+            dialog.setResultsHandler([&summary, &paths](const mailing::SendSummary& result) {
                 summary = result;
                 // The results dialog over the same logs.
                 ScriptedPrompter quiet;
@@ -113,7 +113,7 @@ private slots:
         QCOMPARE(previewSubject, QStringLiteral("Hello First"));
         QCOMPARE(caption, QStringLiteral("Sending to: Friends"));
         QVERIFY(summary.has_value());
-        QCOMPARE(static_cast<int>(summary->result), static_cast<int>(send::SendResult::Completed));
+        QCOMPARE(static_cast<int>(summary->result), static_cast<int>(mailing::SendResult::Completed));
         QCOMPARE(summary->counters.sent, 3);
         QCOMPARE(splitLines(readWholeFile(record)), addresses);
         QVERIFY2(prompter.log().empty(), prompter.log().empty() ? "" : prompter.log().front().text.c_str());

@@ -1,8 +1,8 @@
 #include "ui/SendOptionsDialog.h"
 
-#include "common/ScriptedPrompter.h"
-#include "send/SendOptionsTexts.h"
+#include "mailing/SendOptionsTexts.h"
 #include "store/RecipientStore.h"
+#include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 #include <QCheckBox>
@@ -66,7 +66,7 @@ private:
     test::TempDir m_dir;
     settings::SettingsPaths m_paths;
     settings::Settings m_settings;
-    send::SendOptions m_options;
+    mailing::SendOptions m_options;
     ScriptedPrompter m_prompter;
     NoFileChooser m_chooser;
 
@@ -75,7 +75,8 @@ private:
         m_options = {};
         m_options.groupName = "Customers";
         m_options.recipientCount = 12;
-        send::SendOptionsOpening opening{{"Customers"}, text, {}, send::defaultIdentity(m_settings), 2026y / 12 / 6};
+        mailing::SendOptionsOpening opening{
+            {"Customers"}, text, {}, outgoing::defaultIdentity(m_settings), 2026y / 12 / 6};
         auto dialog = std::make_unique<SendOptionsDialog>(m_options, m_settings, m_paths, m_prompter, m_chooser,
                                                           std::move(opening));
         dialog->show();
@@ -104,7 +105,7 @@ private slots:
         QVERIFY(!child<QLineEdit>(*dialog, "toLineEdit")->isEnabled());
 
         clickRadio(bulk);
-        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(send::text::kBulkRefused)});
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(mailing::text::kBulkRefused)});
         QVERIFY(personal->isChecked());
         QVERIFY(!bulk->isChecked());
         QVERIFY(!child<QLineEdit>(*dialog, "toLineEdit")->isEnabled());
@@ -147,7 +148,7 @@ private slots:
         auto* from = child<QLineEdit>(*dialog, "fromLineEdit");
         from->clear();
         QTest::mouseClick(child<QPushButton>(*dialog, "sendButton"), Qt::LeftButton);
-        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(send::text::kEnterFromAddress)});
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(mailing::text::kEnterFromAddress)});
         QCOMPARE(child<QTabWidget>(*dialog, "sendOptionsTabWidget")->currentIndex(), 1);
         QCOMPARE(dialog->focusWidget(), from);
         QVERIFY(dialog->isVisible());

@@ -1,5 +1,5 @@
-#include "common/ScriptedPrompter.h"
 #include "settings/SettingsStore.h"
+#include "support/ScriptedPrompter.h"
 #include "ui/MessageSetupDialog.h"
 #include "ui/ServerSetupDialog.h"
 #include "ui/WelcomeWizard.h"

@@ -1,8 +1,8 @@
 #include "ui/frmSendResults.h"
 
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
-#include "send/SendLogs.h"
+#include "mailing/SendLogs.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -24,19 +24,20 @@ private slots:
     {
         QTemporaryDir dir;
         const std::filesystem::path data = dir.path().toStdString();
-        std::filesystem::create_directories(send::SendLogs::folder(data));
-        QVERIFY(writeWholeFile(send::SendLogs::file(data, send::kSentLogFile), "a@example.test\r\nb@example.test\r\n"));
-        QVERIFY(writeWholeFile(send::SendLogs::file(data, send::kFiltersLogFile),
+        std::filesystem::create_directories(mailing::SendLogs::folder(data));
+        QVERIFY(writeWholeFile(mailing::SendLogs::file(data, mailing::kSentLogFile),
+                               "a@example.test\r\nb@example.test\r\n"));
+        QVERIFY(writeWholeFile(mailing::SendLogs::file(data, mailing::kFiltersLogFile),
                                "c@example.test - Added Before Date Filter\r\n"));
 
-        send::SendSummary summary;
+        mailing::SendSummary summary;
         summary.subject = "News";
         summary.groupName = "Friends";
         summary.groupSize = 10;
         summary.partialSend = true;
         summary.partialStart = 3;
         summary.partialEnd = 5;
-        summary.result = send::SendResult::StoppedByUser;
+        summary.result = mailing::SendResult::StoppedByUser;
         summary.counters = {2, 0, 1, 0, 4, 10};
         ScriptedPrompter prompter;
         ui::frmSendResults results(summary, data, prompter);

@@ -1,10 +1,10 @@
 #include "ui/frmSend.h"
 
-#include "common/ScriptedPrompter.h"
 #include "common/Text.h"
-#include "send/FaultServer.h"
-#include "send/SendLogs.h"
-#include "send/SendTestSupport.h"
+#include "mailing/SendLogs.h"
+#include "support/FaultServer.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SendTestSupport.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -27,12 +27,12 @@ private slots:
     {
         QTemporaryDir dir;
         const std::filesystem::path data = dir.path().toStdString();
-        const auto addresses = send::test::numberedAddresses(3000);
-        QVERIFY(send::test::makeGroup(data, "Friends", addresses));
-        send::test::FaultServer server(data / "accepted.txt", {});
+        const auto addresses = test::numberedAddresses(3000);
+        QVERIFY(test::makeGroup(data, "Friends", addresses));
+        test::FaultServer server(data / "accepted.txt", {});
         QVERIFY(server.port() > 0);
 
-        send::MailingSetup setup;
+        mailing::MailingSetup setup;
         setup.settings.smtpServer = "127.0.0.1";
         setup.settings.smtpPort = server.port();
         setup.settings.timeout = 5;
@@ -51,8 +51,8 @@ private slots:
         prompter.queue(Answer::Yes);
         ui::frmSend dialog(setup, prompter);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Sending to: Friends"));
-        std::optional<send::SendSummary> summary;
-        dialog.setResultsHandler([&summary](const send::SendSummary& result) { summary = result; });
+        std::optional<mailing::SendSummary> summary;
+        dialog.setResultsHandler([&summary](const mailing::SendSummary& result) { summary = result; });
         auto* stop = dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"));
         QVERIFY(stop != nullptr);
         QTimer::singleShot(100, &dialog, [stop] { stop->click(); });
@@ -65,8 +65,8 @@ private slots:
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 
         QVERIFY(summary.has_value());
-        QCOMPARE(static_cast<int>(dialog.result()), static_cast<int>(send::SendResult::StoppedByUser));
-        const auto sent = splitLines(readWholeFile(send::SendLogs::file(data, send::kSentLogFile)));
+        QCOMPARE(static_cast<int>(dialog.result()), static_cast<int>(mailing::SendResult::StoppedByUser));
+        const auto sent = splitLines(readWholeFile(mailing::SendLogs::file(data, mailing::kSentLogFile)));
         QVERIFY(!sent.empty());
         QVERIFY(sent.size() < addresses.size());
         QCOMPARE(summary->counters.sent, static_cast<std::int64_t>(sent.size()));

@@ -1,0 +1,133 @@
+#include "mailing/Mailing.h"
+
+#include "common/IdSource.h"
+#include "mailing/BuilderMessageSource.h"
+#include "mailing/LogSink.h"
+#include "mailing/SmtpSendChannel.h"
+#include "mailing/TechInfo.h"
+#include "outgoing/MessageBuilder.h"
+#include "outgoing/OutgoingMessage.h"
+
+#include <optional>
+
+namespace tidecast::mailing
+{
+
+namespace
+{
+
+class MonitorSink final : public LogSink
+{
+public:
+    explicit MonitorSink(SendMonitor& monitor)
+        : m_monitor(monitor)
+    {}
+    void writeLine(std::string_view line) override { m_monitor.activity(line); }
+
+private:
+    SendMonitor& m_monitor;
+};
+
+class FileSink final : public LogSink
+{
+public:
+    explicit FileSink(LogFile& file)
+        : m_file(file)
+    {}
+    void writeLine(std::string_view line) override { m_file.writeLine(line); }
+
+private:
+    LogFile& m_file;
+};
+
+outgoing::OutgoingMessage outgoingMessage(const MailingSetup& setup)
+{
+    const auto& o = setup.options;
+    outgoing::OutgoingMessage message;
+    message.subject = setup.message.subject;
+    message.body = setup.message.body;
+    message.htmlPath = setup.message.htmlPath;
+    message.attachments = setup.message.attachments;
+    message.priority = priorityValue(setup.message.priorityIndex);
+    message.identity = {o.senderName, o.senderAddress, o.replyTo, o.organisation, o.signature};
+    message.mode = o.bulkMode ? outgoing::SendMode::Bulk : outgoing::SendMode::Personal;
+    message.bulkToText = o.bulkToText;
+    message.wrap = true;
+    message.customAttachments = o.customAttachments && !o.bulkMode;
+    message.attachField = {o.attachField1, o.attachField2, o.attachField3, o.attachField4};
+    return message;
+}
+
+} // namespace
+
+struct Mailing::Parts
+{
+    Parts(const MailingSetup& setup, Prompter& prompter, Progress& progress, SendMonitor& monitor)
+        : sessionSink(logs.session())
+        , activity(monitor)
+        , channel(setup.settings,
+                  {setup.options.bulkMode, setup.options.dsn, setup.options.optionsConfirmed, setup.settingsFile},
+                  monitor, logs.session(), progress, prompter)
+    {}
+
+    SendLogs logs;
+    FileSink sessionSink;
+    MonitorSink activity;
+    SmtpSendChannel channel;
+    SystemIdSource ids;
+    std::optional<outgoing::MessageBuilder> builder;
+    std::optional<BuilderMessageSource> messages;
+    std::optional<SendSession> session;
+};
+
+Mailing::Mailing(MailingSetup setup, Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock)
+    : m_setup(std::move(setup))
+    , m_prompter(prompter)
+    , m_progress(progress)
+    , m_monitor(monitor)
+    , m_clock(clock)
+{
+    // The server chosen for this mailing in the options wins over the configured one.
+    if (!m_setup.options.smtpServer.empty()) {
+        m_setup.settings.smtpServer = m_setup.options.smtpServer;
+    }
+    m_parts = std::make_unique<Parts>(m_setup, m_prompter, m_progress, m_monitor);
+}
+
+Mailing::~Mailing() = default;
+
+bool Mailing::run(std::stop_token stop)
+{
+    auto builder = outgoing::MessageBuilder::create(outgoingMessage(m_setup), m_setup.settings, m_clock, m_parts->ids);
+    if (!builder) {
+        m_prompter.message(builder.error().detail, Icon::Critical);
+        return false;
+    }
+    m_parts->builder.emplace(std::move(*builder));
+    auto* parts = m_parts.get();
+    m_parts->messages.emplace(*m_parts->builder, m_progress, [parts](std::string_view line) {
+        parts->activity.writeLine(line);
+        parts->sessionSink.writeLine(line);
+    });
+    m_parts->session.emplace(sessionOptions(m_setup.options, m_setup.dataDir, m_setup.settingsFile), m_parts->channel,
+                             *m_parts->messages, m_parts->logs, m_prompter, m_progress, m_monitor, m_clock);
+    return m_parts->session->SendMessage(stop);
+}
+
+SendResult Mailing::result() const
+{
+    return m_parts->session ? m_parts->session->result() : SendResult::None;
+}
+
+SendSummary Mailing::summary() const
+{
+    if (!m_parts->session) {
+        SendSummary summary;
+        summary.subject = m_setup.message.subject;
+        summary.groupName = m_setup.options.groupName;
+        return summary;
+    }
+    return summarise(*m_parts->session, m_setup.message.subject);
+}
+
+} // namespace tidecast::mailing

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "common/Progress.h"
+#include "common/Prompter.h"
+#include "mailing/SendCommand.h"
+#include "mailing/SendMonitor.h"
+#include "mailing/SendOptions.h"
+#include "mailing/SendResults.h"
+#include "mailing/SendSession.h"
+#include "settings/Settings.h"
+
+#include <filesystem>
+#include <memory>
+#include <stop_token>
+
+namespace tidecast::mailing
+{
+
+// Everything a mailing is made of once the send options were accepted.
+struct MailingSetup
+{
+    settings::Settings settings; // connection, message and encoding settings
+    SendOptions options;
+    ComposedMessage message;
+    std::filesystem::path dataDir;
+    std::filesystem::path settingsFile;
+};
+
+// One mailing with the real collaborators: the SMTP and POP3 clients and their dialogue, the
+// message builder, the five logs and the send session. The desktop and the command line both
+// run their mailings through this.
+class Mailing
+{
+public:
+    Mailing(MailingSetup setup, Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock);
+    ~Mailing();
+    Mailing(const Mailing&) = delete;
+    Mailing& operator=(const Mailing&) = delete;
+
+    // SendMessage. False unless the session completed; a message that cannot be built for this
+    // mailing at all (a character the character set cannot carry) is refused before any log is
+    // opened, with the session's result None.
+    bool run(std::stop_token stop = {});
+
+    SendResult result() const;
+    SendSummary summary() const;
+
+private:
+    struct Parts;
+    MailingSetup m_setup;
+    Prompter& m_prompter;
+    Progress& m_progress;
+    SendMonitor& m_monitor;
+    const Clock& m_clock;
+    std::unique_ptr<Parts> m_parts;
+};
+
+} // namespace tidecast::mailing

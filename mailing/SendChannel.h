@@ -1,0 +1,62 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tidecast::mailing
+{
+
+// The server's answer to one recipient.
+struct RecipientReply
+{
+    int code = 0; // 0 or less: no reply came
+    std::string text;
+    bool invalid = false; // bulk mode: the client flagged the address as invalid
+
+    // A recipient the session counts as an error: refused, flagged, or left without an answer.
+    bool isRejected() const { return invalid || code >= 400 || code <= 0; }
+};
+
+enum class TransmitOutcome
+{
+    Sent,
+    Failed,      // the server or the client refused this message
+    Interrupted, // the connection broke
+};
+
+enum class DisconnectReason
+{
+    Normal,       // between connections
+    EndOfSession, // the mailing is over
+    UserStop,     // the transaction in progress is abandoned first
+    ErrorStop,    // a blocking operation in progress is cancelled first
+};
+
+// What the send session needs of the mail server conversation: connection, the steps of each
+// mail transaction and the end of the connection. The implementation writes its own activity
+// and session-log lines ("C> ", "S> ", "CS> ") and shows its own message boxes. Used from the
+// session's thread; requestStop() may be called from any thread.
+class SendChannel
+{
+public:
+    virtual ~SendChannel() = default;
+
+    // ConnectServer: true when the connection is usable.
+    virtual bool connect() = 0;
+    virtual bool isConnected() const = 0;
+    virtual bool startTransaction(std::string_view sender) = 0;
+    virtual RecipientReply addRecipient(std::string_view address) = 0;
+    // Writes the finished message and completes the data phase.
+    virtual TransmitOutcome transmit(std::string_view message, std::string_view recipientAddress) = 0;
+    // Abandons the transaction in progress (after a refused personal recipient or a failed build).
+    virtual void abortTransaction() = 0;
+    virtual void disconnect(DisconnectReason reason) = 0;
+    // While set, client errors are left to transmit() to report.
+    virtual void setTransmitting(bool transmitting) = 0;
+    // Cancels a connection attempt in progress.
+    virtual void requestStop() = 0;
+    // The server's host name, for the recipient error question.
+    virtual std::string host() const = 0;
+};
+
+} // namespace tidecast::mailing

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "mailing/LogFile.h"
+
+#include <filesystem>
+#include <string_view>
+
+namespace tidecast::mailing
+{
+
+inline constexpr std::string_view kLogsFolder = "Logs";
+inline constexpr std::string_view kSessionLogFile = "session.log";
+inline constexpr std::string_view kSentLogFile = "sent.log";
+inline constexpr std::string_view kRecipientErrorsLogFile = "recipient errors.log";
+inline constexpr std::string_view kFiltersLogFile = "filters.log";
+inline constexpr std::string_view kExclusionLogFile = "exclusion.log";
+
+// The five logs of a mailing, in the "Logs" folder of the data folder. Each session replaces
+// them, so they always describe the last mailing only.
+class SendLogs
+{
+public:
+    static std::filesystem::path folder(const std::filesystem::path& dataDir);
+    static std::filesystem::path file(const std::filesystem::path& dataDir, std::string_view name);
+
+    // Creates the folder when missing and opens the five files in the order recipient errors,
+    // sent, filters, exclusion, session.
+    void open(const std::filesystem::path& dataDir);
+    // CloseLogs
+    void close();
+
+    LogFile& session() { return m_session; }
+    LogFile& sent() { return m_sent; }
+    LogFile& recipientErrors() { return m_recipientErrors; }
+    LogFile& filters() { return m_filters; }
+    LogFile& exclusion() { return m_exclusion; }
+
+private:
+    LogFile m_session;
+    LogFile m_sent;
+    LogFile m_recipientErrors;
+    LogFile m_filters;
+    LogFile m_exclusion;
+};
+
+} // namespace tidecast::mailing

@@ -1,0 +1,517 @@
+#include "mailing/SendSession.h"
+
+#include "common/StatusSink.h"
+#include "common/Text.h"
+#include "mailing/SendTexts.h"
+#include "store/GroupNames.h"
+#include "store/RecipientRecord.h"
+
+#include <ctime>
+#include <fstream>
+#include <system_error>
+
+namespace tidecast::mailing
+{
+
+namespace
+{
+
+constexpr std::int64_t kSecondsPerDay = 86400;
+constexpr auto kPublishInterval = std::chrono::milliseconds(100);
+constexpr std::string_view kRecoverFile = "recover.sdb";
+constexpr std::string_view kGroupField = "Group";
+constexpr std::string_view kEmailField = "EmailAddress";
+
+// The filter evaluator's status texts are the send dialog's command label.
+class LabelStatus final : public StatusSink
+{
+public:
+    explicit LabelStatus(Progress& progress)
+        : m_progress(progress)
+    {}
+    void showStatus(std::string_view text) override { m_progress.setLabel(text); }
+
+private:
+    Progress& m_progress;
+};
+
+std::string errorText(const Error& error)
+{
+    return error.detail + " - " + std::to_string(error.number);
+}
+
+} // namespace
+
+std::string_view resultCode(SendResult result)
+{
+    switch (result) {
+    case SendResult::Completed:
+        return "S";
+    case SendResult::StoppedByUser:
+        return "U";
+    case SendResult::StoppedAfterError:
+        return "T";
+    case SendResult::EndedByError:
+        return "E";
+    case SendResult::None:
+        break;
+    }
+    return {};
+}
+
+std::int64_t elapsedSeconds(std::int64_t startOfDaySeconds, std::int64_t nowOfDaySeconds)
+{
+    auto seconds = nowOfDaySeconds - startOfDaySeconds;
+    if (seconds < 0) {
+        seconds += kSecondsPerDay;
+    }
+    return seconds;
+}
+
+std::string formatElapsed(std::int64_t seconds)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60));
+    return buffer;
+}
+
+std::int64_t wholeSecondsSinceMidnight(std::chrono::system_clock::time_point when)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+}
+
+SendSession::SendSession(SessionOptions options, SendChannel& channel, MessageSource& messages, SendLogs& logs,
+                         Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock)
+    : m_options(std::move(options))
+    , m_channel(channel)
+    , m_messages(messages)
+    , m_logs(logs)
+    , m_prompter(prompter)
+    , m_progress(progress)
+    , m_monitor(monitor)
+    , m_clock(clock)
+    , m_filters(m_options.sendFilters)
+{
+    if (m_options.groupLetSize < 1) {
+        m_options.groupLetSize = 1;
+    }
+}
+
+void SendSession::logBoth(std::string_view line)
+{
+    m_logs.session().writeLine(line);
+    m_monitor.activity(line);
+}
+
+void SendSession::publish(bool force)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (force || now - m_lastPublish >= kPublishInterval) {
+        m_lastPublish = now;
+        m_monitor.counters(m_counters);
+    }
+}
+
+bool SendSession::stopRequested() const
+{
+    return m_stopFlag || m_stop.stop_requested();
+}
+
+bool SendSession::RecoverInfo()
+{
+    const std::filesystem::path path(m_options.blockFilePath);
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    std::ifstream in;
+    if (!ec && size > 0) {
+        in.open(path, std::ios::binary);
+    }
+    if (!in.is_open() || !in) {
+        const std::string question = std::string(text::kBlockFileQuestionStart) + m_options.blockFilePath +
+                                     std::string(text::kBlockFileQuestionEnd);
+        if (m_prompter.ask(question, Buttons::YesNo, Icon::Question, Answer::Yes) == Answer::Yes) {
+            return true;
+        }
+        m_options.blockFileOn = false;
+        m_stopFlag = true;
+        return false;
+    }
+    m_progress.setLabel(text::kLoadingRecoveryInfo);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.find('@') != std::string::npos) {
+            m_blockList.insert(toLowerAscii(line));
+        }
+    }
+    return true;
+}
+
+Result<void> SendSession::LoadExclusionList()
+{
+    m_progress.setLabel(text::kLoadingExclusionInfo);
+    store::RecipientStore exclusions;
+    const auto path =
+        m_options.dataDir / (std::string(store::kExclusionListName) + std::string(store::kGroupExtension));
+    if (auto opened = exclusions.open(path); !opened) {
+        return opened.error();
+    }
+    const int groupField = exclusions.fieldIndex(kGroupField);
+    const int emailField = exclusions.fieldIndex(kEmailField);
+    if (groupField < 0 || emailField < 0) {
+        (void)exclusions.close();
+        return Error{ErrorCode::Database, "The exclusion list has no Group or EmailAddress field", 0};
+    }
+    auto moved = exclusions.moveFirst();
+    while (moved && exclusions.hasCurrent()) {
+        const auto& group = exclusions.field(groupField);
+        if (group == m_options.groupName || group == store::kAllGroups) {
+            m_exclusions.insert(toLowerAscii(exclusions.field(emailField)));
+        }
+        moved = exclusions.moveNext();
+    }
+    (void)exclusions.close();
+    if (!moved) {
+        return moved.error();
+    }
+    return {};
+}
+
+bool SendSession::PREVMailed(std::string_view address) const
+{
+    return m_blockList.contains(toLowerAscii(address));
+}
+
+bool SendSession::IsExcluded(std::string_view address) const
+{
+    return m_exclusions.contains(toLowerAscii(address));
+}
+
+bool SendSession::SendMessage(std::stop_token stop)
+{
+    m_stop = stop;
+    std::stop_callback cancelConnecting(stop, [this] { m_channel.requestStop(); });
+
+    m_techBefore = readTechCounters(m_options.settingsFile);
+    const auto groupFile = m_options.dataDir / (m_options.groupName + std::string(store::kGroupExtension));
+    if (!store::RecipientStore::isDatabase(groupFile)) {
+        m_prompter.message(m_options.groupName + std::string(text::kNotValidGroupSuffix), Icon::Critical);
+        m_result = SendResult::None;
+        return false;
+    }
+    std::error_code ignored;
+    std::filesystem::create_directories(SendLogs::folder(m_options.dataDir), ignored);
+
+    if (m_options.blockFileOn) {
+        m_progress.setLabel(text::kLoadingBlockInfo);
+        std::filesystem::remove(m_options.dataDir / kRecoverFile, ignored);
+        RecoverInfo();
+    }
+    m_exclusions.clear();
+    const auto exclusionFile =
+        m_options.dataDir / (std::string(store::kExclusionListName) + std::string(store::kGroupExtension));
+    if (std::filesystem::exists(exclusionFile, ignored)) {
+        if (auto loaded = LoadExclusionList(); !loaded) {
+            m_pendingError = loaded.error();
+        }
+    }
+
+    m_startOfDay = wholeSecondsSinceMidnight(m_clock.now());
+    m_logs.open(m_options.dataDir);
+    if (m_pendingError) {
+        return finish(SendResult::EndedByError);
+    }
+
+    if (auto opened = m_group.open(groupFile); !opened) {
+        m_pendingError = opened.error();
+        return finish(SendResult::EndedByError);
+    }
+    m_counters = SendCounters{};
+    m_counters.groupSize = m_group.recordCount();
+    if (stopRequested()) {
+        return finish(SendResult::StoppedByUser);
+    }
+    publish(true);
+
+    if (!m_channel.connect()) {
+        return finish(stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError);
+    }
+    if (m_options.bulkMode) {
+        m_monitor.modeLabel(text::kBulkModeLabel);
+        m_channel.startTransaction(m_options.senderAddress);
+    } else {
+        m_monitor.modeLabel(text::kPersonalModeLabel);
+    }
+
+    std::int64_t position = 1;
+    Result<void> moved;
+    if (m_options.partialSend) {
+        position = std::max<std::int64_t>(1, m_options.partialStart);
+        m_monitor.partialLabel(text::kPartialLabel);
+        logBoth(std::string(text::kPartialStarted) + std::to_string(m_options.partialStart));
+        moved = position <= m_counters.groupSize ? m_group.setRecordNumber(position) : Result<void>();
+    } else {
+        moved = m_group.moveFirst();
+    }
+    if (!moved) {
+        m_pendingError = moved.error();
+        return finish(SendResult::EndedByError);
+    }
+
+    LabelStatus labels(m_progress);
+    int perConnection = 0; // messages (personal) or accepted recipients (bulk) on this connection
+    while (position <= m_counters.groupSize && m_group.hasCurrent()) {
+        m_counters.position = position;
+        publish(false);
+        const auto recipient = store::readRecipient(m_group);
+        const auto& address = recipient.emailAddress();
+
+        Step step = Step::Continue;
+        if (m_options.blockFileOn && (m_progress.setLabel(text::kCheckingBlockInfo), PREVMailed(address))) {
+            ++m_counters.excluded;
+            m_logs.exclusion().writeLine(address + std::string(text::kFoundInBlockFile));
+        } else if (!m_exclusions.empty() && (m_progress.setLabel(text::kCheckingExclusionInfo), IsExcluded(address))) {
+            ++m_counters.excluded;
+            m_logs.exclusion().writeLine(address);
+        } else if (const auto verdict =
+                       filters::IsFiltered(m_filters, m_options.dateFilters, recipient, m_prompter, labels);
+                   verdict.filtered) {
+            ++m_counters.filtered;
+            m_logs.filters().writeLine(address + " - " + std::string(verdict.reason));
+        } else if (m_options.bulkMode) {
+            step = mailBulk(address, perConnection);
+        } else {
+            step = mailPersonal(recipient, perConnection);
+        }
+
+        switch (step) {
+        case Step::Continue:
+            break;
+        case Step::StopAfterError:
+            return finish(SendResult::StoppedAfterError);
+        case Step::Error:
+            return finish(SendResult::EndedByError);
+        case Step::UserStop:
+            return finish(SendResult::StoppedByUser);
+        }
+        if (stopRequested()) {
+            return finish(SendResult::StoppedByUser);
+        }
+        if (m_options.partialSend && position >= m_options.partialEnd) {
+            logBoth(std::string(text::kPartialComplete) + std::to_string(m_options.partialEnd));
+            break;
+        }
+        if (!m_channel.isConnected()) {
+            // The connection was lost: what the open bulk transaction had gathered went with it.
+            if (m_options.bulkMode) {
+                failPendingBulk();
+                perConnection = 0;
+            }
+            if (!m_channel.connect()) {
+                return finish(stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError);
+            }
+            perConnection = 0;
+            if (m_options.bulkMode) {
+                m_channel.startTransaction(m_options.senderAddress);
+            }
+        }
+        if (moved = m_group.moveNext(); !moved) {
+            m_pendingError = moved.error();
+            return finish(SendResult::EndedByError);
+        }
+        ++position;
+    }
+
+    if (m_options.bulkMode && !m_bulkRecipients.empty()) {
+        transmitBulk();
+    }
+    return finish(SendResult::Completed);
+}
+
+bool SendSession::askAfterRecipientError(const RecipientReply& reply)
+{
+    if (reply.code < 400 || m_options.optionsConfirmed) {
+        return true;
+    }
+    const std::string question = m_channel.host() + std::string(text::kRecipientErrorMiddle) +
+                                 std::to_string(reply.code) + " : " + reply.text +
+                                 std::string(text::kRecipientErrorEnd);
+    return m_prompter.ask(question, Buttons::YesNo, Icon::Exclamation, Answer::Yes) == Answer::Yes;
+}
+
+void SendSession::recordError(std::string_view address)
+{
+    ++m_counters.errors;
+    m_logs.recipientErrors().writeLine(address);
+}
+
+SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipient, int& perConnection)
+{
+    const auto& address = recipient.emailAddress();
+    m_channel.startTransaction(m_options.senderAddress);
+    const auto reply = m_channel.addRecipient(address);
+    if (reply.isRejected()) {
+        recordError(address);
+        m_channel.abortTransaction();
+        return askAfterRecipientError(reply) ? Step::Continue : Step::StopAfterError;
+    }
+
+    m_progress.setLabel(text::kSendingMailMessage);
+    m_channel.setTransmitting(true);
+    auto message = m_messages.build(recipient);
+    TransmitOutcome outcome = TransmitOutcome::Failed;
+    if (message) {
+        outcome = m_channel.transmit(*message, address);
+    } else {
+        logBoth(std::string(text::kMimeErrorPrefix) + errorText(message.error()));
+        m_channel.abortTransaction();
+    }
+    m_channel.setTransmitting(false);
+
+    if (outcome == TransmitOutcome::Sent) {
+        ++m_counters.sent;
+        m_logs.sent().writeLine(address);
+        ++perConnection;
+    } else {
+        recordError(address);
+    }
+
+    if (perConnection >= m_options.groupLetSize) {
+        perConnection = 0;
+        return reconnect(false);
+    }
+    return Step::Continue;
+}
+
+SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted)
+{
+    const auto reply = m_channel.addRecipient(address);
+    if (reply.isRejected()) {
+        recordError(address);
+        if (!askAfterRecipientError(reply)) {
+            return Step::StopAfterError;
+        }
+    } else {
+        m_bulkRecipients.emplace_back(address);
+        ++accepted;
+    }
+    if (accepted >= m_options.groupLetSize) {
+        transmitBulk();
+        accepted = 0;
+        return reconnect(true);
+    }
+    return Step::Continue;
+}
+
+SendSession::Step SendSession::reconnect(bool bulk)
+{
+    if (stopRequested()) {
+        return Step::UserStop;
+    }
+    m_channel.disconnect(DisconnectReason::Normal);
+    m_progress.setLabel(text::kReconnecting);
+    if (!m_channel.connect()) {
+        return stopRequested() ? Step::UserStop : Step::Error;
+    }
+    if (bulk) {
+        m_channel.startTransaction(m_options.senderAddress);
+    }
+    return Step::Continue;
+}
+
+void SendSession::transmitBulk()
+{
+    m_progress.setLabel(text::kSendingMailMessage);
+    m_channel.setTransmitting(true);
+    auto message = m_messages.build(store::RecipientRecord{});
+    TransmitOutcome outcome = TransmitOutcome::Failed;
+    if (message) {
+        outcome = m_channel.transmit(*message, m_bulkRecipients.front());
+    } else {
+        logBoth(std::string(text::kMimeErrorPrefix) + errorText(message.error()));
+        m_channel.abortTransaction();
+    }
+    m_channel.setTransmitting(false);
+    if (outcome == TransmitOutcome::Sent) {
+        m_counters.sent += static_cast<std::int64_t>(m_bulkRecipients.size());
+        for (const auto& address : m_bulkRecipients) {
+            m_logs.sent().writeLine(address);
+        }
+        m_bulkRecipients.clear();
+    } else {
+        failPendingBulk();
+    }
+}
+
+void SendSession::failPendingBulk()
+{
+    // Everybody the failed message was for is an error, so the loss shows in the counters and in
+    // the recipient errors log.
+    for (const auto& address : m_bulkRecipients) {
+        recordError(address);
+    }
+    m_bulkRecipients.clear();
+}
+
+bool SendSession::finish(SendResult result)
+{
+    (void)m_group.close();
+    m_blockList.clear();
+    m_exclusions.clear();
+    if (m_channel.isConnected()) {
+        switch (result) {
+        case SendResult::StoppedByUser:
+            m_channel.disconnect(DisconnectReason::UserStop);
+            break;
+        case SendResult::EndedByError:
+            m_channel.disconnect(DisconnectReason::ErrorStop);
+            break;
+        default:
+            m_channel.disconnect(DisconnectReason::EndOfSession);
+            break;
+        }
+    }
+    m_elapsed = elapsedSeconds(m_startOfDay, wholeSecondsSinceMidnight(m_clock.now()));
+
+    std::string_view action;
+    switch (result) {
+    case SendResult::Completed:
+        action = text::kActionSuccess;
+        m_progress.setLabel(text::kDisconnectedFromServer);
+        logBoth(text::kSendCompleted);
+        break;
+    case SendResult::StoppedByUser:
+        action = text::kActionStoppedByUser;
+        logBoth(text::kSendStoppedByUser);
+        break;
+    case SendResult::StoppedAfterError:
+        action = text::kActionTerminatedAfterError;
+        logBoth(text::kSendStoppedAfterError);
+        break;
+    case SendResult::EndedByError:
+    case SendResult::None:
+        action = text::kActionStoppedByError;
+        logBoth(text::kSendStoppedByError);
+        if (m_pendingError) {
+            const auto message = std::string(text::kSendingErrorPrefix) + errorText(*m_pendingError);
+            m_prompter.message(message, Icon::Exclamation);
+            writeLastError(m_options.settingsFile, message);
+        }
+        break;
+    }
+    m_logs.close();
+    writeLastAction(m_options.settingsFile, action);
+    m_result = result;
+    SavetechInfo(m_options.settingsFile, m_techBefore,
+                 {m_counters.sent, m_counters.errors, m_options.bulkMode, m_elapsed}, m_clock.now());
+    publish(true);
+    return result == SendResult::Completed;
+}
+
+} // namespace tidecast::mailing

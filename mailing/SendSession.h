@@ -1,0 +1,141 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "common/Progress.h"
+#include "common/Prompter.h"
+#include "common/Result.h"
+#include "filters/FilterEvaluators.h"
+#include "filters/FilterSet.h"
+#include "mailing/MessageSource.h"
+#include "mailing/SendChannel.h"
+#include "mailing/SendLogs.h"
+#include "mailing/SendMonitor.h"
+#include "mailing/TechInfo.h"
+#include "store/RecipientStore.h"
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+namespace tidecast::mailing
+{
+
+// How a session ended.
+enum class SendResult
+{
+    None,              // it never started (the group file has gone)
+    Completed,         // "S"
+    StoppedByUser,     // "U"
+    StoppedAfterError, // "T": a question after an error was answered No
+    EndedByError,      // "E"
+};
+
+// "S", "U", "T", "E", or empty for None.
+std::string_view resultCode(SendResult result);
+
+// Everything one mailing is told before it starts.
+struct SessionOptions
+{
+    std::filesystem::path dataDir;
+    std::filesystem::path settingsFile; // where the "Tech" statistics live
+    std::string groupName;
+    std::string senderAddress; // the envelope sender
+    bool bulkMode = false;
+    int groupLetSize = 25; // messages per connection (personal), recipients per message (bulk)
+    bool partialSend = false;
+    std::int64_t partialStart = 0; // 1-based, inclusive
+    std::int64_t partialEnd = 0;
+    bool blockFileOn = false;
+    std::string blockFilePath;
+    filters::DateFilters dateFilters;
+    std::vector<std::string> sendFilters;
+    // The options were accepted in the options dialog: errors are logged without asking.
+    bool optionsConfirmed = false;
+};
+
+// Seconds since the start, across midnight: times are seconds since midnight.
+std::int64_t elapsedSeconds(std::int64_t startOfDaySeconds, std::int64_t nowOfDaySeconds);
+// "HH:MM:SS".
+std::string formatElapsed(std::int64_t seconds);
+std::int64_t wholeSecondsSinceMidnight(std::chrono::system_clock::time_point when);
+
+// One run of the send engine: mails one message to one group, recipient by recipient, reading
+// the group file a record at a time. Skips recipients found in the block list, the exclusion list
+// or the filters, mails the others one message each (personal mode) or many to a message (bulk
+// mode), writes every outcome to the five logs as it happens, and ends completed, stopped by the
+// user, stopped after an error question or ended by an error.
+class SendSession
+{
+public:
+    SendSession(SessionOptions options, SendChannel& channel, MessageSource& messages, SendLogs& logs,
+                Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock);
+
+    // Runs the whole session; true only when it completed. Stop is honoured at the next recipient
+    // and cancels a connection attempt at once.
+    bool SendMessage(std::stop_token stop = {});
+
+    // Loads the block list; false when the person chose not to go on without it.
+    bool RecoverInfo();
+    [[nodiscard]] Result<void> LoadExclusionList();
+    bool PREVMailed(std::string_view address) const;
+    bool IsExcluded(std::string_view address) const;
+
+    SendResult result() const { return m_result; }
+    const SendCounters& counters() const { return m_counters; }
+    std::int64_t elapsed() const { return m_elapsed; }
+    const SessionOptions& options() const { return m_options; }
+
+private:
+    enum class Step
+    {
+        Continue,
+        StopAfterError,
+        Error,
+        UserStop,
+    };
+
+    void logBoth(std::string_view line);
+    void publish(bool force);
+    bool stopRequested() const;
+    Step mailPersonal(const store::RecipientRecord& recipient, int& perConnection);
+    Step mailBulk(std::string_view address, int& accepted);
+    Step reconnect(bool bulk);
+    void transmitBulk();
+    void failPendingBulk();
+    bool askAfterRecipientError(const RecipientReply& reply);
+    void recordError(std::string_view address);
+    bool finish(SendResult result);
+
+    SessionOptions m_options;
+    SendChannel& m_channel;
+    MessageSource& m_messages;
+    SendLogs& m_logs;
+    Prompter& m_prompter;
+    Progress& m_progress;
+    SendMonitor& m_monitor;
+    const Clock& m_clock;
+
+    std::stop_token m_stop;
+    bool m_stopFlag = false;
+    std::unordered_set<std::string> m_blockList;
+    std::unordered_set<std::string> m_exclusions;
+    filters::FilterSet m_filters;
+    store::RecipientStore m_group;
+    std::vector<std::string> m_bulkRecipients;
+
+    TechCounters m_techBefore;
+    SendCounters m_counters;
+    std::optional<Error> m_pendingError;
+    SendResult m_result = SendResult::None;
+    std::int64_t m_startOfDay = 0;
+    std::int64_t m_elapsed = 0;
+    std::chrono::steady_clock::time_point m_lastPublish{};
+};
+
+} // namespace tidecast::mailing

@@ -1,0 +1,322 @@
+#include "mailing/SmtpDialogue.h"
+
+#include "net/SmtpErrors.h"
+
+#include <system_error>
+
+namespace tidecast::mailing
+{
+
+namespace
+{
+
+constexpr std::size_t kWriteChunk = 4096;
+constexpr int kDefaultPort = 25;
+constexpr int kDefaultTimeoutSeconds = 30;
+constexpr std::string_view kInternetHint =
+    "**** Please make sure that you have an active Internet Connection before trying again.";
+
+// Sets a flag for the length of a scope and puts the old value back.
+class FlagScope
+{
+public:
+    FlagScope(bool& flag, bool value)
+        : m_flag(flag)
+        , m_old(flag)
+    {
+        m_flag = value;
+    }
+    ~FlagScope() { m_flag = m_old; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+
+std::uint16_t portOrDefault(int port)
+{
+    return static_cast<std::uint16_t>(port > 0 && port <= 65535 ? port : kDefaultPort);
+}
+
+void removeTemporaryFile(const std::filesystem::path& file)
+{
+    if (!file.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove(file, ignored);
+    }
+}
+
+bool isConnectionLoss(int number)
+{
+    return number == net::smtp_error::kConnectionClosed || number == net::smtp_error::kConnectionLost;
+}
+
+} // namespace
+
+SmtpDialogue::SmtpDialogue(net::SmtpClient& smtp, net::PopClient& pop, const settings::Settings& settings,
+                           DialogueSinks sinks)
+    : m_smtp(smtp)
+    , m_pop(pop)
+    , m_settings(settings)
+    , m_sinks(sinks)
+{
+    m_smtp.setErrorHandler([this](const net::SmtpError& error) { onSmtpError(error); });
+}
+
+SmtpDialogue::~SmtpDialogue()
+{
+    m_smtp.setErrorHandler({});
+}
+
+void SmtpDialogue::logBoth(std::string_view line)
+{
+    m_sinks.activity.writeLine(line);
+    m_sinks.session.writeLine(line);
+}
+
+void SmtpDialogue::requestStop()
+{
+    m_stopRequested = true;
+    if (m_connecting) {
+        m_smtp.cancel();
+        m_pop.cancel();
+    }
+}
+
+bool SmtpDialogue::ConnectServer()
+{
+    m_connecting = true;
+    m_sinks.progress.setLabel("Connecting to Email Server..");
+
+    if (m_settings.smtpAuthentication) {
+        m_smtp.setCredentials(m_settings.smtpUsername, m_settings.smtpPassword);
+    } else {
+        m_smtp.setCredentials({}, {});
+    }
+    m_smtp.setSecurity(net::parseSecurity(m_settings.security));
+    m_smtp.setCaFile(m_settings.caFile);
+
+    if (m_settings.pop3Authentication) {
+        m_sinks.session.writeLine("Checking Mail on " + m_settings.pop3Server);
+        m_sinks.activity.writeLine("C> Checking Mail on " + m_settings.pop3Server);
+        CheckPOP3Mail();
+        m_pop.clearLastError();
+    }
+
+    m_smtp.setTimeout(m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds);
+    m_smtp.setPort(portOrDefault(m_settings.smtpPort));
+
+    m_sinks.session.writeLine("Connecting to " + m_settings.smtpServer);
+    m_sinks.activity.writeLine("C> Connecting to " + m_settings.smtpServer);
+    m_smtp.setHost(m_settings.smtpServer);
+
+    bool usable = false;
+    if (!m_stopRequested) {
+        if (!m_settings.domain.empty()) {
+            m_smtp.setHeloDomain(m_settings.domain);
+        }
+        (void)m_smtp.connect();
+        if (m_smtp.replyCode() <= 0) {
+            logBoth("CS> No result code returned from server");
+        } else {
+            logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
+        }
+    }
+
+    if (!m_stopRequested && (m_smtp.replyCode() == 250 || m_smtp.isSessionEstablished())) {
+        EnableDSN();
+        usable = true;
+    } else if (!m_stopRequested) {
+        m_sinks.prompter.message("Unable to establish a valid connection with " + m_settings.smtpServer +
+                                     "\r\n\r\nThe Server said: " + std::to_string(m_smtp.replyCode()) + " " +
+                                     m_smtp.replyText() +
+                                     ".\r\nTidecast Expected a 250 SMTP Reply Code\r\n\r\n"
+                                     "Please verify that you are using the correct Mail Server then\r\n"
+                                     "make sure that you are online before you try again.",
+                                 Icon::Critical);
+        if (m_smtp.replyCode() <= 0) {
+            m_sinks.activity.writeLine(kInternetHint);
+            m_sinks.session.writeLine("");
+            m_sinks.session.writeLine(kInternetHint);
+            m_sinks.session.writeLine("");
+        }
+    }
+
+    m_connecting = false;
+    return usable;
+}
+
+void SmtpDialogue::CheckPOP3Mail()
+{
+    if (m_pop.state() != net::PopClient::State::Idle) {
+        m_pop.reset();
+    }
+    ForceDisconnect();
+    m_pop.setUsername(m_settings.pop3Username);
+    m_pop.setPassword(m_settings.pop3Password);
+    m_pop.setHost(m_settings.pop3Server);
+    m_pop.setPort(static_cast<std::uint16_t>(
+        m_settings.pop3Port > 0 && m_settings.pop3Port <= 65535 ? m_settings.pop3Port : 110));
+    m_pop.setTimeout(m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds);
+    m_pop.setSecurity(net::parseSecurity(m_settings.security));
+    m_pop.setCaFile(m_settings.caFile);
+    (void)m_pop.login();
+    const std::string line =
+        "There are " + std::to_string(m_pop.messageCount()) + " message(s) on " + m_settings.pop3Server;
+    m_sinks.session.writeLine(line);
+    m_sinks.activity.writeLine("C> " + line);
+    m_pop.disconnect();
+}
+
+void SmtpDialogue::EnableDSN()
+{
+    if (!m_dsn) {
+        return;
+    }
+    if (m_smtp.requestDsn()) {
+        logBoth("Delivery Status Notification Enabled");
+    } else {
+        m_smtp.clearLastError();
+        logBoth("Delivery Status Notification is Not supported by your Mail Server");
+        m_dsn = false;
+    }
+}
+
+void SmtpDialogue::ForceDisconnect()
+{
+    m_pop.disconnect();
+}
+
+bool SmtpDialogue::startTransaction(std::string_view sender)
+{
+    m_sinks.progress.setLabel("Initiating Mail Transaction");
+    logBoth("Initiating Mail Transaction");
+    logBoth("Message From: <" + std::string(sender) + ">");
+    return m_smtp.startTransaction(sender);
+}
+
+int SmtpDialogue::addRecipient(std::string_view address)
+{
+    m_sinks.progress.setLabel("Identifying Recipient");
+    logBoth("C> RCPT TO: <" + std::string(address) + ">");
+    m_bulkInvalidRecipient = false;
+    (void)m_smtp.addRecipient(address);
+    if (!(m_bulkMode && m_bulkInvalidRecipient)) {
+        logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
+    }
+    return m_smtp.replyCode();
+}
+
+bool SmtpDialogue::xsenddata(std::string_view text, std::string_view recipientAddress,
+                             const std::filesystem::path& temporaryFile)
+{
+    FlagScope transmitting(m_transmitting, true);
+    m_sinks.progress.setLabel("Sending Message ....");
+    logBoth("Sending Message");
+    const auto maximum = static_cast<std::int64_t>(text.size()) + 1;
+    m_sinks.progress.setMaximum(maximum);
+    m_sinks.progress.setValue(0);
+    std::int64_t written = 0;
+    while (!text.empty()) {
+        const int n = m_smtp.writeData(text, kWriteChunk);
+        if (n < 0) {
+            const auto error = m_smtp.lastError().value_or(net::SmtpError{});
+            m_smtp.clearLastError();
+            std::string description = error.description;
+            if (error.number == net::smtp_error::kInvalidRecipient) {
+                description = "Invalid Recipient Email Address - " + std::string(recipientAddress);
+            }
+            const std::string line = description + " - " + std::to_string(error.number);
+            logBoth("S> " + line);
+            m_sinks.lastError.writeLine("x-Send: " + line);
+            removeTemporaryFile(temporaryFile);
+            return false;
+        }
+        written += n;
+        m_sinks.progress.setValue(written);
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    removeTemporaryFile(temporaryFile);
+    m_sinks.progress.setValue(maximum);
+    return true;
+}
+
+TransmitOutcome SmtpDialogue::endOfMessage(int buildStep)
+{
+    FlagScope transmitting(m_transmitting, true);
+    if (m_smtp.failureIndicator() == 0 && m_smtp.endMessage()) {
+        logBoth("Message sent");
+        return TransmitOutcome::Sent;
+    }
+    const auto error = m_smtp.lastError();
+    m_smtp.clearLastError();
+    // A connection that died is not the message's fault: the session reconnects and goes on.
+    if (!error || error->number == 0 || isConnectionLoss(error->number)) {
+        logBoth("ERR: Your connection to the Mail Server has been interrupted - attempting to reconnect....");
+        m_sinks.lastError.writeLine(
+            "Your connection to the Mail Server has been interrupted ...attepting to reconnect.");
+        return TransmitOutcome::Interrupted;
+    }
+    const std::string text = "MessageSend Error: " + error->description + " - " + std::to_string(error->number);
+    if (!m_optionsConfirmed) {
+        m_sinks.prompter.message(text + " - hError=" + std::to_string(buildStep), Icon::Critical);
+    }
+    logBoth(text);
+    m_sinks.lastError.writeLine("MessageSend: " + error->description + " - " + std::to_string(error->number));
+    return TransmitOutcome::Failed;
+}
+
+void SmtpDialogue::disconnect(DisconnectReason reason)
+{
+    if (!m_smtp.isSessionEstablished()) {
+        return;
+    }
+    if (reason == DisconnectReason::UserStop) {
+        (void)m_smtp.abort();
+    }
+    logBoth("Disconnecting");
+    m_sinks.progress.setLabel("Disconnecting from Server");
+    m_smtp.disconnect();
+    logBoth("Disconnected");
+    if (reason != DisconnectReason::Normal) {
+        m_sinks.progress.setLabel("Disconnected from Server");
+    }
+}
+
+bool SmtpDialogue::reconnect(std::string_view bulkSender)
+{
+    disconnect(DisconnectReason::Normal);
+    m_sinks.progress.setLabel("Re-connecting To Server");
+    if (!ConnectServer()) {
+        return false;
+    }
+    if (m_bulkMode) {
+        return startTransaction(bulkSender);
+    }
+    return true;
+}
+
+void SmtpDialogue::onSmtpError(const net::SmtpError& error)
+{
+    if (m_stopRequested || m_transmitting) {
+        return;
+    }
+    if (error.number == net::smtp_error::kRecipientRejected) {
+        if (m_bulkMode) {
+            logBoth("CS> Invalid Recipient Email Address");
+            m_bulkInvalidRecipient = true;
+        }
+        return;
+    }
+    if (error.number == net::smtp_error::kCancelled) {
+        return;
+    }
+    if (isConnectionLoss(error.number)) {
+        m_smtp.disconnect();
+    }
+    logBoth("CS> " + std::to_string(error.number) + " - " + error.description);
+}
+
+} // namespace tidecast::mailing

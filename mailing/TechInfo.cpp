@@ -1,0 +1,90 @@
+#include "mailing/TechInfo.h"
+
+#include "settings/IniFile.h"
+#include "settings/SettingsStore.h"
+
+#include <charconv>
+#include <ctime>
+#include <string>
+
+namespace tidecast::mailing
+{
+
+namespace
+{
+
+std::int64_t readCounter(const settings::IniFile& ini, std::string_view key)
+{
+    const auto text = settings::ReadValue(ini, kTechSection, key, "0");
+    std::int64_t value = 0;
+    const auto* begin = text.data();
+    const auto* end = text.data() + text.size();
+    while (begin != end && *begin == ' ') {
+        ++begin;
+    }
+    if (std::from_chars(begin, end, value).ec != std::errc{}) {
+        return 0;
+    }
+    return value;
+}
+
+std::string dateText(std::chrono::system_clock::time_point when)
+{
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char buffer[16];
+    std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &local);
+    return buffer;
+}
+
+} // namespace
+
+TechCounters readTechCounters(const std::filesystem::path& settingsFile)
+{
+    const auto ini = settings::IniFile::load(settingsFile);
+    TechCounters counters;
+    counters.scount = readCounter(ini, "scount");
+    counters.bcount = readCounter(ini, "bcount");
+    counters.pcount = readCounter(ini, "pcount");
+    counters.ecount = readCounter(ini, "ecount");
+    counters.mcount = readCounter(ini, "mcount");
+    counters.tcount = readCounter(ini, "tcount");
+    return counters;
+}
+
+void SavetechInfo(const std::filesystem::path& settingsFile, const TechCounters& before, const SessionTotals& session,
+                  std::chrono::system_clock::time_point today)
+{
+    auto ini = settings::IniFile::load(settingsFile);
+    const auto set = [&ini](std::string_view key, std::int64_t value) {
+        ini.setValue(kTechSection, key, std::to_string(value));
+    };
+    set("scount", before.scount + session.sent);
+    set("lscount", session.sent);
+    set("ecount", before.ecount + session.errors);
+    set("lecount", session.errors);
+    if (session.bulk) {
+        set("bcount", before.bcount + session.sent);
+    } else {
+        set("pcount", before.pcount + session.sent);
+    }
+    ini.setValue(kTechSection, "lBULK", settings::flagText(session.bulk));
+    set("mcount", before.mcount + 1);
+    set("tcount", before.tcount + session.seconds);
+    set("ltcount", session.seconds);
+    ini.setValue(kTechSection, "Date", dateText(today));
+    ini.save(settingsFile);
+}
+
+void writeLastAction(const std::filesystem::path& settingsFile, std::string_view action)
+{
+    settings::WriteValue(settingsFile, kTechSection, "Action", action);
+}
+
+void writeLastError(const std::filesystem::path& settingsFile, std::string_view error)
+{
+    settings::WriteValue(settingsFile, kTechSection, "LError", error);
+}
+
+} // namespace tidecast::mailing

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "net/SmtpReply.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tidecast::net
+{
+
+// What the server announced in its EHLO reply. Valid for one session only, and thrown away after
+// STARTTLS because the announcement made in the clear cannot be trusted.
+struct SmtpCapabilities
+{
+    bool extended = false; // EHLO was accepted
+    bool startTls = false;
+    bool pipelining = false;
+    bool eightBitMime = false;
+    bool dsn = false;
+    bool size = false;
+    std::uint64_t maxSize = 0;               // 0: no limit announced
+    std::vector<std::string> authMechanisms; // upper case
+
+    static SmtpCapabilities fromEhloReply(const SmtpReply& reply);
+
+    bool offersAuth(std::string_view mechanism) const;
+};
+
+// "Security" of "Server Setup": how the connection is protected.
+enum class Security
+{
+    Auto,     // implicit TLS on port 465, otherwise STARTTLS whenever the server offers it
+    StartTls, // STARTTLS is required
+    Tls,      // TLS from the first byte
+    None,     // never encrypt
+};
+
+// Unknown words read as Auto, the safe default.
+Security parseSecurity(std::string_view text);
+
+inline constexpr std::uint16_t kImplicitTlsPort = 465;
+inline constexpr std::uint16_t kImplicitTlsPopPort = 995;
+
+} // namespace tidecast::net

@@ -1,0 +1,417 @@
+#include "net/SmtpClient.h"
+
+#include "net/SmtpErrors.h"
+#include "net/SmtpHandshake.h"
+
+#include <asio/ip/host_name.hpp>
+#include <openssl/rand.h>
+
+#include <algorithm>
+
+namespace tidecast::net
+{
+
+namespace
+{
+
+// Message text leaves in pieces of about this size; the tail goes out together with the end mark.
+constexpr std::size_t kDataFlushSize = 4096;
+constexpr int kDefaultTimeoutSeconds = 30;
+// What we report for a connection that died in the middle of a session, as servers do when they
+// close the channel themselves: any code of 400 or more makes the caller treat the step as failed.
+constexpr int kLostConnectionCode = 421;
+// "Must issue a STARTTLS command first" / "Authentication required".
+constexpr int kLocalRefusalCode = 530;
+
+std::string randomEnvelopeId()
+{
+    unsigned char bytes[12];
+    if (RAND_bytes(bytes, sizeof bytes) != 1) {
+        return "tidecast";
+    }
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string id;
+    for (const unsigned char b : bytes) {
+        id += kHex[b >> 4];
+        id += kHex[b & 0x0f];
+    }
+    return id;
+}
+
+std::string describe(const SmtpReply& reply)
+{
+    return std::to_string(reply.code) + " " + reply.text();
+}
+
+} // namespace
+
+SmtpClient::SmtpClient()
+    : m_envelopeIds(randomEnvelopeId)
+{}
+
+void SmtpClient::setCredentials(std::string username, std::string password)
+{
+    m_username = std::move(username);
+    m_password = std::move(password);
+    m_authenticate = !m_username.empty() || !m_password.empty();
+}
+
+std::chrono::milliseconds SmtpClient::timeout() const
+{
+    return std::chrono::seconds(m_timeoutSeconds > 0 ? m_timeoutSeconds : kDefaultTimeoutSeconds);
+}
+
+void SmtpClient::raise(int number, std::string description)
+{
+    m_lastError = SmtpError{number, std::move(description)};
+    if (m_errorHandler) {
+        m_errorHandler(*m_lastError);
+    }
+}
+
+void SmtpClient::dropConnection()
+{
+    m_transport.close();
+    m_established = false;
+    m_transaction.reset();
+    m_inData = false;
+    m_pendingData.clear();
+}
+
+bool SmtpClient::send(std::string_view bytes)
+{
+    auto written = m_transport.write(bytes, timeout());
+    if (!written) {
+        const bool wasEstablished = m_established;
+        dropConnection();
+        m_reply = wasEstablished ? SmtpReply{kLostConnectionCode, {written.error().detail}} : SmtpReply{};
+        raise(written.error().number, written.error().detail);
+        return false;
+    }
+    return true;
+}
+
+std::optional<SmtpReply> SmtpClient::readReply()
+{
+    for (;;) {
+        if (auto reply = m_parser.next()) {
+            if (reply->code < 0) {
+                dropConnection();
+                m_reply = {};
+                raise(smtp_error::kProtocol, "The server's reply could not be understood");
+                return std::nullopt;
+            }
+            return reply;
+        }
+        auto received = m_transport.readSome(timeout());
+        if (!received) {
+            const bool wasEstablished = m_established;
+            dropConnection();
+            m_reply = wasEstablished ? SmtpReply{kLostConnectionCode, {received.error().detail}} : SmtpReply{};
+            raise(received.error().number, received.error().detail);
+            return std::nullopt;
+        }
+        m_parser.feed(*received);
+    }
+}
+
+bool SmtpClient::connect()
+{
+    dropConnection();
+    m_parser.reset();
+    m_reply = {};
+    m_capabilities = {};
+    m_dsn = false;
+
+    const bool implicitTls =
+        m_security == Security::Tls || (m_security == Security::Auto && m_port == kImplicitTlsPort);
+    auto connected = m_transport.connect(m_host, m_port, timeout());
+    if (connected && implicitTls) {
+        connected = m_transport.startTls(m_host, timeout());
+    }
+    if (!connected) {
+        dropConnection();
+        raise(connected.error().number, connected.error().detail);
+        return false;
+    }
+
+    std::string domain = m_heloDomain;
+    if (domain.empty()) {
+        std::error_code ec;
+        domain = asio::ip::host_name(ec);
+        if (ec || domain.empty()) {
+            domain = "localhost";
+        }
+    }
+    SmtpHandshake handshake({domain, m_security, implicitTls, m_authenticate, m_username, m_password});
+    for (;;) {
+        auto reply = readReply();
+        if (!reply) {
+            return false;
+        }
+        m_reply = *reply;
+        auto step = handshake.onReply(*reply);
+        if (step.action == SmtpHandshake::Action::StartTls) {
+            // Anything the server sent before the handshake could have been injected in the clear.
+            m_parser.reset();
+            auto secured = m_transport.startTls(m_host, timeout());
+            if (!secured) {
+                dropConnection();
+                raise(secured.error().number, secured.error().detail);
+                return false;
+            }
+            step = handshake.onTlsStarted();
+        }
+        switch (step.action) {
+        case SmtpHandshake::Action::Send:
+            if (!send(step.command)) {
+                return false;
+            }
+            break;
+        case SmtpHandshake::Action::Done:
+            m_capabilities = handshake.capabilities();
+            m_established = true;
+            return true;
+        case SmtpHandshake::Action::Failed:
+            // When we refuse to go on after a positive reply (no STARTTLS, a password that would go
+            // in clear), report it as the refusal a server would give, so nobody takes the
+            // server's 250 for a usable session.
+            if (m_reply.isPositive()) {
+                m_reply = SmtpReply{kLocalRefusalCode, {handshake.errorText()}};
+            }
+            dropConnection();
+            raise(handshake.errorNumber(), handshake.errorText());
+            return false;
+        case SmtpHandshake::Action::StartTls:
+            break;
+        }
+    }
+}
+
+bool SmtpClient::requestDsn()
+{
+    if (!m_established) {
+        raise(smtp_error::kNotConnected, "Not connected to a server");
+        return false;
+    }
+    if (!m_capabilities.dsn) {
+        // A plain answer, not an error event: the caller reports it in its own words.
+        m_lastError = SmtpError{smtp_error::kDsnNotSupported, "The server does not offer delivery status notification"};
+        return false;
+    }
+    m_dsn = true;
+    return true;
+}
+
+bool SmtpClient::startTransaction(std::string_view sender)
+{
+    m_failure = 0;
+    m_pendingData.clear();
+    if (!m_established) {
+        m_transaction.reset();
+        raise(smtp_error::kNotConnected, "Not connected to a server");
+        return false;
+    }
+    // A transaction that never reached its end (all recipients refused, DATA refused) still holds
+    // the server's MAIL state; a second MAIL FROM would be refused as nested.
+    if (m_transaction && !abort()) {
+        return false;
+    }
+    if (m_capabilities.maxSize > 0 && m_sizeHint > m_capabilities.maxSize) {
+        raise(smtp_error::kMessageTooLarge,
+              "The message is larger than the server accepts (" + std::to_string(m_capabilities.maxSize) + " bytes)");
+        return false;
+    }
+    TransactionSettings settings;
+    settings.pipelining = m_capabilities.pipelining;
+    settings.eightBitMime = m_capabilities.eightBitMime;
+    settings.size = m_capabilities.size;
+    settings.sizeHint = m_sizeHint;
+    settings.dsn = m_dsn;
+    if (m_dsn) {
+        settings.envelopeId = m_envelopeIds();
+    }
+    auto& transaction = m_transaction.emplace(std::move(settings));
+    const auto command = transaction.begin(sender);
+    if (command.empty()) {
+        return true;
+    }
+    if (!send(command)) {
+        return false;
+    }
+    auto reply = readReply();
+    if (!reply) {
+        return false;
+    }
+    m_reply = *reply;
+    if (transaction.onReply(*reply) != SmtpTransaction::Event::SenderAccepted) {
+        raise(smtp_error::kSenderRejected, describe(*reply));
+        return false;
+    }
+    return true;
+}
+
+bool SmtpClient::addRecipient(std::string_view address)
+{
+    if (!m_established || !m_transaction) {
+        m_reply = {};
+        raise(smtp_error::kNotConnected, "No mail transaction has been started");
+        return false;
+    }
+    if (!send(m_transaction->addRecipient(address))) {
+        return false;
+    }
+    bool accepted = false;
+    while (m_transaction && m_transaction->outstandingReplies() > 0) {
+        auto reply = readReply();
+        if (!reply) {
+            return false;
+        }
+        switch (m_transaction->onReply(*reply)) {
+        case SmtpTransaction::Event::SenderRejected:
+            // The recipient's own reply (usually 503) says less than why the sender was refused.
+            m_reply = *reply;
+            raise(smtp_error::kSenderRejected, describe(*reply));
+            break;
+        case SmtpTransaction::Event::RecipientAccepted:
+            m_reply = *reply;
+            accepted = true;
+            break;
+        case SmtpTransaction::Event::RecipientRejected:
+            if (!m_transaction->isSenderRejected()) {
+                m_reply = *reply;
+                raise(smtp_error::kRecipientRejected, describe(*reply));
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return accepted;
+}
+
+bool SmtpClient::flushData()
+{
+    if (m_pendingData.empty()) {
+        return true;
+    }
+    const bool sent = send(m_pendingData);
+    m_pendingData.clear();
+    return sent;
+}
+
+int SmtpClient::writeData(std::string_view data, std::size_t maxLength)
+{
+    if (m_failure > 0) {
+        return -1;
+    }
+    if (!m_established || !m_transaction) {
+        m_failure = 1;
+        raise(smtp_error::kNotConnected, "No mail transaction has been started");
+        return -1;
+    }
+    if (!m_inData) {
+        if (!send(m_transaction->dataCommand())) {
+            m_failure = 1;
+            return -1;
+        }
+        auto reply = readReply();
+        if (!reply) {
+            m_failure = 1;
+            return -1;
+        }
+        // With PIPELINING a held-back MAIL FROM went out with DATA; its reply comes first.
+        while (m_transaction->outstandingReplies() > 1) {
+            (void)m_transaction->onReply(*reply);
+            reply = readReply();
+            if (!reply) {
+                m_failure = 1;
+                return -1;
+            }
+        }
+        m_reply = *reply;
+        if (m_transaction->onReply(*reply) != SmtpTransaction::Event::DataReady) {
+            m_failure = 1;
+            raise(m_transaction->acceptedRecipients() == 0 ? smtp_error::kInvalidRecipient : smtp_error::kDataRejected,
+                  describe(*reply));
+            return -1;
+        }
+        m_inData = true;
+    }
+    const auto taken = std::min(data.size(), maxLength);
+    m_pendingData += m_transaction->stuff(data.substr(0, taken));
+    if (m_pendingData.size() >= kDataFlushSize && !flushData()) {
+        m_failure = 1;
+        return -1;
+    }
+    return static_cast<int>(taken);
+}
+
+bool SmtpClient::endMessage()
+{
+    if (!m_inData || m_failure > 0 || !m_transaction) {
+        return false;
+    }
+    m_pendingData += m_transaction->endOfData();
+    if (!flushData()) {
+        m_failure = 1;
+        return false;
+    }
+    m_inData = false;
+    auto reply = readReply();
+    if (!reply) {
+        m_failure = 1;
+        return false;
+    }
+    m_reply = *reply;
+    const bool accepted = m_transaction->onReply(*reply) == SmtpTransaction::Event::MessageAccepted;
+    m_transaction.reset();
+    if (!accepted) {
+        m_failure = 1;
+        raise(smtp_error::kDataRejected, describe(*reply));
+    }
+    return accepted;
+}
+
+bool SmtpClient::abort()
+{
+    if (!m_established) {
+        return false;
+    }
+    if (m_inData) {
+        // Inside the message text RSET would only be more text: the connection has to go.
+        dropConnection();
+        return false;
+    }
+    m_transaction.reset();
+    m_pendingData.clear();
+    if (!send("RSET\r\n")) {
+        return false;
+    }
+    auto reply = readReply();
+    if (!reply) {
+        return false;
+    }
+    m_reply = *reply;
+    return reply->isPositive();
+}
+
+void SmtpClient::disconnect()
+{
+    if (m_established && !m_inData && m_transport.isOpen()) {
+        // A polite QUIT; its failure changes nothing, so it is not reported.
+        if (m_transport.write("QUIT\r\n", timeout())) {
+            m_parser.reset();
+            if (auto received = m_transport.readSome(timeout())) {
+                m_parser.feed(*received);
+                if (auto reply = m_parser.next()) {
+                    m_reply = *reply;
+                }
+            }
+        }
+    }
+    dropConnection();
+    m_parser.reset();
+}
+
+} // namespace tidecast::net

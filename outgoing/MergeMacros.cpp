@@ -1,0 +1,67 @@
+#include "outgoing/MergeMacros.h"
+
+#include "common/Text.h"
+
+namespace tidecast::outgoing
+{
+
+const MergeMacro* mergeMacroForCommand(std::string_view commandId)
+{
+    for (const MergeMacro& macro : kMergeMacros) {
+        if (macro.commandId == commandId) {
+            return &macro;
+        }
+    }
+    return nullptr;
+}
+
+std::string macroValue(const MergeMacro& macro, const store::RecipientRecord& recipient)
+{
+    using store::RecipientField;
+    switch (macro.value) {
+    case MacroValue::Field:
+        return recipient.get(macro.field);
+    case MacroValue::UserName: {
+        const std::string& address = recipient.emailAddress();
+        return address.substr(0, address.find('@'));
+    }
+    case MacroValue::CompleteName: {
+        const std::string joined = recipient.get(RecipientField::Title) + ' ' +
+                                   recipient.get(RecipientField::FirstName) + ' ' +
+                                   recipient.get(RecipientField::LastName);
+        return std::string(trimBlanks(joined));
+    }
+    }
+    return {};
+}
+
+bool HasMergeData(std::string_view text)
+{
+    // Every macro starts with "!*", so only those places need a closer look.
+    for (std::size_t at = text.find("!*"); at != std::string_view::npos; at = text.find("!*", at + 1)) {
+        const std::string_view rest = text.substr(at);
+        for (const MergeMacro& macro : kMergeMacros) {
+            if (rest.starts_with(macro.macro)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void MergeData(std::string& text, const store::RecipientRecord& recipient)
+{
+    for (const MergeMacro& macro : kMergeMacros) {
+        std::size_t at = text.find(macro.macro);
+        if (at == std::string::npos) {
+            continue;
+        }
+        const std::string value = macroValue(macro, recipient);
+        while (at != std::string::npos) {
+            text.replace(at, macro.macro.size(), value);
+            at = text.find(macro.macro, at + value.size());
+        }
+    }
+}
+
+} // namespace tidecast::outgoing

@@ -1,0 +1,537 @@
+#include "outgoing/MessageBuilder.h"
+
+#include "common/Text.h"
+#include "common/WordWrap.h"
+#include "mime/MailMessage.h"
+#include "mime/MimeText.h"
+#include "mime/QuotedPrintable.h"
+#include "outgoing/ImageReferences.h"
+#include "outgoing/MergeMacros.h"
+
+#include <filesystem>
+#include <system_error>
+#include <unordered_set>
+
+namespace tidecast::outgoing
+{
+
+namespace
+{
+
+constexpr std::size_t kMaxBodyLine = 998; // RFC 5322 section 2.1.1, without the CR LF
+constexpr int kDefaultWrapWidth = 70;     // used when the stored width is 0
+
+// A body and the Content-Transfer-Encoding it was written in.
+struct EncodedBody
+{
+    std::string encoding;
+    std::string text;
+};
+
+// Encodes a converted body by the encoding setting. Unencoded text with a line too long for the
+// protocol goes out quoted-printable instead, so no line of the message passes 998 octets.
+EncodedBody encodeBody(std::string_view text, std::string_view setting)
+{
+    EncodedBody body{std::string(mime::transferEncodingName(setting, text)), {}};
+    if ((body.encoding == "7bit" || body.encoding == "8bit") && mime::hasLineLongerThan(text, kMaxBodyLine)) {
+        body.encoding = "quoted-printable";
+        body.text = mime::ecoded(text, "print");
+        return body;
+    }
+    body.text = mime::ecoded(text, setting);
+    return body;
+}
+
+// The single-part message carries its text unencoded, 7bit or 8bit by its bytes.
+EncodedBody singlePartBody(std::string_view text)
+{
+    return encodeBody(text, "none");
+}
+
+// A display name between double quotes, inner quotes and backslashes escaped (RFC 5322 3.2.4).
+std::string quotedDisplay(std::string_view text)
+{
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+        }
+        out += c;
+    }
+    out += '"';
+    return out;
+}
+
+bool isFile(const std::string& path)
+{
+    std::error_code error;
+    return std::filesystem::is_regular_file(path, error);
+}
+
+std::string_view mimeTypeOf(const mime::EncodedFile& file)
+{
+    return file.contentType.empty() ? std::string_view("application/octet-stream") : std::string_view(file.contentType);
+}
+
+// Splits "text/plain; charset=x" into the type and its charset value.
+void setTypeWithCharset(mime::MimePart& part, std::string_view type)
+{
+    const std::size_t semicolon = type.find(';');
+    if (semicolon == std::string_view::npos) {
+        part.setContentType(type);
+        return;
+    }
+    part.setContentType(trimBlanks(type.substr(0, semicolon)));
+    std::string_view parameter = trimBlanks(type.substr(semicolon + 1));
+    const std::size_t equals = parameter.find('=');
+    if (equals != std::string_view::npos) {
+        part.setContentTypeParameter(parameter.substr(0, equals), parameter.substr(equals + 1));
+    }
+}
+
+void setFileName(mime::MimePart& part, const std::string& fileName)
+{
+    const auto [key, value] = mime::fileNameParameterPair("name", fileName);
+    part.setContentTypeParameter(key, value);
+}
+
+} // namespace
+
+MessageBuilder::MessageBuilder(OutgoingMessage message, const settings::Settings& settings, const Clock& clock,
+                               IdSource& ids, mime::CharsetConverter converter)
+    : m_message(std::move(message))
+    , m_charset(converter.charset())
+    , m_textEncoding(settings.encoding.empty() ? "print" : settings.encoding)
+    , m_htmlEncoding(settings.htmlEncoding.empty() ? "print" : settings.htmlEncoding)
+    , m_wrapWidth(static_cast<std::size_t>(settings.wrapWidth > 0 ? settings.wrapWidth : kDefaultWrapWidth))
+    , m_clock(&clock)
+    , m_ids(&ids)
+    , m_converter(std::move(converter))
+    , m_domain(settings.domain)
+{}
+
+Result<MessageBuilder> MessageBuilder::create(OutgoingMessage message, const settings::Settings& settings,
+                                              const Clock& clock, IdSource& ids)
+{
+    const std::string charset = settings.characterSet.empty() ? "iso-8859-1" : settings.characterSet;
+    auto converter = mime::CharsetConverter::open(charset);
+    if (!converter) {
+        return converter.error();
+    }
+    MessageBuilder builder(std::move(message), settings, clock, ids, std::move(converter.value()));
+    if (auto prepared = builder.prepareSession(); !prepared) {
+        return prepared.error();
+    }
+    return builder;
+}
+
+Result<std::string> MessageBuilder::convert(std::string_view utf8, std::string_view what) const
+{
+    return m_converter.convert(utf8, what);
+}
+
+Result<std::string> MessageBuilder::encodedHeaderText(std::string_view utf8, std::string_view what) const
+{
+    // Blanks for CR and LF first, so that not even a decoded header can carry a line break.
+    auto converted = convert(mime::headerSafe(utf8), what);
+    if (!converted) {
+        return converted.error();
+    }
+    return mime::ISOEncode(*converted, m_charset);
+}
+
+std::string MessageBuilder::fromValue(const std::string& name) const
+{
+    const std::string& address = m_message.identity.address;
+    if (name.empty()) {
+        return quotedDisplay(address) + " <" + address + ">";
+    }
+    // A name the user already put in quotes keeps them; the quotes are never doubled.
+    std::string_view inner = name;
+    if (inner.starts_with('"')) {
+        inner.remove_prefix(1);
+    }
+    if (!inner.empty() && inner.ends_with('"')) {
+        inner.remove_suffix(1);
+    }
+    return quotedDisplay(inner) + " <" + address + ">";
+}
+
+std::string MessageBuilder::messageIdDomain() const
+{
+    const std::string& address = m_message.identity.address;
+    const std::size_t at = address.rfind('@');
+    std::string domain = at == std::string::npos ? std::string() : std::string(trimWhitespace(address.substr(at + 1)));
+    if (domain.empty()) {
+        domain = std::string(trimWhitespace(m_domain));
+    }
+    if (domain.empty()) {
+        domain = "localhost";
+    }
+    for (char& c : domain) {
+        if (c == '>' || c == '<' || c == ' ' || c == '\r' || c == '\n') {
+            c = '_';
+        }
+    }
+    return domain;
+}
+
+Result<void> MessageBuilder::prepareSession()
+{
+    m_cache.clear();
+    const GroupIdentity& identity = m_message.identity;
+    const bool personal = m_message.mode == SendMode::Personal;
+
+    m_text = m_message.body;
+    if (!identity.signature.empty()) {
+        m_text += "\r\n\r\n";
+        m_text += identity.signature;
+    }
+    mime::normalizeLineBreaks(m_text);
+
+    if (!m_message.htmlPath.empty() && isFile(m_message.htmlPath)) {
+        m_html = toUtf8(readWholeFile(m_message.htmlPath));
+        mime::normalizeLineBreaks(m_html);
+        m_hasHtml = !m_html.empty();
+        m_htmlFolder = std::filesystem::path(m_message.htmlPath).parent_path().string();
+    }
+
+    bool hasFiles = false;
+    for (const std::string& path : m_message.attachments) {
+        hasFiles = hasFiles || !trimBlanks(path).empty();
+    }
+    m_singlePart = !hasFiles && !m_hasHtml && !(personal && m_message.customAttachments);
+
+    if (personal) {
+        m_cache.textHasMacros = HasMergeData(m_text);
+        m_cache.subjectHasMacros = HasMergeData(m_message.subject);
+        m_cache.htmlHasMacros = HasMergeData(m_html);
+    }
+
+    // Every recipient-independent text is converted now: a character the set cannot carry stops
+    // the mailing before the first message rather than at every one.
+    const std::string trimmedName(trimBlanks(mime::headerSafe(identity.name)));
+    std::string encodedName;
+    if (!trimmedName.empty()) {
+        auto name = encodedHeaderText(trimmedName, "sender's name");
+        if (!name) {
+            return name.error();
+        }
+        encodedName = std::move(*name);
+    }
+    m_cache.from = fromValue(encodedName);
+
+    if (!identity.organisation.empty()) {
+        auto organisation = encodedHeaderText(identity.organisation, "organisation");
+        if (!organisation) {
+            return organisation.error();
+        }
+        m_cache.organisation = std::move(*organisation);
+    }
+
+    auto subject = encodedHeaderText(m_message.subject, "subject");
+    if (!subject) {
+        return subject.error();
+    }
+    if (!m_cache.subjectHasMacros) {
+        m_cache.subject = std::move(*subject);
+    }
+
+    if (!personal) {
+        const std::string& address = identity.address;
+        if (trimBlanks(m_message.bulkToText).empty()) {
+            m_cache.bulkTo = quotedDisplay(address) + " <" + address + ">";
+        } else {
+            auto to = encodedHeaderText(m_message.bulkToText, "To text");
+            if (!to) {
+                return to.error();
+            }
+            m_cache.bulkTo = quotedDisplay(*to) + " <" + address + ">";
+        }
+    }
+
+    if (m_cache.textHasMacros) {
+        if (auto checked = convert(m_text, "message text"); !checked) {
+            return checked.error();
+        }
+    } else {
+        m_cache.wrappedText = m_message.wrap ? wordWrap(m_text, m_wrapWidth) : m_text;
+        auto converted = convert(*m_cache.wrappedText, "message text");
+        if (!converted) {
+            return converted.error();
+        }
+        EncodedBody body = m_singlePart ? singlePartBody(*converted) : encodeBody(*converted, m_textEncoding);
+        m_cache.textEncoding = std::move(body.encoding);
+        m_cache.encodedText = std::move(body.text);
+    }
+
+    if (m_hasHtml) {
+        if (auto checked = convert(m_html, "HTML message"); !checked) {
+            return checked.error();
+        }
+    }
+    return {};
+}
+
+std::shared_ptr<const mime::EncodedFile> MessageBuilder::file(const std::string& path, bool keep)
+{
+    if (const auto found = m_cache.files.find(path); found != m_cache.files.end()) {
+        return found->second;
+    }
+    auto encoded = std::make_shared<const mime::EncodedFile>(mime::encodeFile(path, m_charset));
+    const std::size_t bytes = encoded->base64 ? encoded->base64->size() : 0;
+    if (keep || m_cache.cachedBytes + bytes <= MessageCache::kMaxCachedBytes) {
+        m_cache.files.emplace(path, encoded);
+        m_cache.cachedBytes += bytes;
+    }
+    return encoded;
+}
+
+Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& recipient, Progress& progress,
+                                                 const ActivitySink& activity)
+{
+    auto log = [&activity](std::string_view line) {
+        if (activity) {
+            activity(line);
+        }
+    };
+    const bool personal = m_message.mode == SendMode::Personal;
+
+    // Merge. Bulk messages are never merged.
+    progress.setLabel("Merging Data ...");
+    std::string subject;
+    if (personal && m_cache.subjectHasMacros) {
+        std::string merged = m_message.subject;
+        MergeData(merged, recipient);
+        auto encoded = encodedHeaderText(merged, "subject");
+        if (!encoded) {
+            return encoded.error();
+        }
+        subject = std::move(*encoded);
+    }
+    std::string html;
+    if (m_hasHtml) {
+        html = m_html;
+        if (personal && m_cache.htmlHasMacros) {
+            MergeData(html, recipient);
+            mime::normalizeLineBreaks(html);
+        }
+    }
+
+    progress.setLabel("Building Message ...");
+    log("Building Message");
+
+    mime::MailMessage message;
+    message.setPriority(m_message.priority);
+    message.setFrom(*m_cache.from);
+    if (!m_message.identity.replyTo.empty()) {
+        message.setReplyTo(m_message.identity.replyTo);
+    }
+    if (personal) {
+        const std::string name = std::string(trimBlanks(recipient.get(store::RecipientField::FirstName) + ' ' +
+                                                        recipient.get(store::RecipientField::LastName)));
+        const std::string& address = recipient.emailAddress();
+        if (name.empty()) {
+            message.setTo(quotedDisplay(address) + " <" + address + ">");
+        } else {
+            auto encoded = encodedHeaderText(name, "recipient's name");
+            if (!encoded) {
+                return encoded.error();
+            }
+            message.setTo(quotedDisplay(*encoded) + " <" + address + ">");
+        }
+    } else {
+        message.setTo(*m_cache.bulkTo);
+    }
+    message.setSubject(m_cache.subject ? *m_cache.subject : subject);
+    if (m_cache.organisation) {
+        message.setOrganization(*m_cache.organisation);
+    }
+    const auto now = m_clock->now();
+    message.setDate(now);
+    message.setMessageId(m_ids->uniqueToken() + "@" + messageIdDomain());
+
+    // The plain text: wrapped, converted and encoded once per session unless it holds macros.
+    EncodedBody text;
+    if (m_cache.encodedText) {
+        text.encoding = *m_cache.textEncoding;
+    } else {
+        std::string merged = m_text;
+        MergeData(merged, recipient);
+        mime::normalizeLineBreaks(merged);
+        if (m_message.wrap) {
+            merged = wordWrap(merged, m_wrapWidth);
+        }
+        auto converted = convert(merged, "message text");
+        if (!converted) {
+            return converted.error();
+        }
+        text = m_singlePart ? singlePartBody(*converted) : encodeBody(*converted, m_textEncoding);
+    }
+    const std::string& textBody = m_cache.encodedText ? *m_cache.encodedText : text.text;
+
+    // Structure: suffix, boundaries and an empty image table for every build.
+    m_suffix = "_" + std::to_string(m_ids->tickCount()) + "_" +
+               mime::singleToString(static_cast<float>(secondsSinceMidnight(now)));
+    const std::string relatedBoundary = std::string(kRelatedBoundaryPrefix) + m_suffix;
+    const std::string alternativeBoundary = std::string(kAlternativeBoundaryPrefix) + m_suffix;
+    const std::string mixedBoundary = std::string(kMixedBoundaryPrefix) + m_suffix;
+    m_images.clear();
+
+    if (m_singlePart) {
+        mime::MimePart& root = message.root();
+        root.setContentType("text/plain");
+        root.setContentTypeParameter("charset", m_charset);
+        root.setTransferEncoding(text.encoding);
+        root.setBody(textBody);
+        return message.serialize(textBody.size() + 1024);
+    }
+
+    if (m_hasHtml) {
+        const ContentIdSource source{*m_clock, *m_ids};
+        FindBackground(html, m_htmlFolder, m_images, source);
+        std::size_t searchFrom = 0;
+        while (FindImage(html, searchFrom, m_htmlFolder, m_images, source).found) {
+        }
+    }
+
+    progress.setLabel("Encoding Message ...");
+    EncodedBody htmlBody;
+    if (m_hasHtml) {
+        auto converted = convert(html, "HTML message");
+        if (!converted) {
+            return converted.error();
+        }
+        htmlBody = encodeBody(*converted, m_htmlEncoding);
+    }
+
+    // The files: listed attachments first, then those named by the recipient's fields.
+    std::vector<std::shared_ptr<const mime::EncodedFile>> files;
+    bool listed = false;
+    std::unordered_set<std::string> seen;
+    int number = 0;
+    for (const std::string& entry : m_message.attachments) {
+        const std::string path(trimBlanks(entry));
+        if (path.empty() || !seen.insert(path).second) {
+            continue;
+        }
+        if (!listed) {
+            progress.setLabel("Appending Attachments ...");
+            log("Appending Attachments");
+            listed = true;
+        }
+        progress.setLabel("Encoding Attachment " + std::to_string(++number));
+        auto encoded = file(path, true);
+        if (!encoded->isReadable()) {
+            log("MIME Error:" + encoded->error + " - " + std::to_string(encoded->errorNumber));
+            continue;
+        }
+        files.push_back(std::move(encoded));
+    }
+    if (personal && m_message.customAttachments) {
+        static constexpr store::RecipientField kFields[] = {
+            store::RecipientField::Field1, store::RecipientField::Field2, store::RecipientField::Field3,
+            store::RecipientField::Field4};
+        for (int index = 3; index >= 0; --index) {
+            const auto slot = static_cast<std::size_t>(index);
+            const std::string path(trimBlanks(recipient.get(kFields[slot])));
+            if (!m_message.attachField[slot] || path.empty() || !isFile(path)) {
+                continue;
+            }
+            progress.setLabel("Encoding Attachment ...");
+            log("Appending Personalized Attachment From Additional Field " + std::to_string(index + 1));
+            auto encoded = file(path, false);
+            if (!encoded->isReadable()) {
+                log("MIME Error:" + encoded->error + " - " + std::to_string(encoded->errorNumber));
+                continue;
+            }
+            files.push_back(std::move(encoded));
+        }
+    }
+
+    // Nesting: mixed (files) > related (inline images) > alternative (text, HTML).
+    mime::MimePart& root = message.root();
+    root.setBody(std::string(kPreamble));
+    const bool mixed = !files.empty() || !m_hasHtml;
+    const bool related = !m_images.isEmpty();
+    if (mixed) {
+        root.setContentType("multipart/mixed");
+        root.setBoundary(mixedBoundary);
+    }
+    mime::MimePart* textParent = &root;
+    mime::MimePart* imageParent = nullptr;
+    if (m_hasHtml) {
+        mime::MimePart& body = mixed ? root.addPart() : root;
+        if (related) {
+            body.setContentType("multipart/related");
+            body.setBoundary(relatedBoundary);
+            imageParent = &body;
+            mime::MimePart& alternative = body.addPart();
+            alternative.setContentType("multipart/alternative");
+            alternative.setBoundary(alternativeBoundary);
+            textParent = &alternative;
+        } else {
+            body.setContentType("multipart/alternative");
+            body.setBoundary(alternativeBoundary);
+            textParent = &body;
+        }
+    }
+
+    mime::MimePart& textPart = textParent->addPart();
+    textPart.setContentType("text/plain");
+    textPart.setContentTypeParameter("charset", m_charset);
+    textPart.setTransferEncoding(text.encoding);
+    textPart.setBody(textBody);
+
+    if (m_hasHtml) {
+        mime::MimePart& htmlPart = textParent->addPart();
+        htmlPart.setContentType("text/html");
+        htmlPart.setContentTypeParameter("charset", m_charset);
+        htmlPart.setTransferEncoding(htmlBody.encoding);
+        htmlPart.setBody(std::move(htmlBody.text));
+    }
+
+    if (imageParent != nullptr) {
+        progress.setLabel("Appending Inline Images ...");
+        log("Appending Inline Images");
+        for (std::size_t i = 0; i < m_images.paths.size(); ++i) {
+            auto image = file(m_images.paths[i], true);
+            if (!image->isReadable()) {
+                log("MIME Error:" + image->error + " - " + std::to_string(image->errorNumber));
+                continue;
+            }
+            const std::string lower = toLowerAscii(image->path);
+            mime::MimePart& part = imageParent->addPart();
+            if (lower.ends_with("gif")) {
+                part.setContentType("image/gif");
+            } else if (lower.ends_with("jpg")) {
+                part.setContentType("image/jpeg");
+            } else if (lower.ends_with("png")) {
+                part.setContentType("image/png");
+            } else {
+                setTypeWithCharset(part, mimeTypeOf(*image));
+            }
+            setFileName(part, image->fileName);
+            part.setTransferEncoding("base64");
+            part.setHeader("Content-ID", "<" + m_images.contentIds[i] + ">");
+            part.setSharedBody(image->base64);
+        }
+    }
+
+    for (const auto& attached : files) {
+        mime::MimePart& part = root.addPart();
+        setTypeWithCharset(part, mimeTypeOf(*attached));
+        if (attached->isText8bit && attached->isUtf8 && !m_converter.isUtf8()) {
+            // A UTF-8 text file keeps its bytes; its label says what they are.
+            part.setContentTypeParameter("charset", "utf-8");
+        }
+        setFileName(part, attached->fileName);
+        part.setTransferEncoding("base64");
+        part.setHeader("Content-Disposition", "attachment; " + mime::fileNameParameter("filename", attached->fileName));
+        part.setSharedBody(attached->base64);
+    }
+
+    return message.serialize();
+}
+
+} // namespace tidecast::outgoing

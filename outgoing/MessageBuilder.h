@@ -1,0 +1,87 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "common/IdSource.h"
+#include "common/Progress.h"
+#include "common/Result.h"
+#include "mime/CharsetConverter.h"
+#include "outgoing/InlineImageTable.h"
+#include "outgoing/MessageCache.h"
+#include "outgoing/OutgoingMessage.h"
+#include "settings/Settings.h"
+#include "store/RecipientRecord.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tidecast::outgoing
+{
+
+// Lines for the send dialog's activity list and the session log ("Building Message").
+using ActivitySink = std::function<void(std::string_view line)>;
+
+// Builds the complete Internet message of one mailing for each recipient (personal mode) or once
+// for everybody (bulk mode): merge, character set, header encodings, MIME structure, transfer
+// encodings and attachments. Bytes in, bytes out: no sockets. One builder lives for one send
+// session and keeps the session's MessageCache; it is not thread-safe.
+class MessageBuilder
+{
+public:
+    // Prepares a session. Fails when the character set is unknown or a recipient-independent
+    // text (subject, plain text, HTML, identity) holds a character the set cannot carry.
+    [[nodiscard]] static Result<MessageBuilder> create(OutgoingMessage message, const settings::Settings& settings,
+                                                       const Clock& clock, IdSource& ids);
+
+    // The finished message text (CR LF line ends) for this recipient; in bulk mode the recipient
+    // is not used. Fails when a merged value holds a character the character set cannot carry.
+    [[nodiscard]] Result<std::string> buildMessage(const store::RecipientRecord& recipient, Progress& progress,
+                                                   const ActivitySink& activity = {});
+
+    const MessageCache& cache() const { return m_cache; }
+    const OutgoingMessage& message() const { return m_message; }
+    // The image table and unique suffix of the last build.
+    const InlineImageTable& inlineImages() const { return m_images; }
+    const std::string& uniqueSuffix() const { return m_suffix; }
+
+    // Boundary prefixes: the related part outside, the alternative part inside, the mixed part
+    // that carries file attachments outermost.
+    static constexpr std::string_view kRelatedBoundaryPrefix = "----=_NextPart_001_002_";
+    static constexpr std::string_view kAlternativeBoundaryPrefix = "----=_NextPart_000_001_";
+    static constexpr std::string_view kMixedBoundaryPrefix = "----=_NextPart_002_003_";
+    static constexpr std::string_view kPreamble = "This is a Multipart MIME message.";
+
+private:
+    MessageBuilder(OutgoingMessage message, const settings::Settings& settings, const Clock& clock, IdSource& ids,
+                   mime::CharsetConverter converter);
+
+    [[nodiscard]] Result<void> prepareSession();
+    [[nodiscard]] Result<std::string> convert(std::string_view utf8, std::string_view what) const;
+    [[nodiscard]] Result<std::string> encodedHeaderText(std::string_view utf8, std::string_view what) const;
+    std::string fromValue(const std::string& encodedName) const;
+    std::shared_ptr<const mime::EncodedFile> file(const std::string& path, bool keep);
+    std::string messageIdDomain() const;
+
+    OutgoingMessage m_message;
+    std::string m_charset;
+    std::string m_textEncoding;
+    std::string m_htmlEncoding;
+    std::size_t m_wrapWidth = 76;
+    const Clock* m_clock;
+    IdSource* m_ids;
+    mime::CharsetConverter m_converter;
+
+    // Session templates, UTF-8 with CR LF breaks.
+    std::string m_text;
+    std::string m_html;
+    std::string m_htmlFolder;
+    bool m_hasHtml = false;
+    bool m_singlePart = false;
+    std::string m_domain;
+
+    MessageCache m_cache;
+    InlineImageTable m_images;
+    std::string m_suffix;
+};
+
+} // namespace tidecast::outgoing

@@ -1,0 +1,447 @@
+#include "mailing/SendSession.h"
+
+#include "mailing/SendTexts.h"
+#include "settings/SettingsStore.h"
+#include "support/FixedClock.h"
+#include "support/ScriptedPrompter.h"
+#include "support/SendTestSupport.h"
+#include "support/TempDir.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <map>
+#include <set>
+
+namespace tidecast::mailing
+{
+namespace
+{
+
+using test::logLines;
+using test::makeGroup;
+using test::numberedAddresses;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+
+// Plays the mail server: records every connection and every message with its recipients.
+class FakeChannel final : public SendChannel
+{
+public:
+    bool connect() override
+    {
+        ++connectAttempts;
+        bool ok = true;
+        if (!connectResults.empty()) {
+            ok = connectResults.front();
+            connectResults.pop_front();
+        }
+        connected = ok;
+        if (ok) {
+            messagesPerConnection.push_back(0);
+        }
+        return ok;
+    }
+    bool isConnected() const override { return connected; }
+    bool startTransaction(std::string_view) override
+    {
+        pending.clear();
+        return connected;
+    }
+    RecipientReply addRecipient(std::string_view address) override
+    {
+        if (onRecipient) {
+            onRecipient(std::string(address));
+        }
+        if (!connected) {
+            return {0, "", false};
+        }
+        if (const auto it = rejections.find(std::string(address)); it != rejections.end()) {
+            return {it->second, "no such user", false};
+        }
+        pending.emplace_back(address);
+        return {250, "OK", false};
+    }
+    TransmitOutcome transmit(std::string_view message, std::string_view) override
+    {
+        EXPECT_EQ(message, "message");
+        EXPECT_TRUE(transmitting);
+        if (!connected || pending.empty()) {
+            return TransmitOutcome::Failed;
+        }
+        if (failMessagesFor.contains(pending.front())) {
+            pending.clear();
+            return TransmitOutcome::Failed;
+        }
+        if (dropAfter.contains(pending.back())) {
+            connected = false;
+            pending.clear();
+            return TransmitOutcome::Interrupted;
+        }
+        messages.push_back(pending);
+        ++messagesPerConnection.back();
+        pending.clear();
+        return TransmitOutcome::Sent;
+    }
+    void abortTransaction() override { pending.clear(); }
+    void disconnect(DisconnectReason reason) override
+    {
+        disconnects.push_back(reason);
+        connected = false;
+    }
+    void setTransmitting(bool on) override { transmitting = on; }
+    void requestStop() override { ++stopRequests; }
+    std::string host() const override { return "mail.example.test"; }
+
+    std::set<std::string> delivered() const
+    {
+        std::set<std::string> all;
+        for (const auto& message : messages) {
+            all.insert(message.begin(), message.end());
+        }
+        return all;
+    }
+
+    std::deque<bool> connectResults;
+    std::map<std::string, int> rejections;
+    std::set<std::string> failMessagesFor; // the first recipient of a message that fails
+    std::set<std::string> dropAfter;       // the connection breaks while this recipient's message ends
+    std::function<void(const std::string&)> onRecipient;
+
+    bool connected = false;
+    bool transmitting = false;
+    int connectAttempts = 0;
+    int stopRequests = 0;
+    std::vector<std::string> pending;
+    std::vector<std::vector<std::string>> messages;
+    std::vector<int> messagesPerConnection;
+    std::vector<DisconnectReason> disconnects;
+};
+
+class FixedMessage final : public MessageSource
+{
+public:
+    Result<std::string> build(const store::RecipientRecord& recipient) override
+    {
+        built.push_back(recipient.emailAddress());
+        return std::string("message");
+    }
+    std::vector<std::string> built;
+};
+
+class RecordingMonitor final : public SendMonitor
+{
+public:
+    void activity(std::string_view line) override { lines.emplace_back(line); }
+    void counters(const SendCounters& c) override { last = c; }
+    void modeLabel(std::string_view text) override { mode = text; }
+    void partialLabel(std::string_view text) override { partial = text; }
+    std::vector<std::string> lines;
+    SendCounters last;
+    std::string mode;
+    std::string partial;
+};
+
+class SendSessionTest : public ::testing::Test
+{
+protected:
+    SessionOptions options(bool bulk = false)
+    {
+        SessionOptions o;
+        o.dataDir = dir.path();
+        o.settingsFile = dir / "ej.dat";
+        o.groupName = "Friends";
+        o.senderAddress = "me@example.test";
+        o.bulkMode = bulk;
+        o.groupLetSize = 25;
+        o.optionsConfirmed = true;
+        return o;
+    }
+
+    bool run(const SessionOptions& o, std::stop_token stop = {})
+    {
+        session.emplace(o, channel, message, logs, prompter, progress, monitor, clock);
+        return session->SendMessage(stop);
+    }
+
+    std::vector<std::string> log(std::string_view name) const { return logLines(dir.path(), name); }
+    std::string tech(std::string_view key) const { return settings::ReadValue(dir / "ej.dat", kTechSection, key, ""); }
+
+    tidecast::test::TempDir dir;
+    FakeChannel channel;
+    FixedMessage message;
+    SendLogs logs;
+    ScriptedPrompter prompter;
+    NullProgress progress;
+    RecordingMonitor monitor;
+    FixedClock clock{std::chrono::sys_days{std::chrono::year{2026} / 3 / 14} + std::chrono::hours{12}};
+    std::optional<SendSession> session;
+};
+
+TEST_F(SendSessionTest, PersonalModeReconnectsAfterEveryGroupLet)
+{
+    const auto addresses = numberedAddresses(60);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+
+    EXPECT_TRUE(run(options()));
+
+    EXPECT_EQ(session->result(), SendResult::Completed);
+    EXPECT_THAT(channel.messagesPerConnection, ElementsAre(25, 25, 10));
+    EXPECT_EQ(log(kSentLogFile), addresses);
+    EXPECT_EQ(message.built, addresses);
+    EXPECT_EQ(session->counters().sent, 60);
+    EXPECT_EQ(monitor.last.sent, 60);
+    EXPECT_EQ(monitor.mode, text::kPersonalModeLabel);
+    EXPECT_EQ(log(kSessionLogFile).back(), text::kSendCompleted);
+    EXPECT_THAT(channel.disconnects,
+                ElementsAre(DisconnectReason::Normal, DisconnectReason::Normal, DisconnectReason::EndOfSession));
+    EXPECT_EQ(tech("Action"), "Success");
+    EXPECT_EQ(tech("scount"), "60");
+    EXPECT_EQ(tech("pcount"), "60");
+    EXPECT_EQ(tech("lBULK"), "False");
+    EXPECT_EQ(tech("mcount"), "1");
+    EXPECT_EQ(tech("Date"), "2026-03-14");
+    EXPECT_TRUE(prompter.log().empty());
+
+    // A second session adds to the statistics and its logs replace the first one's.
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", numberedAddresses(3, "other")));
+    EXPECT_TRUE(run(options()));
+    EXPECT_EQ(log(kSentLogFile), numberedAddresses(3, "other"));
+    EXPECT_EQ(tech("scount"), "63");
+    EXPECT_EQ(tech("lscount"), "3");
+    EXPECT_EQ(tech("mcount"), "2");
+}
+
+TEST_F(SendSessionTest, BulkModeSendsOneMessagePerGroupLet)
+{
+    auto addresses = numberedAddresses(62);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    channel.rejections = {{addresses[4], 550}, {addresses[40], 451}};
+
+    EXPECT_TRUE(run(options(true)));
+
+    ASSERT_EQ(channel.messages.size(), 3u);
+    EXPECT_EQ(channel.messages[0].size(), 25u);
+    EXPECT_EQ(channel.messages[1].size(), 25u);
+    EXPECT_EQ(channel.messages[2].size(), 10u);
+    EXPECT_EQ(monitor.mode, text::kBulkModeLabel);
+    EXPECT_THAT(log(kRecipientErrorsLogFile), ElementsAre(addresses[4], addresses[40]));
+    auto accepted = addresses;
+    accepted.erase(accepted.begin() + 40);
+    accepted.erase(accepted.begin() + 4);
+    EXPECT_EQ(log(kSentLogFile), accepted);
+    EXPECT_EQ(session->counters().sent, 60);
+    EXPECT_EQ(session->counters().errors, 2);
+    EXPECT_EQ(tech("bcount"), "60");
+    EXPECT_EQ(tech("ecount"), "2");
+    EXPECT_EQ(tech("lBULK"), "True");
+    // Bulk messages are built once for everybody, never for a recipient.
+    EXPECT_EQ(message.built, std::vector<std::string>(3, ""));
+}
+
+TEST_F(SendSessionTest, FailedBulkMessageCountsEveryRecipientAsError)
+{
+    const auto addresses = numberedAddresses(30);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    channel.failMessagesFor = {addresses[0]};
+    auto o = options(true);
+    o.groupLetSize = 10;
+
+    EXPECT_TRUE(run(o));
+
+    const std::vector<std::string> firstTen(addresses.begin(), addresses.begin() + 10);
+    const std::vector<std::string> rest(addresses.begin() + 10, addresses.end());
+    EXPECT_EQ(log(kRecipientErrorsLogFile), firstTen);
+    EXPECT_EQ(log(kSentLogFile), rest);
+    EXPECT_EQ(session->counters().errors, 10);
+    EXPECT_EQ(session->counters().sent, 20);
+}
+
+TEST_F(SendSessionTest, PartialWindowMailsOnlyItsRecipients)
+{
+    const auto addresses = numberedAddresses(10);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    auto o = options();
+    o.partialSend = true;
+    o.partialStart = 3;
+    o.partialEnd = 5;
+
+    EXPECT_TRUE(run(o));
+
+    EXPECT_THAT(log(kSentLogFile), ElementsAre(addresses[2], addresses[3], addresses[4]));
+    EXPECT_EQ(monitor.partial, text::kPartialLabel);
+    const auto sessionLog = log(kSessionLogFile);
+    EXPECT_THAT(sessionLog, ::testing::Contains("** Partial Send Started at Recipient # 3"));
+    EXPECT_THAT(sessionLog, ::testing::Contains("** Partial Send Complete at Recipient # 5"));
+    EXPECT_EQ(monitor.last.position, 5);
+}
+
+TEST_F(SendSessionTest, BlockExclusionAndFiltersSkipRecipientsInOrder)
+{
+    const std::vector<std::string> addresses = {"Blocked@Example.test",    "all@example.test", "mine@example.test",
+                                                "theirs@example.test",     "old@example.test", "keep@example.test",
+                                                "bothblocked@example.test"};
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", {addresses[0], addresses[1], addresses[2], addresses[3]}));
+    {
+        // "old" was added before the date filter's day.
+        store::RecipientStore group;
+        ASSERT_TRUE(group.open(dir / "Friends.gdb"));
+        for (const auto& [address, date] : std::vector<std::pair<std::string, std::string>>{
+                 {addresses[4], "2025-12-31"}, {addresses[5], "2026-02-01"}, {addresses[6], "2026-02-01"}}) {
+            ASSERT_TRUE(group.addNew());
+            store::RecipientRecord record;
+            record.set(store::RecipientField::EmailAddress, address);
+            record.dateAdded = date;
+            store::writeRecipient(group, record);
+        }
+        ASSERT_TRUE(group.close());
+    }
+    ASSERT_TRUE(test::makeExclusionList(dir.path(), {{"ALL@example.test", "All Groups"},
+                                                     {"mine@example.test", "Friends"},
+                                                     {"theirs@example.test", "Others"},
+                                                     {"bothblocked@example.test", "Friends"}}));
+    writeWholeFile(dir / "block.log", "BLOCKED@example.test\r\nnot an address\r\nbothblocked@EXAMPLE.test\r\n");
+    auto o = options();
+    o.blockFileOn = true;
+    o.blockFilePath = (dir / "block.log").string();
+    o.dateFilters.afterOn = true;
+    o.dateFilters.after = std::chrono::year{2026} / 1 / 1;
+
+    EXPECT_TRUE(run(o));
+
+    EXPECT_THAT(log(kExclusionLogFile),
+                ElementsAre("Blocked@Example.test - found in block file", "all@example.test", "mine@example.test",
+                            "bothblocked@example.test - found in block file"));
+    EXPECT_THAT(log(kFiltersLogFile), ElementsAre("old@example.test - Added On/After Date Filter"));
+    EXPECT_THAT(log(kSentLogFile), ElementsAre("theirs@example.test", "keep@example.test"));
+    EXPECT_EQ(session->counters().excluded, 4);
+    EXPECT_EQ(session->counters().filtered, 1);
+}
+
+TEST_F(SendSessionTest, RefusedRecipientAsksUnlessOptionsConfirmed)
+{
+    const auto addresses = numberedAddresses(5);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    channel.rejections = {{addresses[1], 550}, {addresses[3], 451}};
+    auto o = options();
+    o.optionsConfirmed = false;
+    prompter.queue(Answer::Yes);
+    prompter.queue(Answer::No);
+
+    EXPECT_FALSE(run(o));
+
+    EXPECT_EQ(session->result(), SendResult::StoppedAfterError);
+    ASSERT_EQ(prompter.log().size(), 2u);
+    EXPECT_EQ(prompter.log()[0].text, "mail.example.test reported the following error while trying to send this "
+                                      "message\r\n\r\nExact Error:\r\n550 : no such user\r\n\r\nWould you like "
+                                      "continue sending?");
+    EXPECT_EQ(prompter.log()[0].icon, Icon::Exclamation);
+    EXPECT_THAT(prompter.log()[1].text, HasSubstr("451 : no such user"));
+    EXPECT_THAT(log(kSentLogFile), ElementsAre(addresses[0], addresses[2]));
+    EXPECT_THAT(log(kRecipientErrorsLogFile), ElementsAre(addresses[1], addresses[3]));
+    EXPECT_EQ(log(kSessionLogFile).back(), "Send Stopped by User after Error");
+    EXPECT_EQ(tech("Action"), "Terminated After Error by User");
+    EXPECT_EQ(tech("ecount"), "2");
+}
+
+TEST_F(SendSessionTest, LostConnectionReconnectsAndFailedReconnectionEndsWithError)
+{
+    const auto addresses = numberedAddresses(8);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    channel.dropAfter = {addresses[2]};
+
+    EXPECT_TRUE(run(options()));
+    EXPECT_EQ(channel.connectAttempts, 2);
+    EXPECT_THAT(log(kRecipientErrorsLogFile), ElementsAre(addresses[2]));
+    EXPECT_EQ(session->counters().sent, 7);
+
+    // The same, but the server is gone when the session comes back for it.
+    channel = FakeChannel();
+    channel.dropAfter = {addresses[2]};
+    channel.connectResults = {true, false};
+    EXPECT_FALSE(run(options()));
+    EXPECT_EQ(session->result(), SendResult::EndedByError);
+    EXPECT_EQ(log(kSentLogFile), std::vector<std::string>(addresses.begin(), addresses.begin() + 2));
+    EXPECT_EQ(log(kSessionLogFile).back(), "Send Stopped by Error");
+    EXPECT_EQ(tech("Action"), "Send Stopped by Error");
+
+    // A bulk transaction lost with its connection: its recipients are errors, not silently dropped.
+    channel = FakeChannel();
+    channel.onRecipient = [this, &addresses](const std::string& address) {
+        if (address == addresses[3]) {
+            channel.connected = false;
+        }
+    };
+    EXPECT_TRUE(run(options(true)));
+    EXPECT_THAT(log(kRecipientErrorsLogFile),
+                ::testing::UnorderedElementsAre(addresses[0], addresses[1], addresses[2], addresses[3]));
+    EXPECT_EQ(log(kSentLogFile), std::vector<std::string>(addresses.begin() + 4, addresses.end()));
+}
+
+TEST_F(SendSessionTest, StopEndsAtTheNextRecipient)
+{
+    const auto addresses = numberedAddresses(10);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    std::stop_source stop;
+    channel.onRecipient = [&stop, &addresses](const std::string& address) {
+        if (address == addresses[3]) {
+            stop.request_stop();
+        }
+    };
+
+    EXPECT_FALSE(run(options(), stop.get_token()));
+
+    EXPECT_EQ(session->result(), SendResult::StoppedByUser);
+    EXPECT_EQ(channel.stopRequests, 1);
+    EXPECT_EQ(log(kSentLogFile), std::vector<std::string>(addresses.begin(), addresses.begin() + 4));
+    EXPECT_EQ(channel.disconnects.back(), DisconnectReason::UserStop);
+    EXPECT_EQ(log(kSessionLogFile).back(), "Send Stopped by User");
+    EXPECT_EQ(tech("Action"), "Stopped By User");
+}
+
+TEST_F(SendSessionTest, PreparationFailures)
+{
+    // No group file: a message, no logs.
+    EXPECT_FALSE(run(options()));
+    EXPECT_EQ(session->result(), SendResult::None);
+    EXPECT_THAT(prompter.texts(), ElementsAre("Friends no longer appears to be a valid Group."));
+    EXPECT_FALSE(std::filesystem::exists(SendLogs::file(dir.path(), kSessionLogFile)));
+
+    // An unreadable block file answered No: stopped by the user before connecting.
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", numberedAddresses(2)));
+    prompter.clear();
+    auto o = options();
+    o.blockFileOn = true;
+    o.blockFilePath = (dir / "missing.log").string();
+    EXPECT_FALSE(run(o));
+    EXPECT_EQ(session->result(), SendResult::StoppedByUser);
+    EXPECT_EQ(channel.connectAttempts, 0);
+    ASSERT_EQ(prompter.log().size(), 1u);
+    EXPECT_EQ(prompter.log()[0].text, "Unable to open the Block/Recovery file:\r\n" + o.blockFilePath +
+                                          "\r\n\r\nDo you wish to continue sending?");
+
+    // Answered Yes: the mailing goes on without a block list.
+    prompter.queue(Answer::Yes);
+    EXPECT_TRUE(run(o));
+    EXPECT_EQ(session->counters().sent, 2);
+
+    // The first connection fails.
+    channel = FakeChannel();
+    channel.connectResults = {false};
+    EXPECT_FALSE(run(options()));
+    EXPECT_EQ(session->result(), SendResult::EndedByError);
+    EXPECT_TRUE(log(kSentLogFile).empty());
+}
+
+TEST(ElapsedTime, WrapsAtMidnightAndFormatsTwoDigits)
+{
+    EXPECT_EQ(elapsedSeconds(100, 165), 65);
+    EXPECT_EQ(elapsedSeconds(86390, 5), 15);
+    EXPECT_EQ(formatElapsed(0), "00:00:00");
+    EXPECT_EQ(formatElapsed(3 * 3600 + 7 * 60 + 9), "03:07:09");
+}
+
+} // namespace
+} // namespace tidecast::mailing

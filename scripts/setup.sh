@@ -49,7 +49,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Debug -DTIDECAST_SANITIZE=ON -DTIDECAST_BUILD_BENCH=OFF -DTIDECAST_BUILD_GUI=ON)
 elif [ "${1:-}" = "--no-gui" ]; then
     build_dir=build-nogui
-    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DTIDECAST_BUILD_BENCH=OFF -DTIDECAST_BUILD_GUI=OFF)
+    cmake_args=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDECAST_BUILD_BENCH=OFF -DTIDECAST_BUILD_GUI=OFF)
 fi
 [ "${CI:-}" = "true" ] && cmake_args+=(-DTIDECAST_WERROR=ON)
 

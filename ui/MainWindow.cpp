@@ -6,6 +6,7 @@
 #include "ui/ComposerWidget.h"
 #include "ui/GroupSetupWidget.h"
 #include "ui/MessageHistoryWidget.h"
+#include "ui/ProgramFiles.h"
 #include "ui/QtPrompter.h"
 
 #include <QAbstractItemModel>
@@ -273,8 +274,9 @@ void MainWindow::registerBuiltInCommands()
         }
     });
     registerCommand(QStringLiteral("ID_Contents"), [this] {
-        const QString help = QCoreApplication::applicationDirPath() + QStringLiteral("/tidecast-help.html");
-        if (!QFile::exists(help) || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
+        const QString help =
+            findProgramFile(QCoreApplication::applicationDirPath(), QStringLiteral("tidecast-help.html"));
+        if (help.isEmpty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(help))) {
             m_prompter.message("The help topics could not be opened.", Icon::Exclamation);
         }
     });

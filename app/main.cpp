@@ -6,17 +6,75 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QStringList>
 #include <QTimer>
 
 #include <cstdlib>
+#include <cstring>
+#include <iostream>
 #include <optional>
+
+namespace
+{
+
+// Answered before Qt starts, so they work without a display (the man page is made from them).
+constexpr const char* kUsage = R"(Usage: tidecast [--data-dir DIR] [DOCUMENT]
+Corvane Tidecast: mail groups of recipients, personally or in bulk.
+
+The whole command line after the options names a message document to open.
+
+Options:
+  --data-dir DIR  Use DIR as the data folder
+  --help          Print this help and exit
+  --version       Print the version and exit
+
+The data folder is --data-dir DIR, else $TIDECAST_DATA, else the program's folder when it holds
+ej.dat (a portable install), else ~/.local/share/tidecast/. Per-user settings outside it live in
+~/.config/tidecast/. Qt's own options, such as -platform NAME, are accepted too.
+tidecast-cli works on the same data folder without a display.
+)";
+
+std::optional<int> answerWithoutDisplay(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--data-dir") == 0) {
+            ++i;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << kUsage;
+            return 0;
+        } else if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << "tidecast " TIDECAST_VERSION "\n";
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+// The icon's PNG sizes built into the program, for desktops whose theme lacks it.
+QIcon builtInIcon()
+{
+    QIcon icon;
+    const QDir folder(QStringLiteral(":/icons"));
+    for (const QString& file : folder.entryList(QDir::Files)) {
+        icon.addFile(folder.filePath(file));
+    }
+    return icon;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    if (const auto status = answerWithoutDisplay(argc, argv)) {
+        return *status;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tidecast"));
     QApplication::setApplicationDisplayName(tidecast::ui::applicationTitle());
+    // The desktop entry's name, so the desktop matches windows to it and shows its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.corvane.Tidecast"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("com.corvane.Tidecast"), builtInIcon()));
 
     // "--data-dir DIR" chooses the data folder; everything else is the command line, whose whole
     // text names the document to open.

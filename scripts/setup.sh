@@ -14,6 +14,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth fonts-dejavu-core poppler-utils
     python3 python3-aiosmtpd dovecot-core dovecot-pop3d postfix time ccache
+    librsvg2-bin help2man gzip man-db file dpkg-dev fakeroot desktop-file-utils appstream lintian
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up and runs the whole test suite: format and layer checks, the normal build,
+# Sets everything up and runs the whole test suite: format and layer checks, the normal build
+# and its Debian package (scripts/package.sh, checked by scripts/check-package.sh),
 # the core and CLI tests in a build without Qt, and every test under AddressSanitizer and
 # UndefinedBehaviorSanitizer. Servers the tests need (SMTP,
 # POP3) are started by the tests themselves on loopback ports and stopped by process id.
@@ -9,6 +10,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/check-format.sh
 scripts/check-layers.sh
+scripts/package.sh
+scripts/check-package.sh
 scripts/setup.sh --no-gui
 scripts/setup.sh --sanitize
 

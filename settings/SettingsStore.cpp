@@ -262,6 +262,152 @@ std::string keyDefault(std::string_view section, std::string_view key, const Set
     return {};
 }
 
+namespace
+{
+
+// Everything "ej.dat" and the spelling file hold, with each key's default where they hold nothing.
+void readStoredSettings(const IniFile& ej, const SettingsPaths& paths, Settings& s)
+{
+    auto read = [&](std::string_view section, std::string_view key) {
+        return ReadValue(ej, section, key, keyDefault(section, key, paths));
+    };
+    s.smtpServer = read(kServer, "SMTP Server");
+    s.smtpPort = parseNumber(read(kServer, "SMTP Port"), 25);
+    s.smtpUsername = read(kServer, "SMTP Username");
+    s.smtpPassword = unscramblePassword(read(kServer, "SMTP Password"));
+    s.smtpAuthentication = parseFlag(read(kServer, "SMTP Authentication"));
+    s.pop3Server = read(kServer, "POP3 Server");
+    s.pop3Port = parseNumber(read(kServer, "POP3 Port"), 110);
+    s.pop3Username = read(kServer, "POP3 Username");
+    s.pop3Password = unscramblePassword(read(kServer, "POP3 Password"));
+    s.pop3Authentication = parseFlag(read(kServer, "POP3 Authentication"));
+    s.timeout = parseNumber(read(kServer, "Timeout"), 120);
+    s.groupLetSize = parseNumber(read(kServer, "GroupLet Size"), 25);
+    s.domain = read(kServer, "Domain");
+    s.dbSafeDelete = parseFlag(read(kServer, "DBSafe Delete"));
+    s.security = read(kServer, "Security");
+    s.caFile = read(kServer, "CA File");
+
+    s.emailAddress = read(kClient, "Email Address");
+    s.replyToAddress = read(kClient, "Reply To Address");
+    s.realName = read(kClient, "Real Name");
+    s.organisation = read(kClient, "Organisation");
+    s.lastExportDir = read(kClient, "LastExportDir");
+    s.lastImportDir = read(kClient, "LastImportDir");
+    s.lastOpenDir = read(kClient, "LastOpenDir");
+    s.lastSaveDir = read(kClient, "LastSaveDir");
+    s.lastHtmlDir = read(kClient, "LastHTMLDir");
+    s.lastIFilterDir = read(kClient, "LastIFilterDir");
+    s.lastILayoutDir = read(kClient, "LastILayoutDir");
+    s.lastSFilterDir = read(kClient, "LastSFilterDir");
+    s.lastAEDir = read(kClient, "LastAEDir");
+
+    s.characterSet = read(kMessage, "Character Set");
+    // A stored but empty encoding means none; only a missing key takes the default.
+    const auto storedEncoding = ej.value(kMessage, "Encoding");
+    s.encoding = storedEncoding ? cutToChars(*storedEncoding, kMaxValueLength) : read(kMessage, "Encoding");
+    s.htmlEncoding = read(kMessage, "HTML Encoding");
+    s.wrapping = parseFlag(read(kMessage, "Wrapping"));
+    s.wrapWidth = parseNumber(read(kMessage, "Wrap Width"), 76);
+
+    const auto spelling = IniFile::load(paths.spellingFile());
+    s.dictionary = ReadValue(spelling, kEditor, "Dictionary_v6", "");
+    s.ignoreUpperCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Upper Case", "0"));
+    s.ignoreMixedCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Mixed Case", "0"));
+    s.ignoreNumbers = parseFlag(ReadValue(spelling, kEditor, "Ignore Numbers", "-1"));
+    // Older files kept "Check before Sending" under "Ignore Upper Case"; read it from there
+    // when the file has no key of its own for it.
+    s.checkBeforeSending = parseFlag(
+        ReadValue(spelling, kEditor, kCheckBeforeSending, ReadValue(spelling, kEditor, "Ignore Upper Case", "0")));
+
+    s.signature = GetAppSetting(paths, kCurrentApplication, kSetup, "Signature", "");
+    if (s.signature.empty()) {
+        s.signature = read(kClient, "Signature");
+    }
+}
+
+// Before the first-run welcome has been completed, what "ej.dat" does not hold comes from an
+// older installation, and what only "ej.dat" can hold starts empty. A value written into "ej.dat"
+// (by `tidecast-cli settings set`, say) counts as it stands.
+void takeOverOlderSettings(const IniFile& ej, const SettingsPaths& paths, Settings& s)
+{
+    auto held = [&](std::string_view section, std::string_view key) {
+        return !ReadValue(ej, section, key, "").empty();
+    };
+    const auto spelling = IniFile::load(paths.spellingFile());
+    auto spellingHeld = [&](std::string_view key) { return !ReadValue(spelling, kEditor, key, "").empty(); };
+    auto older = [&](std::string_view key, std::string_view fallback) {
+        return GetAppSetting(paths, kOlderApplication, kSetup, key, fallback);
+    };
+    if (!held(kServer, "SMTP Server")) {
+        s.smtpServer = older("SMTP Server", "");
+    }
+    if (!held(kServer, "SMTP Port")) {
+        s.smtpPort = parseNumber(older("SMTP Port", "25"), 25);
+    }
+    if (!held(kServer, "GroupLet Size")) {
+        s.groupLetSize = parseNumber(older("GroupLet Size", "25"), 25);
+    }
+    if (!held(kServer, "Timeout")) {
+        s.timeout = parseNumber(older("Timeout", "120"), 120);
+    }
+    if (!held(kMessage, "Character Set")) {
+        s.characterSet = older("Character Set", "iso-8859-1");
+    }
+    if (!ej.value(kMessage, "Encoding")) {
+        s.encoding = older("Encoding", "7bit");
+    }
+    if (!held(kMessage, "Wrapping")) {
+        s.wrapping = parseFlag(older("Wrapping", "-1"));
+    }
+    if (!held(kMessage, "Wrap Width")) {
+        s.wrapWidth = parseNumber(older("Wrap Width", "76"), 76);
+    }
+    for (auto [key, field] :
+         {std::pair{"Email Address", &s.emailAddress}, std::pair{"Reply To Address", &s.replyToAddress},
+          std::pair{"Real Name", &s.realName}, std::pair{"Organisation", &s.organisation}}) {
+        if (!held(kClient, key)) {
+            *field = older(key, "");
+        }
+    }
+    if (s.signature.empty()) {
+        s.signature = older("Signature", "");
+    }
+    if (!spellingHeld("Dictionary_v6")) {
+        s.dictionary = older("Dictionary_v6", "");
+    }
+    for (auto [key, field, fallback] : {std::tuple{"Ignore Upper Case", &s.ignoreUpperCase, "0"},
+                                        std::tuple{"Ignore Mixed Case", &s.ignoreMixedCase, "0"},
+                                        std::tuple{"Ignore Numbers", &s.ignoreNumbers, "-1"}}) {
+        if (!spellingHeld(key)) {
+            *field = parseFlag(older(key, fallback));
+        }
+    }
+    if (!held(kServer, "POP3 Port")) {
+        s.pop3Port = 0;
+    }
+    if (!held(kMessage, "HTML Encoding")) {
+        s.htmlEncoding.clear();
+    }
+    for (auto [key, field] :
+         {std::pair{"LastExportDir", &s.lastExportDir}, std::pair{"LastImportDir", &s.lastImportDir},
+          std::pair{"LastOpenDir", &s.lastOpenDir}, std::pair{"LastSaveDir", &s.lastSaveDir},
+          std::pair{"LastHTMLDir", &s.lastHtmlDir}, std::pair{"LastIFilterDir", &s.lastIFilterDir},
+          std::pair{"LastILayoutDir", &s.lastILayoutDir}, std::pair{"LastSFilterDir", &s.lastSFilterDir},
+          std::pair{"LastAEDir", &s.lastAEDir}}) {
+        if (!held(kClient, key)) {
+            field->clear();
+        }
+    }
+}
+
+} // namespace
+
+bool olderInstallationKnowsServer(const SettingsPaths& paths)
+{
+    return !GetAppSetting(paths, kOlderApplication, kSetup, "SMTP Server", "").empty();
+}
+
 Settings LoadGeneralSettings(const SettingsPaths& paths)
 {
     Settings s;
@@ -275,86 +421,9 @@ Settings LoadGeneralSettings(const SettingsPaths& paths)
     s.fontBold = parseFlag(read(kEditor, "Bold"));
     s.fontItalic = parseFlag(read(kEditor, "Italic"));
 
+    readStoredSettings(ej, paths, s);
     if (ReadValue(ej, "Startup", "Welcome", "0") == "0") {
-        // First run, or the welcome never completed: take over what an older installation kept.
-        // Whatever only "ej.dat" holds stays empty, zero or false.
-        auto older = [&](std::string_view key, std::string_view fallback) {
-            return GetAppSetting(paths, kOlderApplication, kSetup, key, fallback);
-        };
-        s.smtpServer = older("SMTP Server", "");
-        s.characterSet = older("Character Set", "iso-8859-1");
-        s.encoding = older("Encoding", "7bit");
-        s.wrapping = parseFlag(older("Wrapping", "-1"));
-        s.wrapWidth = parseNumber(older("Wrap Width", "76"), 76);
-        s.smtpPort = parseNumber(older("SMTP Port", "25"), 25);
-        s.emailAddress = older("Email Address", "");
-        s.replyToAddress = older("Reply To Address", "");
-        s.realName = older("Real Name", "");
-        s.dictionary = older("Dictionary_v6", "");
-        s.ignoreUpperCase = parseFlag(older("Ignore Upper Case", "0"));
-        s.ignoreMixedCase = parseFlag(older("Ignore Mixed Case", "0"));
-        s.ignoreNumbers = parseFlag(older("Ignore Numbers", "-1"));
-        s.signature = older("Signature", "");
-        s.organisation = older("Organisation", "");
-        s.groupLetSize = parseNumber(older("GroupLet Size", "25"), 25);
-        s.timeout = parseNumber(older("Timeout", "120"), 120);
-        s.pop3Port = 0;
-        s.htmlEncoding.clear();
-        s.security = "auto";
-    } else {
-        s.smtpServer = read(kServer, "SMTP Server");
-        s.smtpPort = parseNumber(read(kServer, "SMTP Port"), 25);
-        s.smtpUsername = read(kServer, "SMTP Username");
-        s.smtpPassword = unscramblePassword(read(kServer, "SMTP Password"));
-        s.smtpAuthentication = parseFlag(read(kServer, "SMTP Authentication"));
-        s.pop3Server = read(kServer, "POP3 Server");
-        s.pop3Port = parseNumber(read(kServer, "POP3 Port"), 110);
-        s.pop3Username = read(kServer, "POP3 Username");
-        s.pop3Password = unscramblePassword(read(kServer, "POP3 Password"));
-        s.pop3Authentication = parseFlag(read(kServer, "POP3 Authentication"));
-        s.timeout = parseNumber(read(kServer, "Timeout"), 120);
-        s.groupLetSize = parseNumber(read(kServer, "GroupLet Size"), 25);
-        s.domain = read(kServer, "Domain");
-        s.dbSafeDelete = parseFlag(read(kServer, "DBSafe Delete"));
-        s.security = read(kServer, "Security");
-        s.caFile = read(kServer, "CA File");
-
-        s.emailAddress = read(kClient, "Email Address");
-        s.replyToAddress = read(kClient, "Reply To Address");
-        s.realName = read(kClient, "Real Name");
-        s.organisation = read(kClient, "Organisation");
-        s.lastExportDir = read(kClient, "LastExportDir");
-        s.lastImportDir = read(kClient, "LastImportDir");
-        s.lastOpenDir = read(kClient, "LastOpenDir");
-        s.lastSaveDir = read(kClient, "LastSaveDir");
-        s.lastHtmlDir = read(kClient, "LastHTMLDir");
-        s.lastIFilterDir = read(kClient, "LastIFilterDir");
-        s.lastILayoutDir = read(kClient, "LastILayoutDir");
-        s.lastSFilterDir = read(kClient, "LastSFilterDir");
-        s.lastAEDir = read(kClient, "LastAEDir");
-
-        s.characterSet = read(kMessage, "Character Set");
-        // A stored but empty encoding means none; only a missing key takes the default.
-        const auto storedEncoding = ej.value(kMessage, "Encoding");
-        s.encoding = storedEncoding ? cutToChars(*storedEncoding, kMaxValueLength) : read(kMessage, "Encoding");
-        s.htmlEncoding = read(kMessage, "HTML Encoding");
-        s.wrapping = parseFlag(read(kMessage, "Wrapping"));
-        s.wrapWidth = parseNumber(read(kMessage, "Wrap Width"), 76);
-
-        const auto spelling = IniFile::load(paths.spellingFile());
-        s.dictionary = ReadValue(spelling, kEditor, "Dictionary_v6", "");
-        s.ignoreUpperCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Upper Case", "0"));
-        s.ignoreMixedCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Mixed Case", "0"));
-        s.ignoreNumbers = parseFlag(ReadValue(spelling, kEditor, "Ignore Numbers", "-1"));
-        // Older files kept "Check before Sending" under "Ignore Upper Case"; read it from there
-        // when the file has no key of its own for it.
-        s.checkBeforeSending = parseFlag(
-            ReadValue(spelling, kEditor, kCheckBeforeSending, ReadValue(spelling, kEditor, "Ignore Upper Case", "0")));
-
-        s.signature = GetAppSetting(paths, kCurrentApplication, kSetup, "Signature", "");
-        if (s.signature.empty()) {
-            s.signature = read(kClient, "Signature");
-        }
+        takeOverOlderSettings(ej, paths, s);
     }
     s.signature = replaceAll(s.signature, "$-$", kCrLf);
     s.encoding = normaliseEncoding(s.encoding);

@@ -58,8 +58,12 @@ struct KeyDefault
 const std::vector<KeyDefault>& settingsKeyTable();
 std::string keyDefault(std::string_view section, std::string_view key, const SettingsPaths& paths);
 
-// Fills the record from the files: the first-run path reads the older application-settings area.
+// Fills the record from the files. Until the first-run welcome has been completed, what "ej.dat"
+// does not hold comes from the older application-settings area.
 Settings LoadGeneralSettings(const SettingsPaths& paths);
+
+// An older installation's settings name an outgoing server: the first run needs no welcome.
+bool olderInstallationKnowsServer(const SettingsPaths& paths);
 
 // Where the main window opens (twips), after fitting the stored rectangle to the screen.
 struct WindowPlacement

@@ -557,7 +557,7 @@ void MainWindow::Form_Load(const QString& commandLine)
     m_composer->setTextChanged(false);
 
     if (settings::ReadValue(m_paths.settingsFile(), "Startup", "Welcome", "0") == "0") {
-        if (!m_settings.smtpServer.empty()) {
+        if (settings::olderInstallationKnowsServer(m_paths)) {
             // An older installation already knew the server: nothing to welcome.
             settings::WriteValue(m_paths.settingsFile(), "Startup", "Welcome", "-1");
         } else if (m_hooks.showWelcome) {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 namespace tidecast::settings
 {
 namespace
@@ -97,6 +100,38 @@ TEST_F(SettingsStoreTest, FirstRunWithoutAnyFileTakesOverOlderSettingsAndWritesE
         EXPECT_TRUE(ini.value(row.section, row.key).has_value()) << row.section << "/" << row.key;
     }
     EXPECT_FALSE(ini.value("Client Setup", "Signature").has_value());
+}
+
+TEST_F(SettingsStoreTest, FirstRunReadsWhatTheSettingsFileHoldsAndTheOlderAreaForTheRest)
+{
+    SaveAppSetting(m_paths, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
+    SaveAppSetting(m_paths, "Tidecast", "Setup", "Real Name", "Old Name");
+    const auto file = m_paths.settingsFile();
+    for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
+             {"Server Setup", "SMTP Server", "mail.new.test"},
+             {"Server Setup", "SMTP Port", "2525"},
+             {"Server Setup", "Security", "none"},
+             {"Server Setup", "SMTP Password", scramblePassword("pw")},
+             {"Server Setup", "POP3 Port", "995"},
+             {"Client Setup", "Email Address", "me@new.test"},
+             {"Message Setup", "Character Set", "utf-8"},
+             {"Message Setup", "Encoding", ""}}) {
+        WriteValue(file, section, key, value);
+    }
+    const auto loaded = LoadGeneralSettings(m_paths);
+    EXPECT_EQ(loaded.smtpServer, "mail.new.test");
+    EXPECT_EQ(loaded.smtpPort, 2525);
+    EXPECT_EQ(loaded.security, "none");
+    EXPECT_EQ(loaded.smtpPassword, "pw");
+    EXPECT_EQ(loaded.pop3Port, 995);
+    EXPECT_EQ(loaded.emailAddress, "me@new.test");
+    EXPECT_EQ(loaded.characterSet, "utf-8");
+    EXPECT_EQ(loaded.encoding, "none");
+    EXPECT_EQ(loaded.realName, "Old Name"); // not in "ej.dat": taken over
+    EXPECT_EQ(loaded.timeout, 120);
+    EXPECT_EQ(loaded.htmlEncoding, ""); // only "ej.dat" could hold it
+    EXPECT_EQ(loaded.lastOpenDir, "");
+    EXPECT_TRUE(olderInstallationKnowsServer(m_paths));
 }
 
 TEST_F(SettingsStoreTest, FullRecordSurvivesAWriteAndARead)

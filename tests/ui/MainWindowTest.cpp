@@ -261,6 +261,25 @@ private slots:
         second.setDuplicateInstance(true);
     }
 
+    void firstRunWelcomesWithWhatTheSettingsFileAlreadyHolds()
+    {
+        // Set up from the command line only: the welcome still runs, filled with those values.
+        auto p = paths();
+        settings::WriteValue(p.settingsFile(), "Server Setup", "SMTP Server", "mail.cli.test");
+        settings::WriteValue(p.settingsFile(), "Client Setup", "Email Address", "me@cli.test");
+        MainWindow window(p, m_prompter);
+        std::string shownServer;
+        std::string shownAddress;
+        window.hooks().showWelcome = [&] {
+            shownServer = window.settings().smtpServer;
+            shownAddress = window.settings().emailAddress;
+        };
+        window.Form_Load(QStringLiteral("NOCONNECT"));
+        QCOMPARE(shownServer, std::string("mail.cli.test"));
+        QCOMPARE(shownAddress, std::string("me@cli.test"));
+        window.setDuplicateInstance(true);
+    }
+
     void exitAsksAboutAnUnsentMessageAndShutdownWritesEverything()
     {
         auto p = paths();

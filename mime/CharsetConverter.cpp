@@ -62,7 +62,13 @@ CharsetConverter::CharsetConverter(std::string charset, std::shared_ptr<Handle> 
 
 Result<CharsetConverter> CharsetConverter::open(std::string_view charset)
 {
-    const std::string name(trimBlanks(charset));
+    std::string name(trimBlanks(charset));
+    // The message setup stores the two Cyrillic sets under an old misspelling.
+    if (equalsIgnoreCase(name, "ko18-r")) {
+        name = "koi8-r";
+    } else if (equalsIgnoreCase(name, "ko18-u")) {
+        name = "koi8-u";
+    }
     if (equalsIgnoreCase(name, "utf-8") || equalsIgnoreCase(name, "utf8")) {
         return CharsetConverter(name, nullptr, true);
     }

@@ -23,7 +23,12 @@ bool fileExists(const std::filesystem::path& path)
 // counts every group each time it is loaded.
 std::int64_t countRecords(const std::string& path)
 {
-    auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadOnly);
+    // Read-write where possible: a read-only connection that closes last leaves the write-ahead
+    // log and its index behind.
+    auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite);
+    if (!db) {
+        db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadOnly);
+    }
     if (!db) {
         return 0;
     }
@@ -233,6 +238,17 @@ bool GroupStore::renameGroup(std::string_view oldName, std::string_view newName,
         closeDatabase();
         std::error_code ec;
         std::filesystem::rename(groupPath(oldName), target, ec);
+        // A write-ahead log left beside the file belongs to it: it goes along.
+        for (const char* suffix : {"-wal", "-shm"}) {
+            auto side = groupPath(oldName);
+            side += suffix;
+            std::error_code sideError;
+            if (!ec && std::filesystem::exists(side, sideError)) {
+                auto sideTarget = target;
+                sideTarget += suffix;
+                std::filesystem::rename(side, sideTarget, ec);
+            }
+        }
         if (ec) {
             m_prompter.message(text::procedureError("ModifyGroup: ", {ErrorCode::FileWrite, ec.message(), ec.value()}),
                                Icon::Critical);

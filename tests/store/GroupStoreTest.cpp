@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace tidecast::store::test
 {
 namespace
@@ -199,6 +202,39 @@ TEST_F(GroupStoreTest, RenameMovesFileWritesNewDetailsAndRenamesOnlyExactExclusi
     EXPECT_EQ(groups.finishModifyGroup(), "Ramblers");
     EXPECT_EQ(parseGroupDetails(groups.detailsFile("Ramblers")).signature, "Old sig");
     EXPECT_EQ(groups.rows(), (std::vector<GroupRow>{{"Ramblers", 4}}));
+}
+
+TEST_F(GroupStoreTest, RenameTakesTheWriteAheadLogAlong)
+{
+    addGroup("Walkers");
+    fillGroup("Walkers", 4);
+    // A writer that ended without closing leaves its last records in the write-ahead log.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        RecipientStore file;
+        bool written = static_cast<bool>(file.open(groups.groupPath("Walkers"))) && static_cast<bool>(file.addNew());
+        if (written) {
+            file.setField(0, "late@example.test");
+            written = static_cast<bool>(file.flush());
+        }
+        _exit(written ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    auto wal = groups.groupPath("Walkers");
+    wal += "-wal";
+    ASSERT_TRUE(std::filesystem::exists(wal)) << "the writer left no log to take along";
+
+    ASSERT_TRUE(groups.beginModifyGroup("Walkers"));
+    ASSERT_TRUE(
+        groups.acceptGroupDialog("Walkers", "Ramblers", parseGroupDetails(groups.detailsFile("Walkers"))).accepted());
+    groups.finishModifyGroup();
+    EXPECT_FALSE(std::filesystem::exists(wal));
+    RecipientStore renamed;
+    ASSERT_TRUE(renamed.open(groups.groupPath("Ramblers")));
+    EXPECT_EQ(renamed.recordCount(), 5);
 }
 
 TEST_F(GroupStoreTest, DeleteAsksThenRemovesFilesAndOptionallyTheGroupsExclusions)

@@ -49,14 +49,40 @@ bool HasMergeData(std::string_view text)
     return false;
 }
 
-void MergeData(std::string& text, const store::RecipientRecord& recipient)
+std::string escapeHtml(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+void MergeData(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape)
 {
     for (const MergeMacro& macro : kMergeMacros) {
         std::size_t at = text.find(macro.macro);
         if (at == std::string::npos) {
             continue;
         }
-        const std::string value = macroValue(macro, recipient);
+        const std::string raw = macroValue(macro, recipient);
+        const std::string value = escape == MergeEscape::Html ? escapeHtml(raw) : raw;
         while (at != std::string::npos) {
             text.replace(at, macro.macro.size(), value);
             at = text.find(macro.macro, at + value.size());

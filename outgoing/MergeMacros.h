@@ -66,8 +66,18 @@ std::string macroValue(const MergeMacro& macro, const store::RecipientRecord& re
 // True when the text holds any of the merge macros.
 bool HasMergeData(std::string_view text);
 
+// How a merged value is written into the text.
+enum class MergeEscape
+{
+    None,
+    Html, // "&", "<", ">" and '"' as entities, so a value cannot break or inject into the HTML
+};
+
 // Replaces the macros in place, in table order. Each occurrence is replaced from left to right;
 // a value is not searched again for the macro it replaced, but later macros do see it.
-void MergeData(std::string& text, const store::RecipientRecord& recipient);
+void MergeData(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape = MergeEscape::None);
+
+// The text with "&", "<", ">" and '"' written as HTML entities.
+std::string escapeHtml(std::string_view text);
 
 } // namespace tidecast::outgoing

@@ -157,7 +157,7 @@ Result<std::filesystem::path> MessagePreview::htmlToView() const
         return std::filesystem::path();
     }
     if (m_position > 0) {
-        MergeData(text, m_recipient);
+        MergeData(text, m_recipient, MergeEscape::Html);
     }
     const auto preview = html.parent_path() / kPreviewHtmlFile;
     std::error_code ec;

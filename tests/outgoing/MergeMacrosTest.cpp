@@ -82,6 +82,20 @@ TEST(MergeMacros, MergeData)
     }
 }
 
+TEST(MergeMacros, HtmlValuesAreEscaped)
+{
+    store::RecipientRecord record = recipient();
+    record.set(RecipientField::Company, "A & B <Ltd>");
+    record.set(RecipientField::Field1, "\"><script>x()</script>");
+    std::string html = "<p title=\"!*COMPANY_NAME*!\">!*ADDITIONAL_FIELD1*! &amp; !*COMPANY_NAME*!</p>";
+    MergeData(html, record, MergeEscape::Html);
+    EXPECT_EQ(html, "<p title=\"A &amp; B &lt;Ltd&gt;\">&quot;&gt;&lt;script&gt;x()&lt;/script&gt; &amp; A &amp; B "
+                    "&lt;Ltd&gt;</p>");
+    std::string text = "!*COMPANY_NAME*!";
+    MergeData(text, record);
+    EXPECT_EQ(text, "A & B <Ltd>");
+}
+
 TEST(MergeMacros, HasMergeData)
 {
     EXPECT_TRUE(HasMergeData("Dear !*ADDITIONAL_FIELD3*!,"));

@@ -8,6 +8,7 @@
 #include "outgoing/ImageReferences.h"
 #include "outgoing/MergeMacros.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 #include <unordered_set>
@@ -60,6 +61,41 @@ std::string quotedDisplay(std::string_view text)
     }
     out += '"';
     return out;
+}
+
+// A name and address for From and To. A name that needed encoding is a row of RFC 2047 encoded
+// words outside quotes, since an encoded word inside a quoted string is not decoded by standard
+// readers; in a Q word only the characters a phrase allows stay as they are (RFC 2047 5 (3)).
+std::string nameAndAddress(std::string_view name, std::string_view address)
+{
+    if (!name.starts_with("=?")) {
+        return quotedDisplay(name) + " <" + std::string(address) + ">";
+    }
+    constexpr std::string_view kPhraseSafe = "!*+-/=_? ";
+    std::string out;
+    bool inQWord = false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        if (!inQWord && name.compare(i, 3, "?Q?") == 0) {
+            out += "?Q?";
+            i += 2;
+            inQWord = true;
+            continue;
+        }
+        if (inQWord && name.compare(i, 2, "?=") == 0) {
+            inQWord = false;
+        }
+        const bool safe = std::isalnum(static_cast<unsigned char>(c)) || kPhraseSafe.find(c) != std::string_view::npos;
+        if (inQWord && !safe) {
+            constexpr std::string_view kHex = "0123456789ABCDEF";
+            out += '=';
+            out += kHex[static_cast<unsigned char>(c) >> 4];
+            out += kHex[static_cast<unsigned char>(c) & 0x0F];
+        } else {
+            out += c;
+        }
+    }
+    return out + " <" + std::string(address) + ">";
 }
 
 bool isFile(const std::string& path)
@@ -154,7 +190,7 @@ std::string MessageBuilder::fromValue(const std::string& name) const
     if (!inner.empty() && inner.ends_with('"')) {
         inner.remove_suffix(1);
     }
-    return quotedDisplay(inner) + " <" + address + ">";
+    return nameAndAddress(inner, address);
 }
 
 std::string MessageBuilder::messageIdDomain() const
@@ -246,7 +282,7 @@ Result<void> MessageBuilder::prepareSession()
             if (!to) {
                 return to.error();
             }
-            m_cache.bulkTo = quotedDisplay(*to) + " <" + address + ">";
+            m_cache.bulkTo = nameAndAddress(*to, address);
         }
     }
 
@@ -313,7 +349,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
     if (m_hasHtml) {
         html = m_html;
         if (personal && m_cache.htmlHasMacros) {
-            MergeData(html, recipient);
+            MergeData(html, recipient, MergeEscape::Html);
             mime::normalizeLineBreaks(html);
         }
     }
@@ -338,7 +374,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
             if (!encoded) {
                 return encoded.error();
             }
-            message.setTo(quotedDisplay(*encoded) + " <" + address + ">");
+            message.setTo(nameAndAddress(*encoded, address));
         }
     } else {
         message.setTo(*m_cache.bulkTo);

@@ -83,7 +83,8 @@ void SendOptionsForm::open(SendOptionsOpening opening)
     m_entries.attachFields = {m_options.attachField1, m_options.attachField2, m_options.attachField3,
                               m_options.attachField4};
 
-    m_messageHasMacros = holdsMacroMarkers(opening.messageText) ||
+    // A macro in the subject would otherwise go out literally to everybody in bulk mode.
+    m_messageHasMacros = holdsMacroMarkers(opening.subject) || holdsMacroMarkers(opening.messageText) ||
                          (!opening.htmlPath.empty() && holdsMacroMarkers(readWholeFile(opening.htmlPath)));
     const auto file = m_paths.settingsFile();
     if (m_messageHasMacros || m_options.customAttachments) {

@@ -27,6 +27,7 @@ struct SendOptionsOpening
     std::string htmlPath;             // the HTML message file, or empty
     outgoing::GroupIdentity identity; // the identity the send command loaded for the group
     std::chrono::year_month_day today{};
+    std::string subject; // a merge macro here keeps the message personal too
 };
 
 // The dialog's boxes. The front end copies its widgets here before calling an operation of the
@@ -99,7 +100,7 @@ public:
     std::string caption() const;   // "Prepare to Send to " + group
     std::string sizeLabel() const; // count + " recipients"
 
-    // The message text or the HTML file holds "!*" with "*!" after it.
+    // The subject, the message text or the HTML file holds "!*" with "*!" after it.
     bool messageHasMacros() const { return m_messageHasMacros; }
 
     // Bulk is refused for a message with macros, and needs a Yes when custom attachments are

@@ -121,7 +121,8 @@ void SendFeature::Send()
     settings::Settings mailingSettings = prepared->settings;
     {
         SendOptionsDialog dialog(options, mailingSettings, m_window.paths(), prompter, *m_chooser,
-                                 {groups, message.body, message.htmlPath, prepared->identity, today()}, &m_window);
+                                 {groups, message.body, message.htmlPath, prepared->identity, today(), message.subject},
+                                 &m_window);
         dialog.setSetupHandler([this, &mailingSettings] {
             m_window.dispatch(QStringLiteral("ID_EmailSettings"));
             const bool cancelled = m_window.property("setupMark").toString() == QStringLiteral("cancelsetup");

@@ -126,6 +126,14 @@ TEST_F(SendOptionsFormTest, MacrosOrCustomAttachmentsForcePersonalMode)
     EXPECT_FALSE(html.entries().bulk);
     EXPECT_FALSE(openForm("*! no macro !*").messageHasMacros());
 
+    // So do they in the subject: bulk would send the macro itself to everybody.
+    SendOptionsOpening withSubject = opening();
+    withSubject.subject = "News for !*FIRSTNAME*!";
+    SendOptionsForm subject(options, settings, paths, prompter);
+    subject.open(withSubject);
+    EXPECT_FALSE(subject.entries().bulk);
+    EXPECT_FALSE(subject.chooseBulk());
+
     options.customAttachments = true;
     EXPECT_FALSE(openForm().entries().bulk);
 }

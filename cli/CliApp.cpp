@@ -69,7 +69,11 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     context.interactive = interactive;
     context.errIsTerminal = interactive && !quiet;
     context.prompter = std::make_unique<CliPrompter>(err, in, assumeYes, interactive);
-    return action(context);
+    const int status = action(context);
+    if (status == kExitRefused && context.prompter->lastQuestionDeclined()) {
+        return kExitStopped;
+    }
+    return status;
 }
 
 } // namespace tidecast::cli

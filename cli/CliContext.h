@@ -18,6 +18,7 @@ enum ExitStatus : int
     kExitRefused = 2, // refused or failed before any work
     kExitStopped = 3, // stopped by the user or by a question answered No
     kExitFailed = 4,  // ended by an error part-way
+    kExitPartly = 5,  // completed, but some recipients failed
 };
 
 // What every command gets: the streams, the data folder and the prompter.

@@ -46,9 +46,8 @@ CliPrompter::CliPrompter(std::ostream& err, std::istream& in, bool assumeYes, bo
     , m_interactive(interactive)
 {}
 
-void CliPrompter::message(std::string_view text, Icon icon)
+void CliPrompter::writeLines(std::string_view text, std::string_view prefix)
 {
-    const auto prefix = prefixFor(icon);
     const auto lines = splitLines(text);
     if (lines.empty()) {
         m_err << prefix << '\n';
@@ -59,20 +58,27 @@ void CliPrompter::message(std::string_view text, Icon icon)
     m_err.flush();
 }
 
-Answer CliPrompter::ask(std::string_view text, Buttons buttons, Icon, Answer)
+void CliPrompter::message(std::string_view text, Icon icon)
+{
+    m_lastDeclined = false;
+    writeLines(text, prefixFor(icon));
+}
+
+Answer CliPrompter::ask(std::string_view text, Buttons buttons, Icon icon, Answer)
+{
+    const Answer given = answer(text, buttons, icon);
+    m_lastDeclined = given == Answer::No || given == Answer::Cancel;
+    return given;
+}
+
+Answer CliPrompter::answer(std::string_view text, Buttons buttons, Icon icon)
 {
     if (m_assumeYes) {
         return firstButton(buttons);
     }
+    writeLines(text, prefixFor(icon));
     if (!m_interactive) {
-        const Answer answer = dismissAnswer(buttons);
-        for (const auto& line : splitLines(text)) {
-            m_err << "info: " << line << '\n';
-        }
-        return answer;
-    }
-    for (const auto& line : splitLines(text)) {
-        m_err << line << '\n';
+        return dismissAnswer(buttons);
     }
     const bool hasCancel = buttons == Buttons::YesNoCancel || buttons == Buttons::OkCancel;
     const bool okStyle = buttons == Buttons::Ok || buttons == Buttons::OkCancel;

@@ -1,6 +1,8 @@
 #include "cli/RecipientsCommands.h"
 
 #include "cli/StoreSession.h"
+#include "common/Text.h"
+#include "store/RecipientInput.h"
 #include "store/RecipientList.h"
 #include "store/StoreTexts.h"
 
@@ -38,8 +40,49 @@ struct RecipientsArguments
     std::string group;
     std::optional<std::int64_t> limit;
     std::array<std::string, store::kRecipientTextFields> fields;
+    std::array<std::optional<std::string>, store::kRecipientTextFields> changes; // modify: the fields given
+    std::string address;                                                         // modify: the recipient
     std::vector<std::string> addresses;
 };
+
+std::string notInGroup(std::string_view address)
+{
+    return "The recipient " + std::string(address) + " is not in this group.";
+}
+
+bool isAdditionalField(RecipientField field)
+{
+    return field == RecipientField::Field1 || field == RecipientField::Field2 || field == RecipientField::Field3 ||
+           field == RecipientField::Field4;
+}
+
+// What the recipient dialog's boxes would not take: a space in the address, more characters than a
+// box holds, a custom attachment path longer than its field.
+bool acceptDialogInput(const store::RecipientRecord& record, Prompter& prompter)
+{
+    if (trimBlanks(record.emailAddress()).find(' ') != std::string_view::npos) {
+        prompter.message(store::text::kSpacesIllegal, Icon::Exclamation);
+        return false;
+    }
+    for (const auto& info : store::recipientFields()) {
+        const auto& value = record.get(info.field);
+        if (isAdditionalField(info.field)) {
+            if (!store::acceptCustomAttachmentPath(value, prompter)) {
+                return false;
+            }
+            continue;
+        }
+        const auto limit = info.field == RecipientField::Title ? static_cast<std::size_t>(store::kTitleTypedLength)
+                                                               : static_cast<std::size_t>(info.size);
+        if (countChars(value) > limit) {
+            prompter.message("The " + std::string(info.label) + " box holds at most " + std::to_string(limit) +
+                                 " characters.",
+                             Icon::Exclamation);
+            return false;
+        }
+    }
+    return true;
+}
 
 // One value per column: tabs and line breaks inside a value would break the line format.
 std::string columnValue(std::string_view value)
@@ -99,7 +142,36 @@ int addRecipient(CliContext& context, const RecipientsArguments& arguments)
     list.setGroupsOnlyView(true);
     store::RecipientRecord record;
     record.fields = arguments.fields;
+    if (!acceptDialogInput(record, *context.prompter)) {
+        return kExitRefused;
+    }
     return exitStatus(list.acceptRecipientDialog(record).outcome);
+}
+
+int modifyRecipient(CliContext& context, const RecipientsArguments& arguments)
+{
+    StoreSession session(context);
+    if (!session.requireGroup(arguments.group)) {
+        return kExitRefused;
+    }
+    store::RecipientList list(session.groups());
+    list.setGroup(arguments.group);
+    list.setGroupsOnlyView(true);
+    auto record = list.findRecipient(arguments.address);
+    if (!record) {
+        context.prompter->message(notInGroup(arguments.address), Icon::Exclamation);
+        return kExitRefused;
+    }
+    for (std::size_t i = 0; i < arguments.changes.size(); ++i) {
+        if (arguments.changes[i]) {
+            record->fields[i] = *arguments.changes[i];
+        }
+    }
+    if (!acceptDialogInput(*record, *context.prompter)) {
+        return kExitRefused;
+    }
+    list.setEditMode(std::string(store::kModifyUserMode), arguments.address);
+    return exitStatus(list.acceptRecipientDialog(*record).outcome);
 }
 
 int removeRecipients(CliContext& context, const RecipientsArguments& arguments)
@@ -110,7 +182,20 @@ int removeRecipients(CliContext& context, const RecipientsArguments& arguments)
     }
     store::RecipientList list(session.groups());
     list.setGroup(arguments.group);
-    return exitStatus(list.removeRecipients(arguments.addresses));
+    // An address that is not there is most likely a typo: say so, and let a script know.
+    std::vector<std::string> present;
+    for (const auto& address : arguments.addresses) {
+        if (list.findRecipient(address)) {
+            present.push_back(address);
+        } else {
+            context.prompter->message(notInGroup(address), Icon::Exclamation);
+        }
+    }
+    const int status = present.empty() ? kExitDone : exitStatus(list.removeRecipients(present));
+    if (status == kExitDone && present.size() < arguments.addresses.size()) {
+        return kExitRefused;
+    }
+    return status;
 }
 
 } // namespace
@@ -139,6 +224,17 @@ void addRecipientsCommands(CLI::App& app, CommandAction& action)
     }
     add->callback([arguments, &action] {
         action = [arguments](CliContext& context) { return addRecipient(context, *arguments); };
+    });
+
+    auto* modify = recipients->add_subcommand("modify", "Change one recipient with the recipient dialog's checks");
+    modify->add_option("GROUP", arguments->group)->required();
+    modify->add_option("EMAIL", arguments->address, "The recipient's address now")->required();
+    for (const auto& [field, option] : kFieldOptions) {
+        modify->add_option(option, arguments->changes[static_cast<std::size_t>(field)],
+                           std::string(store::recipientFieldInfo(field).label));
+    }
+    modify->callback([arguments, &action] {
+        action = [arguments](CliContext& context) { return modifyRecipient(context, *arguments); };
     });
 
     auto* remove = recipients->add_subcommand("remove", "Delete recipients by address, then compact");

@@ -1,8 +1,10 @@
 #include "mailing/Mailing.h"
 
 #include "common/IdSource.h"
+#include "common/Text.h"
 #include "mailing/BuilderMessageSource.h"
 #include "mailing/LogSink.h"
+#include "mailing/SendTexts.h"
 #include "mailing/SmtpSendChannel.h"
 #include "mailing/TechInfo.h"
 #include "outgoing/MessageBuilder.h"
@@ -40,7 +42,9 @@ private:
     LogFile& m_file;
 };
 
-outgoing::OutgoingMessage outgoingMessage(const MailingSetup& setup)
+} // namespace
+
+outgoing::OutgoingMessage mailingMessage(const MailingSetup& setup)
 {
     const auto& o = setup.options;
     outgoing::OutgoingMessage message;
@@ -57,8 +61,6 @@ outgoing::OutgoingMessage outgoingMessage(const MailingSetup& setup)
     message.attachField = {o.attachField1, o.attachField2, o.attachField3, o.attachField4};
     return message;
 }
-
-} // namespace
 
 struct Mailing::Parts
 {
@@ -96,9 +98,32 @@ Mailing::Mailing(MailingSetup setup, Prompter& prompter, Progress& progress, Sen
 
 Mailing::~Mailing() = default;
 
+bool Mailing::askAboutMissingAttachments()
+{
+    auto& attachments = m_setup.message.attachments;
+    for (auto entry = attachments.begin(); entry != attachments.end();) {
+        const std::string path(trimBlanks(*entry));
+        std::error_code ec;
+        if (path.empty() || std::filesystem::is_regular_file(path, ec)) {
+            ++entry;
+            continue;
+        }
+        if (m_prompter.ask(text::missingAttachmentQuestion(path), Buttons::YesNo, Icon::Exclamation, Answer::No) !=
+            Answer::Yes) {
+            return false;
+        }
+        entry = attachments.erase(entry);
+    }
+    return true;
+}
+
 bool Mailing::run(std::stop_token stop)
 {
-    auto builder = outgoing::MessageBuilder::create(outgoingMessage(m_setup), m_setup.settings, m_clock, m_parts->ids);
+    // Before the first message, not as a line in the log of a mailing that looks successful.
+    if (!askAboutMissingAttachments()) {
+        return false;
+    }
+    auto builder = outgoing::MessageBuilder::create(mailingMessage(m_setup), m_setup.settings, m_clock, m_parts->ids);
     if (!builder) {
         m_prompter.message(builder.error().detail, Icon::Critical);
         return false;
@@ -125,9 +150,15 @@ SendSummary Mailing::summary() const
         SendSummary summary;
         summary.subject = m_setup.message.subject;
         summary.groupName = m_setup.options.groupName;
+        summary.groupSize = m_setup.options.recipientCount;
         return summary;
     }
-    return summarise(*m_parts->session, m_setup.message.subject);
+    auto summary = summarise(*m_parts->session, m_setup.message.subject);
+    // A session that ended before it opened the group still reports the size the options counted.
+    if (summary.groupSize == 0) {
+        summary.groupSize = m_setup.options.recipientCount;
+    }
+    return summary;
 }
 
 } // namespace tidecast::mailing

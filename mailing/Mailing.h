@@ -8,6 +8,7 @@
 #include "mailing/SendOptions.h"
 #include "mailing/SendResults.h"
 #include "mailing/SendSession.h"
+#include "outgoing/OutgoingMessage.h"
 #include "settings/Settings.h"
 
 #include <filesystem>
@@ -27,6 +28,9 @@ struct MailingSetup
     std::filesystem::path settingsFile;
 };
 
+// The message every recipient of the mailing gets, before it is merged: what a preview builds too.
+outgoing::OutgoingMessage mailingMessage(const MailingSetup& setup);
+
 // One mailing with the real collaborators: the SMTP and POP3 clients and their dialogue, the
 // message builder, the five logs and the send session. The desktop and the command line both
 // run their mailings through this.
@@ -40,13 +44,16 @@ public:
 
     // SendMessage. False unless the session completed; a message that cannot be built for this
     // mailing at all (a character the character set cannot carry) is refused before any log is
-    // opened, with the session's result None.
+    // opened, with the session's result None; so is a missing attachment answered No.
     bool run(std::stop_token stop = {});
 
     SendResult result() const;
     SendSummary summary() const;
 
 private:
+    // Each listed attachment that is missing: Yes sends without it, No stops before anything starts.
+    bool askAboutMissingAttachments();
+
     struct Parts;
     MailingSetup m_setup;
     Prompter& m_prompter;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // The texts of a mailing that a person reads: labels, activity lines, log lines and message boxes.
@@ -24,6 +25,13 @@ inline constexpr std::string_view kInvalidSenderQuestion =
 inline constexpr std::string_view kGroupMissingPrefix = "The Group: ";
 inline constexpr std::string_view kGroupMissingSuffix =
     " no longer seems to exist.\r\nPlease select a valid Group before proceeding.";
+
+// A listed attachment that is not there when the mailing starts.
+inline std::string missingAttachmentQuestion(std::string_view path)
+{
+    return "The attachment \"" + std::string(path) +
+           "\" cannot be found.\r\nDo you wish to send this message without it?";
+}
 
 // The session.
 inline constexpr std::string_view kNotValidGroupSuffix = " no longer appears to be a valid Group.";

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -49,6 +50,12 @@ protected:
         EXPECT_EQ(result.status, status) << arguments[0] << ' ' << arguments[1] << '\n' << result.err;
         EXPECT_EQ(result.out, out) << arguments[0] << ' ' << arguments[1];
         EXPECT_EQ(result.err, err) << arguments[0] << ' ' << arguments[1];
+        // Whatever the command did, it leaves no write-ahead log behind.
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            const auto name = entry.path().filename().string();
+            EXPECT_FALSE(name.ends_with("-wal") || name.ends_with("-shm"))
+                << name << " after " << arguments[0] << ' ' << arguments[1];
+        }
     }
 };
 
@@ -113,8 +120,58 @@ TEST_F(GroupsCommandsTest, AddListAndRemoveRecipients)
     EXPECT_EQ(run({"recipients", "list", "Club", "--limit", "1"}).out, lines[0] + "\n");
     expectRun({"groups", "list"}, 0, "Club\t2\n");
 
-    expectRun({"recipients", "remove", "Club", "ANN@example.test", "missing@example.test"}, 0);
+    // An address that is not in the group is a warning and exit 2; the others are still removed.
+    expectRun({"recipients", "remove", "Club", "ANN@example.test", "missing@example.test"}, 2, "",
+              "warning: The recipient missing@example.test is not in this group.\n");
     EXPECT_EQ(run({"recipients", "list", "Club"}).out, lines[1] + "\n");
+    expectRun({"groups", "list"}, 0, "Club\t1\n");
+    expectRun({"recipients", "remove", "Club", "bob@example.test"}, 0);
+    expectRun({"groups", "list"}, 0, "Club\t0\n");
+}
+
+TEST_F(GroupsCommandsTest, AddAndModifyApplyTheRecipientDialogsChecks)
+{
+    expectRun({"groups", "add", "Club"}, 0);
+    const std::string longPath = "/" + std::string(50, 'p');
+    struct Case
+    {
+        std::vector<std::string> options;
+        std::string err;
+    };
+    const std::vector<Case> refused = {
+        {{"--email", "ann @example.test"}, "warning: Spaces are illegal in email address.\n"},
+        {{"--email", "ann@example.test", "--title", std::string(16, 't')},
+         "warning: The Salutation / Title box holds at most 15 characters.\n"},
+        {{"--email", "ann@example.test", "--field2", longPath},
+         "info: " + std::string(store::text::kAttachmentTooLong) + "\n"},
+        {{"--email", std::string(70, 'a') + "@example.test"},
+         "warning: The Email Address box holds at most 75 characters.\n"},
+    };
+    for (const auto& c : refused) {
+        std::vector<std::string> add = {"recipients", "add", "Club"};
+        add.insert(add.end(), c.options.begin(), c.options.end());
+        expectRun(add, 2, "", c.err);
+        std::vector<std::string> modify = {"recipients", "modify", "Club", "bob@example.test"};
+        modify.insert(modify.end(), c.options.begin(), c.options.end());
+        if (run({"recipients", "list", "Club"}).out.empty()) {
+            expectRun({"recipients", "add", "Club", "--email", "bob@example.test", "--city", "Port"}, 0);
+        }
+        expectRun(modify, 2, "", c.err);
+    }
+    expectRun({"groups", "list"}, 0, "Club\t1\n");
+
+    const auto before = splitLines(run({"recipients", "list", "Club"}).out);
+    ASSERT_EQ(before.size(), 1U);
+    expectRun(
+        {"recipients", "modify", "Club", "BOB@example.test", "--email", "robert@example.test", "--first", "Robert"}, 0);
+    const auto after = splitLines(run({"recipients", "list", "Club"}).out);
+    ASSERT_EQ(after.size(), 1U);
+    // The city stays, the date added stays, the rest is what was given.
+    const std::string oldStart = "\t\t\tbob@example.test";
+    ASSERT_EQ(before[0].substr(0, oldStart.size()), oldStart);
+    EXPECT_EQ(after[0], "\tRobert\t\trobert@example.test" + before[0].substr(oldStart.size()));
+    expectRun({"recipients", "modify", "Club", "bob@example.test", "--city", "Harbour"}, 2, "",
+              "warning: The recipient bob@example.test is not in this group.\n");
     expectRun({"groups", "list"}, 0, "Club\t1\n");
 }
 

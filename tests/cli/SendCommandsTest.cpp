@@ -10,6 +10,7 @@
 #include <chrono>
 #include <fcntl.h>
 #include <map>
+#include <set>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -56,7 +57,7 @@ protected:
         ASSERT_EQ(run({"--data-dir", data, "groups", "add", "Friends"}).status, 0);
         ASSERT_TRUE(test::makeGroup(dir.path(), "Friends", addresses));
         for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
-                 {"Startup", "Welcome", "1"}, // past the first run: "ej.dat" holds the settings
+                 // Never welcomed: "ej.dat" counts as it stands.
                  {"Server Setup", "SMTP Server", "127.0.0.1"},
                  {"Server Setup", "SMTP Port", std::to_string(port)},
                  {"Server Setup", "Security", "none"},
@@ -64,10 +65,15 @@ protected:
                  {"Client Setup", "Email Address", "me@example.test"}}) {
             ASSERT_EQ(run({"--data-dir", data, "settings", "set", section, key, value}).status, 0);
         }
+        writeMessage("News", "Hello,\r\nthe news.");
+    }
+
+    void writeMessage(const std::string& subject, const std::string& body)
+    {
         messages::MessageDocument document;
         document.group = "Friends";
-        document.subject = "News";
-        document.body = "Hello,\r\nthe news.";
+        document.subject = subject;
+        document.body = body;
         ASSERT_TRUE(writeWholeFile(message, messages::buildMessageDocument(document, messages::DocumentKind::Saved,
                                                                            std::chrono::system_clock::now()) +
                                                 "\r\n"));
@@ -96,6 +102,17 @@ TEST_F(SendCommandTest, PrintsTheResultsAndExitsByResultCode)
     EXPECT_THAT(result.out, ::testing::ContainsRegex("Time Taken: [0-9][0-9]:[0-9][0-9]:[0-9][0-9]\n$"));
     EXPECT_EQ(accepted(), addresses);
 
+    // Its copy is in the message history, as a desktop mailing leaves it.
+    std::vector<std::filesystem::path> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(dir / "Sent Messages")) {
+        copies.push_back(entry.path());
+    }
+    ASSERT_EQ(copies.size(), 1U);
+    const auto copy = messages::ParseMessage(copies[0]);
+    EXPECT_EQ(copy.group, "Friends");
+    EXPECT_EQ(copy.subject, "News");
+    EXPECT_EQ(copy.body, "Hello,\r\nthe news.\r\n\r\n"); // the line ends the files add
+
     // A partial window 3..5 in bulk mode, with the sent log of the first mailing as block file
     // for everyone but recipient 4.
     std::filesystem::resize_file(record, 0); // the server keeps appending to it
@@ -118,6 +135,96 @@ TEST_F(SendCommandTest, PrintsTheResultsAndExitsByResultCode)
     result = run({"--data-dir", data, "send", "--message", message, "--group", "Nobody"});
     EXPECT_EQ(result.status, 2);
     EXPECT_EQ(result.out, "");
+}
+
+// Mistakes that a dialog prevents: each is refused or answered No before anybody is mailed.
+TEST_F(SendCommandTest, RefusesMistakesBeforeMailingAnyone)
+{
+    test::FaultServer server(record, {});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
+    prepare(3, server.port());
+    const std::string missing = (dir / "no-such-sent.log").string();
+    const std::string noSubject = (dir / "no-subject.tcx").string();
+    writeWholeFile(noSubject, replaceAll(readWholeFile(message), "News", ""));
+    const std::string bulkQuestion = "info: You have selected to send Custom attachments if available for this Group "
+                                     "- if you change to Bulk Sending mode you will not be able to send these files.\n"
+                                     "info: Are you sure you wish to change to Bulk Mode?\n";
+    struct Case
+    {
+        std::vector<std::string> args;
+        int status;
+        std::string err;
+    };
+    const std::vector<Case> cases = {
+        {{"--block-file", missing}, 2, "warning: Please select a valid file!\n"},
+        {{"--partial", "a:b"}, 1, "warning: Numbers only please!\n"},
+        {{"--partial", "1:-2"}, 1, "warning: Numbers only please!\n"},
+        {{"--partial", " 1:2"}, 1, "warning: Numbers only please!\n"},
+        {{"--message", noSubject}, 3, "info: Are you sure you wish to send this message without a Subject line.\n"},
+        {{"--bulk", "--custom-attachments", "1"}, 3, bulkQuestion},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"--data-dir", data, "send"};
+        if (c.args[0] != "--message") {
+            args.insert(args.end(), {"--message", message});
+        }
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto result = run(args);
+        EXPECT_EQ(result.status, c.status) << c.args[0] << ' ' << c.args[1] << '\n' << result.err;
+        EXPECT_EQ(result.err, c.err) << c.args[0] << ' ' << c.args[1];
+        EXPECT_EQ(result.out, "") << c.args[0] << ' ' << c.args[1];
+    }
+    EXPECT_TRUE(readWholeFile(record).empty());
+
+    // A question with an exclamation icon is a warning; answered No it stops the command.
+    ASSERT_EQ(run({"--data-dir", data, "settings", "set", "Client Setup", "Email Address", ""}).status, 0);
+    const auto noSender = run({"--data-dir", data, "send", "--message", message});
+    EXPECT_EQ(noSender.status, 3);
+    EXPECT_EQ(noSender.err, "warning: A valid From Email Address is required for sending this message\nwarning: \n"
+                            "warning: Would you like to enter one now?\n");
+    ASSERT_EQ(run({"--data-dir", data, "settings", "set", "Client Setup", "Email Address", "me@example.test"}).status,
+              0);
+
+    // A listed attachment that is missing is asked about before the first message.
+    messages::MessageDocument withFile = messages::ParseMessage(message);
+    withFile.attachments = {(dir / "gone.pdf").string()};
+    const std::string withFilePath = (dir / "with-file.tcx").string();
+    ASSERT_TRUE(writeWholeFile(withFilePath, messages::buildMessageDocument(withFile, messages::DocumentKind::Saved,
+                                                                            std::chrono::system_clock::now())));
+    const auto noFile = run({"--data-dir", data, "send", "--message", withFilePath});
+    EXPECT_EQ(noFile.status, 3);
+    EXPECT_EQ(noFile.err, "warning: The attachment \"" + (dir / "gone.pdf").string() +
+                              "\" cannot be found.\nwarning: Do you wish to send this message without it?\n");
+    EXPECT_EQ(noFile.out, "");
+    EXPECT_TRUE(readWholeFile(record).empty());
+
+    // Answered Yes, bulk mode goes on without the personal attachments.
+    const auto bulk =
+        run({"--data-dir", data, "--yes", "send", "--message", message, "--bulk", "--custom-attachments", "1"});
+    EXPECT_EQ(bulk.status, 0) << bulk.err;
+    EXPECT_EQ(accepted().size(), 3U);
+}
+
+TEST_F(SendCommandTest, SessionEndingBeforeTheGroupOpensReportsTheGroupsSize)
+{
+    test::FaultServer server(record, {});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
+    prepare(4, server.port());
+    writeWholeFile(dir / "Exclusion List.gdb", "not a database");
+    const auto result = run({"--data-dir", data, "send", "--message", message});
+    EXPECT_EQ(result.status, 4) << result.err;
+    EXPECT_THAT(result.out, ::testing::StartsWith("Mailing Terminated by Error\nGroup: Friends (4 recipients)\n"));
+}
+
+TEST_F(SendCommandTest, CompletedWithRecipientErrorsExitsFive)
+{
+    test::FaultServer server(record, {"--reject550", "0.5", "--seed", "3"});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
+    prepare(10, server.port());
+    const auto result = run({"--data-dir", data, "send", "--message", message});
+    EXPECT_EQ(result.status, 5) << result.err;
+    EXPECT_THAT(result.out, ::testing::StartsWith("Message Successfully Mailed\n"));
+    EXPECT_THAT(result.out, ::testing::Not(::testing::HasSubstr("Errors: 0\n")));
 }
 
 pid_t spawnCli(const std::vector<std::string>& args, const std::filesystem::path& output)
@@ -184,6 +291,52 @@ TEST_F(SendCommandTest, KilledMailingResumesWithItsSentLogAsBlockFile)
     }
     EXPECT_LE(twice, 1);
     EXPECT_EQ(received.size(), static_cast<std::size_t>(kRecipients));
+}
+
+// Ctrl-C or SIGTERM is the Stop button answered Yes: the session ends "U" with its logs and
+// summary, exit 3; a second Ctrl-C ends the process at once. Either way the sent log names only
+// addresses the server accepted.
+TEST_F(SendCommandTest, SignalsStopTheMailingAsTheStopButtonDoes)
+{
+    test::FaultServer server(record, {});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
+    constexpr int kRecipients = 5000;
+    prepare(kRecipients, server.port());
+    const auto sentLog = mailing::SendLogs::file(dir.path(), mailing::kSentLogFile);
+
+    for (const int signals : {1, 2}) {
+        for (const int signal : {SIGINT, SIGTERM}) {
+            if (signals == 2 && signal == SIGTERM) {
+                continue;
+            }
+            std::filesystem::remove(sentLog);
+            const auto output = dir / "stopped.out";
+            const pid_t pid = spawnCli({"--data-dir", data, "send", "--message", message}, output);
+            ASSERT_GT(pid, 0);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (splitLines(readWholeFile(sentLog)).size() < 100 && std::chrono::steady_clock::now() < deadline) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            for (int i = 0; i < signals; ++i) {
+                kill(pid, signal);
+            }
+            int status = 0;
+            waitpid(pid, &status, 0);
+            ASSERT_TRUE(WIFEXITED(status)) << "signal " << signal << " x" << signals;
+            EXPECT_EQ(WEXITSTATUS(status), 3) << "signal " << signal << " x" << signals;
+            const auto mailed = splitLines(readWholeFile(sentLog));
+            EXPECT_LT(mailed.size(), static_cast<std::size_t>(kRecipients));
+            const auto taken = accepted();
+            const std::set<std::string> received(taken.begin(), taken.end());
+            for (const auto& address : mailed) {
+                EXPECT_TRUE(received.contains(address)) << address;
+            }
+            if (signals == 1) {
+                EXPECT_THAT(readWholeFile(output), ::testing::StartsWith("Mailing Stopped by User\n"));
+                EXPECT_EQ(run({"--data-dir", data, "settings", "get", "Tech", "Action"}).out, "Stopped By User\n");
+            }
+        }
+    }
 }
 
 } // namespace

@@ -1,0 +1,186 @@
+#include "cli/MailingPreparation.h"
+
+#include "cli/StoreSession.h"
+#include "common/Text.h"
+#include "filters/FilterEvaluators.h"
+#include "filters/FilterFile.h"
+#include "mailing/SendCommand.h"
+#include "mailing/SendOptionsForm.h"
+#include "settings/SettingsStore.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <tuple>
+
+namespace tidecast::cli
+{
+
+namespace
+{
+
+// The command line has no spelling dialog: the check before sending is taken as done, and the
+// setup dialogs the desktop would open are left to `settings set`.
+class CliSendHost final : public mailing::SendCommandHost
+{
+public:
+    void closeDatabases() override {}
+    mailing::SpellCheckOutcome checkSpellingBeforeSending() override { return mailing::SpellCheckOutcome::Completed; }
+    void openServerSetup() override {}
+    void openIdentitySetup() override {}
+    void setFocus(mailing::SendFocus) override {}
+};
+
+std::optional<std::chrono::year_month_day> parseDay(const std::string& text)
+{
+    if (text.size() != 10) {
+        return std::nullopt;
+    }
+    auto day = filters::parseDateAdded(text);
+    if (!day || !day->ok()) {
+        return std::nullopt;
+    }
+    return day;
+}
+
+std::chrono::year_month_day today()
+{
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    return std::chrono::year{local.tm_year + 1900} / (local.tm_mon + 1) / local.tm_mday;
+}
+
+// The boxes of the send options from the arguments, with the dialog's own rules for each.
+// kExitDone, or the exit status of the refusal.
+int fillEntries(CliContext& context, mailing::SendOptionsForm& form, const MailingArguments& arguments)
+{
+    auto& entries = form.entries();
+    // Custom attachments first: choosing bulk mode asks about dropping them, as the dialog does.
+    if (!arguments.customAttachments.empty()) {
+        entries.sendCustomAttachments = true;
+        for (const auto& piece : splitLines(replaceAll(arguments.customAttachments, ",", "\n"))) {
+            const auto field = std::atoi(piece.c_str());
+            if (field < 1 || field > 4) {
+                context.err << "error: --custom-attachments takes field numbers 1 to 4\n";
+                return kExitUsage;
+            }
+            entries.attachFields[static_cast<std::size_t>(field - 1)] = true;
+        }
+    }
+    if (arguments.bulk) {
+        if (!form.chooseBulk()) {
+            return kExitRefused;
+        }
+        if (arguments.toText) {
+            entries.toText = *arguments.toText;
+        }
+    } else {
+        form.choosePersonal();
+    }
+    entries.dsn = arguments.dsn;
+    // A block file that is not there would mail everybody again after a typo on a resume.
+    if (!arguments.blockFile.empty() && !form.chooseBlockFile(arguments.blockFile)) {
+        return kExitRefused;
+    }
+    if (!arguments.partial.empty()) {
+        const auto colon = arguments.partial.find(':');
+        if (colon == std::string::npos) {
+            context.err << "error: --partial takes START:END\n";
+            return kExitUsage;
+        }
+        for (const char key : arguments.partial.substr(0, colon) + arguments.partial.substr(colon + 1)) {
+            if (!form.acceptPartialKey(static_cast<unsigned char>(key))) {
+                return kExitUsage;
+            }
+        }
+        entries.partial = true;
+        entries.partialStart = arguments.partial.substr(0, colon);
+        entries.partialEnd = arguments.partial.substr(colon + 1);
+        form.leaveStartBox();
+        form.leaveEndBox();
+    }
+    for (const auto& [text, on, day] : {std::tuple{arguments.after, &entries.afterOn, &entries.afterDate},
+                                        std::tuple{arguments.before, &entries.beforeOn, &entries.beforeDate}}) {
+        if (text.empty()) {
+            continue;
+        }
+        const auto parsed = parseDay(text);
+        if (!parsed) {
+            context.err << "error: Dates are written YYYY-MM-DD: " << text << '\n';
+            return kExitUsage;
+        }
+        *on = true;
+        *day = *parsed;
+    }
+    if (!arguments.filtersFile.empty()) {
+        auto list = filters::readFilterFile(arguments.filtersFile);
+        if (!list) {
+            context.err << "error: Cannot read the filter list " << arguments.filtersFile << '\n';
+            return kExitRefused;
+        }
+        entries.filters = std::move(*list);
+    }
+    entries.filters.insert(entries.filters.end(), arguments.filters.begin(), arguments.filters.end());
+    return kExitDone;
+}
+
+} // namespace
+
+std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArguments& arguments, MailingPurpose purpose,
+                                         int& status)
+{
+    auto refuse = [&status](int exitStatus) -> std::optional<CliMailing> {
+        status = exitStatus;
+        return std::nullopt;
+    };
+    auto& prompter = *context.prompter;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(arguments.messageFile, ec)) {
+        prompter.message("The message file \"" + arguments.messageFile + "\" does not exist.", Icon::Critical);
+        return refuse(kExitRefused);
+    }
+    const auto document = messages::ParseMessage(arguments.messageFile);
+    const std::string groupName = arguments.group.empty() ? document.group : arguments.group;
+
+    auto settings = settings::LoadGeneralSettings(context.paths);
+    if (!arguments.server.empty()) {
+        settings.smtpServer = arguments.server;
+    }
+    StoreSession store(context);
+    std::vector<std::string> groups;
+    for (const auto& row : store.groups().LoadDBGroups()) {
+        groups.push_back(row.name);
+    }
+
+    mailing::ComposedMessage message;
+    message.subject = document.subject;
+    message.body = document.body;
+    message.htmlPath = document.htmlPath;
+    message.attachments = document.attachments;
+    message.priorityIndex = document.priority.value_or(1);
+
+    CliSendHost host;
+    auto prepared = mailing::prepareSend(settings, context.paths.dataDir, groups, groupName, message, host, prompter);
+    if (!prepared) {
+        return refuse(kExitRefused);
+    }
+
+    // The send options, through the same rules as the dialog.
+    mailing::SendOptions options = prepared->options;
+    mailing::SendOptionsForm form(options, prepared->settings, context.paths, prompter);
+    form.open({groups, message.body, message.htmlPath, prepared->identity, today(), message.subject});
+    if (const int filled = fillEntries(context, form, arguments); filled != kExitDone) {
+        return refuse(filled);
+    }
+    const auto checked = purpose == MailingPurpose::Send ? form.send() : form.preview();
+    if (!checked.accepted) {
+        return refuse(kExitRefused);
+    }
+    return CliMailing{document,
+                      {prepared->settings, options, message, context.paths.dataDir, context.paths.settingsFile()}};
+}
+
+} // namespace tidecast::cli

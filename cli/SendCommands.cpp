@@ -81,11 +81,10 @@ int runSend(CliContext& context, const MailingArguments& arguments)
     NullProgress progress;
     BarMonitor monitor(context.err, context.errIsTerminal);
     SystemClock clock;
+    // Before the mailing starts any thread of its own, so that only the watcher takes the signals.
+    SignalStop stopOnSignals;
     mailing::Mailing mailing(std::move(setup), prompter, progress, monitor, clock);
-    {
-        SignalStop stopOnSignals;
-        mailing.run(stopOnSignals.token());
-    }
+    mailing.run(stopOnSignals.token());
     const auto result = mailing.result();
     if (result == mailing::SendResult::None) {
         return kExitRefused;

@@ -51,11 +51,8 @@ protected:
 
     SendOptionsOpening opening(std::string text = "Hello") const
     {
-        return {{"Customers", "Empty", "Friends"},
-                std::move(text),
-                {},
-                outgoing::defaultIdentity(settings),
-                2026y / 12 / 6};
+        return {{"Customers", "Empty", "Friends"},   std::move(text), {},
+                outgoing::defaultIdentity(settings), 2026y / 12 / 6,  {}};
     }
 
     SendOptionsForm openForm(std::string text = "Hello")

@@ -220,9 +220,9 @@ TEST_F(GroupStoreTest, RenameTakesTheWriteAheadLogAlong)
         }
         _exit(written ? 0 : 1);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    int childStatus = 0;
+    waitpid(child, &childStatus, 0);
+    ASSERT_TRUE(WIFEXITED(childStatus) && WEXITSTATUS(childStatus) == 0);
     auto wal = groups.groupPath("Walkers");
     wal += "-wal";
     ASSERT_TRUE(std::filesystem::exists(wal)) << "the writer left no log to take along";

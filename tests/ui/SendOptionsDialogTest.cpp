@@ -75,8 +75,8 @@ private:
         m_options = {};
         m_options.groupName = "Customers";
         m_options.recipientCount = 12;
-        mailing::SendOptionsOpening opening{
-            {"Customers"}, text, {}, outgoing::defaultIdentity(m_settings), 2026y / 12 / 6};
+        mailing::SendOptionsOpening opening{{"Customers"},  text, {}, outgoing::defaultIdentity(m_settings),
+                                            2026y / 12 / 6, {}};
         auto dialog = std::make_unique<SendOptionsDialog>(m_options, m_settings, m_paths, m_prompter, m_chooser,
                                                           std::move(opening));
         dialog->show();

@@ -61,7 +61,7 @@ void BM_IsFilteredTenRules(benchmark::State& state)
         filters::FilterSet filters(kRules);
         for (std::int64_t i = 0; i < kCandidates; ++i) {
             const auto& recipient = recipients[static_cast<std::size_t>(i) % kDistinctRecipients];
-            kept += filters::IsFiltered(filters, dates, recipient, prompter, status).filtered ? 0 : 1;
+            kept += filters::filterMailingRecipient(filters, dates, recipient, prompter, status).filtered ? 0 : 1;
         }
         benchmark::DoNotOptimize(kept);
     }

@@ -113,7 +113,7 @@ std::optional<Rate> runOurs(std::uint16_t port, double seconds)
 
     const auto start = Clock::now();
     const auto deadline = start + std::chrono::duration<double>(seconds);
-    if (!dialogue.ConnectServer()) {
+    if (!dialogue.connectToServer()) {
         return std::nullopt;
     }
     Rate rate;
@@ -121,7 +121,7 @@ std::optional<Rate> runOurs(std::uint16_t port, double seconds)
     while (Clock::now() < deadline) {
         if (!dialogue.startTransaction("sender@example.test") ||
             dialogue.addRecipient("recipient@example.test") >= 400 ||
-            !dialogue.xsenddata(text, "recipient@example.test") ||
+            !dialogue.sendMessageData(text, "recipient@example.test") ||
             dialogue.endOfMessage() != mailing::TransmitOutcome::Sent) {
             return std::nullopt;
         }

@@ -222,7 +222,7 @@ std::optional<std::chrono::year_month_day> parseDateAdded(std::string_view text)
     return date;
 }
 
-FilterVerdict RunFilters(const FilterSet& filters, const ImportFilterValues& candidate, Prompter& prompter)
+FilterVerdict filterImportedRecipient(const FilterSet& filters, const ImportFilterValues& candidate, Prompter& prompter)
 {
     if (filters.isEmpty()) {
         return {};
@@ -231,33 +231,34 @@ FilterVerdict RunFilters(const FilterSet& filters, const ImportFilterValues& can
     return report(filters.evaluate(source), kImportTag, prompter);
 }
 
-FilterVerdict EXRunFilters(const FilterSet& filters, std::string_view address, Prompter& prompter, StatusSink& status)
+FilterVerdict filterImportedExclusion(const FilterSet& filters, std::string_view address, Prompter& prompter,
+                                      StatusSink& status)
 {
     return evaluateWithStatus(filters, AddressSource(address), kExclusionImportTag, prompter, status);
 }
 
-FilterVerdict RunFilters(const FilterSet& filters, const ExportFilterValues& candidate, Prompter& prompter,
-                         StatusSink& status)
+FilterVerdict filterExportedRecipient(const FilterSet& filters, const ExportFilterValues& candidate, Prompter& prompter,
+                                      StatusSink& status)
 {
     return evaluateWithStatus(filters, RecordSource(candidate.record, FilterField::FullName, candidate.fullName),
                               kExportTag, prompter, status);
 }
 
-FilterVerdict RunEXFilters(const FilterSet& filters, const ExclusionFilterValues& candidate, Prompter& prompter,
-                           StatusSink& status)
+FilterVerdict filterExportedExclusion(const FilterSet& filters, const ExclusionFilterValues& candidate,
+                                      Prompter& prompter, StatusSink& status)
 {
     return evaluateWithStatus(filters, ExclusionSource(candidate), kExclusionExportTag, prompter, status);
 }
 
-FilterVerdict IsFiltered(const FilterSet& filters, const DateFilters& dates, const store::RecipientStore& group,
-                         Prompter& prompter, StatusSink& status)
+FilterVerdict filterMailingRecipient(const FilterSet& filters, const DateFilters& dates,
+                                     const store::RecipientStore& group, Prompter& prompter, StatusSink& status)
 {
     std::string dateAdded = dates.afterOn || dates.beforeOn ? group.field(store::kDateAddedField) : std::string();
     return isFiltered(filters, dates, dateAdded, StoreSource(group), prompter, status);
 }
 
-FilterVerdict IsFiltered(const FilterSet& filters, const DateFilters& dates, const store::RecipientRecord& recipient,
-                         Prompter& prompter, StatusSink& status)
+FilterVerdict filterMailingRecipient(const FilterSet& filters, const DateFilters& dates,
+                                     const store::RecipientRecord& recipient, Prompter& prompter, StatusSink& status)
 {
     return isFiltered(filters, dates, recipient.dateAdded, RecordSource(recipient, FilterField::Unknown, {}), prompter,
                       status);

@@ -72,24 +72,26 @@ struct ExclusionFilterValues
 };
 
 // The import engine's filter: pass or fail only.
-FilterVerdict RunFilters(const FilterSet& filters, const ImportFilterValues& candidate, Prompter& prompter);
+FilterVerdict filterImportedRecipient(const FilterSet& filters, const ImportFilterValues& candidate,
+                                      Prompter& prompter);
 
 // The exclusion import's filter: every rule is compared with the address, whatever field it names.
-FilterVerdict EXRunFilters(const FilterSet& filters, std::string_view address, Prompter& prompter, StatusSink& status);
+FilterVerdict filterImportedExclusion(const FilterSet& filters, std::string_view address, Prompter& prompter,
+                                      StatusSink& status);
 
 // The group export's filter.
-FilterVerdict RunFilters(const FilterSet& filters, const ExportFilterValues& candidate, Prompter& prompter,
-                         StatusSink& status);
+FilterVerdict filterExportedRecipient(const FilterSet& filters, const ExportFilterValues& candidate, Prompter& prompter,
+                                      StatusSink& status);
 
 // The exclusion-list export's filter: only "Email Address" and "Group Name" have values.
-FilterVerdict RunEXFilters(const FilterSet& filters, const ExclusionFilterValues& candidate, Prompter& prompter,
-                           StatusSink& status);
+FilterVerdict filterExportedExclusion(const FilterSet& filters, const ExclusionFilterValues& candidate,
+                                      Prompter& prompter, StatusSink& status);
 
 // The mailing's filter on the current recipient: the date filters first, then the rules. The
 // store overload reads the values by column name from the open group file.
-FilterVerdict IsFiltered(const FilterSet& filters, const DateFilters& dates, const store::RecipientStore& group,
-                         Prompter& prompter, StatusSink& status);
-FilterVerdict IsFiltered(const FilterSet& filters, const DateFilters& dates, const store::RecipientRecord& recipient,
-                         Prompter& prompter, StatusSink& status);
+FilterVerdict filterMailingRecipient(const FilterSet& filters, const DateFilters& dates,
+                                     const store::RecipientStore& group, Prompter& prompter, StatusSink& status);
+FilterVerdict filterMailingRecipient(const FilterSet& filters, const DateFilters& dates,
+                                     const store::RecipientRecord& recipient, Prompter& prompter, StatusSink& status);
 
 } // namespace tidecast::filters

@@ -5,8 +5,8 @@
 #include "mailing/BuilderMessageSource.h"
 #include "mailing/LogSink.h"
 #include "mailing/SendTexts.h"
+#include "mailing/SendStatistics.h"
 #include "mailing/SmtpSendChannel.h"
-#include "mailing/TechInfo.h"
 #include "outgoing/MessageBuilder.h"
 #include "outgoing/OutgoingMessage.h"
 
@@ -136,7 +136,7 @@ bool Mailing::run(std::stop_token stop)
     });
     m_parts->session.emplace(sessionOptions(m_setup.options, m_setup.dataDir, m_setup.settingsFile), m_parts->channel,
                              *m_parts->messages, m_parts->logs, m_prompter, m_progress, m_monitor, m_clock);
-    return m_parts->session->SendMessage(stop);
+    return m_parts->session->run(stop);
 }
 
 SendResult Mailing::result() const

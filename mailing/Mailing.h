@@ -42,7 +42,7 @@ public:
     Mailing(const Mailing&) = delete;
     Mailing& operator=(const Mailing&) = delete;
 
-    // SendMessage. False unless the session completed; a message that cannot be built for this
+    // Runs the send session. False unless the session completed; a message that cannot be built for this
     // mailing at all (a character the character set cannot carry) is refused before any log is
     // opened, with the session's result None; so is a missing attachment answered No.
     bool run(std::stop_token stop = {});

@@ -41,7 +41,7 @@ class SendChannel
 public:
     virtual ~SendChannel() = default;
 
-    // ConnectServer: true when the connection is usable.
+    // connectToServer: true when the connection is usable.
     virtual bool connect() = 0;
     virtual bool isConnected() const = 0;
     virtual bool startTransaction(std::string_view sender) = 0;

@@ -121,7 +121,7 @@ bool SendSession::stopRequested() const
     return m_stopFlag || m_stop.stop_requested();
 }
 
-bool SendSession::RecoverInfo()
+bool SendSession::loadBlockList()
 {
     const std::filesystem::path path(m_options.blockFilePath);
     std::error_code ec;
@@ -153,7 +153,7 @@ bool SendSession::RecoverInfo()
     return true;
 }
 
-Result<void> SendSession::LoadExclusionList()
+Result<void> SendSession::loadExclusionList()
 {
     m_progress.setLabel(text::kLoadingExclusionInfo);
     store::RecipientStore exclusions;
@@ -183,22 +183,22 @@ Result<void> SendSession::LoadExclusionList()
     return {};
 }
 
-bool SendSession::PREVMailed(std::string_view address) const
+bool SendSession::isInBlockList(std::string_view address) const
 {
     return m_blockList.contains(toLowerAscii(address));
 }
 
-bool SendSession::IsExcluded(std::string_view address) const
+bool SendSession::isExcluded(std::string_view address) const
 {
     return m_exclusions.contains(toLowerAscii(address));
 }
 
-bool SendSession::SendMessage(std::stop_token stop)
+bool SendSession::run(std::stop_token stop)
 {
     m_stop = stop;
     std::stop_callback cancelConnecting(stop, [this] { m_channel.requestStop(); });
 
-    m_techBefore = readTechCounters(m_options.settingsFile);
+    m_statisticsBefore = readStatistics(m_options.settingsFile);
     const auto groupFile = m_options.dataDir / (m_options.groupName + std::string(store::kGroupExtension));
     if (!store::RecipientStore::isDatabase(groupFile)) {
         m_prompter.message(m_options.groupName + std::string(text::kNotValidGroupSuffix), Icon::Critical);
@@ -211,13 +211,13 @@ bool SendSession::SendMessage(std::stop_token stop)
     if (m_options.blockFileOn) {
         m_progress.setLabel(text::kLoadingBlockInfo);
         std::filesystem::remove(m_options.dataDir / kRecoverFile, ignored);
-        RecoverInfo();
+        loadBlockList();
     }
     m_exclusions.clear();
     const auto exclusionFile =
         m_options.dataDir / (std::string(store::kExclusionListName) + std::string(store::kGroupExtension));
     if (std::filesystem::exists(exclusionFile, ignored)) {
-        if (auto loaded = LoadExclusionList(); !loaded) {
+        if (auto loaded = loadExclusionList(); !loaded) {
             m_pendingError = loaded.error();
         }
     }
@@ -273,14 +273,14 @@ bool SendSession::SendMessage(std::stop_token stop)
         const auto& address = recipient.emailAddress();
 
         Step step = Step::Continue;
-        if (m_options.blockFileOn && (m_progress.setLabel(text::kCheckingBlockInfo), PREVMailed(address))) {
+        if (m_options.blockFileOn && (m_progress.setLabel(text::kCheckingBlockInfo), isInBlockList(address))) {
             ++m_counters.excluded;
             m_logs.exclusion().writeLine(address + std::string(text::kFoundInBlockFile));
-        } else if (!m_exclusions.empty() && (m_progress.setLabel(text::kCheckingExclusionInfo), IsExcluded(address))) {
+        } else if (!m_exclusions.empty() && (m_progress.setLabel(text::kCheckingExclusionInfo), isExcluded(address))) {
             ++m_counters.excluded;
             m_logs.exclusion().writeLine(address);
         } else if (const auto verdict =
-                       filters::IsFiltered(m_filters, m_options.dateFilters, recipient, m_prompter, labels);
+                       filters::filterMailingRecipient(m_filters, m_options.dateFilters, recipient, m_prompter, labels);
                    verdict.filtered) {
             ++m_counters.filtered;
             m_logs.filters().writeLine(address + " - " + std::string(verdict.reason));
@@ -508,8 +508,8 @@ bool SendSession::finish(SendResult result)
     m_logs.close();
     writeLastAction(m_options.settingsFile, action);
     m_result = result;
-    SavetechInfo(m_options.settingsFile, m_techBefore,
-                 {m_counters.sent, m_counters.errors, m_options.bulkMode, m_elapsed}, m_clock.now());
+    writeStatistics(m_options.settingsFile, m_statisticsBefore,
+                    {m_counters.sent, m_counters.errors, m_options.bulkMode, m_elapsed}, m_clock.now());
     publish(true);
     return result == SendResult::Completed;
 }

@@ -10,7 +10,7 @@
 #include "mailing/SendChannel.h"
 #include "mailing/SendLogs.h"
 #include "mailing/SendMonitor.h"
-#include "mailing/TechInfo.h"
+#include "mailing/SendStatistics.h"
 #include "store/RecipientStore.h"
 
 #include <chrono>
@@ -78,13 +78,13 @@ public:
 
     // Runs the whole session; true only when it completed. Stop is honoured at the next recipient
     // and cancels a connection attempt at once.
-    bool SendMessage(std::stop_token stop = {});
+    bool run(std::stop_token stop = {});
 
     // Loads the block list; false when the person chose not to go on without it.
-    bool RecoverInfo();
-    [[nodiscard]] Result<void> LoadExclusionList();
-    bool PREVMailed(std::string_view address) const;
-    bool IsExcluded(std::string_view address) const;
+    bool loadBlockList();
+    [[nodiscard]] Result<void> loadExclusionList();
+    bool isInBlockList(std::string_view address) const;
+    bool isExcluded(std::string_view address) const;
 
     SendResult result() const { return m_result; }
     const SendCounters& counters() const { return m_counters; }
@@ -129,7 +129,7 @@ private:
     store::RecipientStore m_group;
     std::vector<std::string> m_bulkRecipients;
 
-    TechCounters m_techBefore;
+    SendStatistics m_statisticsBefore;
     SendCounters m_counters;
     std::optional<Error> m_pendingError;
     SendResult m_result = SendResult::None;

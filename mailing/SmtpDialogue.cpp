@@ -62,7 +62,7 @@ SmtpDialogue::SmtpDialogue(net::SmtpClient& smtp, net::PopClient& pop, const set
     , m_settings(settings)
     , m_sinks(sinks)
 {
-    m_smtp.setErrorHandler([this](const net::SmtpError& error) { onSmtpError(error); });
+    m_smtp.setErrorHandler([this](const net::ClientError& error) { onSmtpError(error); });
 }
 
 SmtpDialogue::~SmtpDialogue()
@@ -85,7 +85,7 @@ void SmtpDialogue::requestStop()
     }
 }
 
-bool SmtpDialogue::ConnectServer()
+bool SmtpDialogue::connectToServer()
 {
     m_connecting = true;
     m_sinks.progress.setLabel("Connecting to Email Server..");
@@ -101,7 +101,7 @@ bool SmtpDialogue::ConnectServer()
     if (m_settings.pop3Authentication) {
         m_sinks.session.writeLine("Checking Mail on " + m_settings.pop3Server);
         m_sinks.activity.writeLine("C> Checking Mail on " + m_settings.pop3Server);
-        CheckPOP3Mail();
+        logInToPopServer();
         m_pop.clearLastError();
     }
 
@@ -126,7 +126,7 @@ bool SmtpDialogue::ConnectServer()
     }
 
     if (!m_stopRequested && (m_smtp.replyCode() == 250 || m_smtp.isSessionEstablished())) {
-        EnableDSN();
+        enableDsn();
         usable = true;
     } else if (!m_stopRequested) {
         m_sinks.prompter.message("Unable to establish a valid connection with " + m_settings.smtpServer +
@@ -148,12 +148,12 @@ bool SmtpDialogue::ConnectServer()
     return usable;
 }
 
-void SmtpDialogue::CheckPOP3Mail()
+void SmtpDialogue::logInToPopServer()
 {
     if (m_pop.state() != net::PopClient::State::Idle) {
         m_pop.reset();
     }
-    ForceDisconnect();
+    forceDisconnect();
     m_pop.setUsername(m_settings.pop3Username);
     m_pop.setPassword(m_settings.pop3Password);
     m_pop.setHost(m_settings.pop3Server);
@@ -170,7 +170,7 @@ void SmtpDialogue::CheckPOP3Mail()
     m_pop.disconnect();
 }
 
-void SmtpDialogue::EnableDSN()
+void SmtpDialogue::enableDsn()
 {
     if (!m_dsn) {
         return;
@@ -184,7 +184,7 @@ void SmtpDialogue::EnableDSN()
     }
 }
 
-void SmtpDialogue::ForceDisconnect()
+void SmtpDialogue::forceDisconnect()
 {
     m_pop.disconnect();
 }
@@ -209,8 +209,8 @@ int SmtpDialogue::addRecipient(std::string_view address)
     return m_smtp.replyCode();
 }
 
-bool SmtpDialogue::xsenddata(std::string_view text, std::string_view recipientAddress,
-                             const std::filesystem::path& temporaryFile)
+bool SmtpDialogue::sendMessageData(std::string_view text, std::string_view recipientAddress,
+                                   const std::filesystem::path& temporaryFile)
 {
     FlagScope transmitting(m_transmitting, true);
     m_sinks.progress.setLabel("Sending Message ....");
@@ -222,7 +222,7 @@ bool SmtpDialogue::xsenddata(std::string_view text, std::string_view recipientAd
     while (!text.empty()) {
         const int n = m_smtp.writeData(text, kWriteChunk);
         if (n < 0) {
-            const auto error = m_smtp.lastError().value_or(net::SmtpError{});
+            const auto error = m_smtp.lastError().value_or(net::ClientError{});
             m_smtp.clearLastError();
             std::string description = error.description;
             if (error.number == net::smtp_error::kInvalidRecipient) {
@@ -289,7 +289,7 @@ bool SmtpDialogue::reconnect(std::string_view bulkSender)
 {
     disconnect(DisconnectReason::Normal);
     m_sinks.progress.setLabel("Re-connecting To Server");
-    if (!ConnectServer()) {
+    if (!connectToServer()) {
         return false;
     }
     if (m_bulkMode) {
@@ -298,7 +298,7 @@ bool SmtpDialogue::reconnect(std::string_view bulkSender)
     return true;
 }
 
-void SmtpDialogue::onSmtpError(const net::SmtpError& error)
+void SmtpDialogue::onSmtpError(const net::ClientError& error)
 {
     if (m_stopRequested || m_transmitting) {
         return;

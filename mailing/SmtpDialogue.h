@@ -53,18 +53,18 @@ public:
     void requestStop();
     bool isStopRequested() const { return m_stopRequested; }
 
-    bool ConnectServer();
-    void CheckPOP3Mail();
-    void EnableDSN();
-    void ForceDisconnect();
+    bool connectToServer();
+    void logInToPopServer();
+    void enableDsn();
+    void forceDisconnect();
 
     bool startTransaction(std::string_view sender);
     // Returns the server's reply code; 400 or more rejects the recipient.
     int addRecipient(std::string_view address);
     // Writes the message in pieces of at most 4096 bytes, advancing the progress bar; removes
     // `temporaryFile` (if given) when done, successful or not. False when the write failed.
-    bool xsenddata(std::string_view text, std::string_view recipientAddress,
-                   const std::filesystem::path& temporaryFile = {});
+    bool sendMessageData(std::string_view text, std::string_view recipientAddress,
+                         const std::filesystem::path& temporaryFile = {});
     // Completes the data phase. `buildStep` names where the message builder was when the error
     // arose; it is shown in the message box only.
     TransmitOutcome endOfMessage(int buildStep = 0);
@@ -73,7 +73,7 @@ public:
     bool reconnect(std::string_view bulkSender = {});
 
     // The handler of net::SmtpClient's error event; installed by the constructor.
-    void onSmtpError(const net::SmtpError& error);
+    void onSmtpError(const net::ClientError& error);
 
 private:
     void logBoth(std::string_view line);

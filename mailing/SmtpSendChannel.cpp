@@ -1,6 +1,6 @@
 #include "mailing/SmtpSendChannel.h"
 
-#include "mailing/TechInfo.h"
+#include "mailing/SendStatistics.h"
 
 namespace tidecast::mailing
 {
@@ -35,7 +35,7 @@ RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
 
 TransmitOutcome SmtpSendChannel::transmit(std::string_view message, std::string_view recipientAddress)
 {
-    if (!m_dialogue.xsenddata(message, recipientAddress)) {
+    if (!m_dialogue.sendMessageData(message, recipientAddress)) {
         return TransmitOutcome::Failed;
     }
     return m_dialogue.endOfMessage();

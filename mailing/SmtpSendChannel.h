@@ -34,7 +34,7 @@ public:
     SmtpSendChannel(const settings::Settings& settings, SmtpChannelOptions options, SendMonitor& monitor,
                     LogFile& sessionLog, Progress& progress, Prompter& prompter);
 
-    bool connect() override { return m_dialogue.ConnectServer(); }
+    bool connect() override { return m_dialogue.connectToServer(); }
     bool isConnected() const override { return m_smtp.isSessionEstablished(); }
     bool startTransaction(std::string_view sender) override { return m_dialogue.startTransaction(sender); }
     RecipientReply addRecipient(std::string_view address) override;

@@ -13,7 +13,7 @@
 namespace tidecast::mime
 {
 
-std::string GetContentType(std::string_view path, std::string_view charset)
+std::string contentTypeForFile(std::string_view path, std::string_view charset)
 {
     const std::string lower = toLowerAscii(trimBlanks(path));
     if (lower.size() <= 3) {
@@ -49,7 +49,7 @@ EncodedFile encodeFile(const std::string& path, std::string_view charset)
     EncodedFile file;
     file.path = path;
     file.fileName = std::filesystem::path(path).filename().string();
-    file.contentType = GetContentType(path, charset);
+    file.contentType = contentTypeForFile(path, charset);
 
     std::ifstream in(path, std::ios::binary);
     if (!in) {
@@ -65,7 +65,7 @@ EncodedFile encodeFile(const std::string& path, std::string_view charset)
     }
     file.size = content.size();
     if (file.contentType.starts_with("text/")) {
-        file.isText8bit = Contains8bit(content);
+        file.isText8bit = contains8bit(content);
         file.isUtf8 = isValidUtf8(content);
     }
     file.base64 = std::make_shared<const std::string>(base64Encode(content));

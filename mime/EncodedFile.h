@@ -13,7 +13,7 @@ struct EncodedFile
 {
     std::string path;
     std::string fileName;    // the last path component, UTF-8
-    std::string contentType; // from GetContentType; empty when the extension is not known
+    std::string contentType; // from contentTypeForFile; empty when the extension is not known
     std::size_t size = 0;    // bytes before encoding
     bool isText8bit = false; // a text file holding 8-bit bytes
     bool isUtf8 = false;     // its content is valid UTF-8
@@ -25,11 +25,11 @@ struct EncodedFile
     bool isReadable() const { return error.empty(); }
 };
 
-// Reads and encodes a file. The content type is decided by the extension (GetContentType).
+// Reads and encodes a file. The content type is decided by the extension (contentTypeForFile).
 EncodedFile encodeFile(const std::string& path, std::string_view charset);
 
 // The content type of an attachment by the end of its trimmed, lower-cased path; empty for an
 // unknown ending or a path of three characters or fewer. Text types carry the character set.
-std::string GetContentType(std::string_view path, std::string_view charset);
+std::string contentTypeForFile(std::string_view path, std::string_view charset);
 
 } // namespace tidecast::mime

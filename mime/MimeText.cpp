@@ -55,7 +55,7 @@ void appendQ(std::string& word, unsigned char c, bool utf8)
 
 } // namespace
 
-bool Contains8bit(std::string_view text)
+bool contains8bit(std::string_view text)
 {
     const char* p = text.data();
     std::size_t n = text.size();
@@ -81,9 +81,9 @@ bool Contains8bit(std::string_view text)
     return false;
 }
 
-std::string ISOEncode(std::string_view text, std::string_view charset)
+std::string encodeHeaderText(std::string_view text, std::string_view charset)
 {
-    if (!Contains8bit(text)) {
+    if (!contains8bit(text)) {
         return std::string(text);
     }
     const bool utf8 = isUtf8Charset(charset);
@@ -154,12 +154,12 @@ std::string_view transferEncodingName(std::string_view encoding, std::string_vie
         return "base64";
     }
     if (equalsIgnoreCase(encoding, "none")) {
-        return Contains8bit(text) ? "8bit" : "7bit";
+        return contains8bit(text) ? "8bit" : "7bit";
     }
     return "quoted-printable";
 }
 
-std::string ecoded(std::string_view text, std::string_view encoding)
+std::string encodeBody(std::string_view text, std::string_view encoding)
 {
     const std::string_view name = transferEncodingName(encoding, text);
     if (text.empty() || name == "8bit" || name == "7bit") {

@@ -10,7 +10,7 @@ namespace tidecast::mime
 // Text helpers of the message builder. Texts here are already in the outgoing character set.
 
 // True when any byte is above 128 (129 to 255; 128 itself does not count).
-bool Contains8bit(std::string_view text);
+bool contains8bit(std::string_view text);
 
 // Header form of a text (RFC 2047). A text without 8-bit bytes comes back unchanged. Otherwise it
 // becomes "=?charset?B?...?=" when its first byte is 160 or above, else "=?charset?Q?...?=". In the
@@ -19,7 +19,7 @@ bool Contains8bit(std::string_view text);
 // characters that would end or confuse the word ("=", "?", "_", '"', controls) are "=XX" as well.
 // A word longer than 75 characters is split into several words separated by a blank, never
 // inside a UTF-8 character.
-std::string ISOEncode(std::string_view text, std::string_view charset);
+std::string encodeHeaderText(std::string_view text, std::string_view charset);
 
 // The transfer-encoding setting as used: "printed" is the older spelling of "print".
 std::string_view normalizedEncoding(std::string_view encoding);
@@ -30,7 +30,7 @@ std::string_view transferEncodingName(std::string_view encoding, std::string_vie
 
 // The body text encoded by the encoding setting ("none" and an empty text stay as they are).
 // Unless the result is base64, lines holding only a full stop become empty lines.
-std::string ecoded(std::string_view text, std::string_view encoding);
+std::string encodeBody(std::string_view text, std::string_view encoding);
 
 // Replaces every line holding only a full stop (CR LF "." CR LF) by an empty line, so that the
 // mail server never reads it as the end of the message.

@@ -20,7 +20,7 @@ void PopClient::reset()
 bool PopClient::fail(int number, std::string description)
 {
     reset();
-    m_lastError = SmtpError{number, std::move(description)};
+    m_lastError = ClientError{number, std::move(description)};
     return false;
 }
 

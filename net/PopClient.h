@@ -1,8 +1,9 @@
 #pragma once
 
+#include "net/ClientError.h"
 #include "net/MailTransport.h"
 #include "net/PopLogin.h"
-#include "net/SmtpClient.h"
+#include "net/Security.h"
 
 #include <cstdint>
 #include <optional>
@@ -41,7 +42,7 @@ public:
     void disconnect();
     void cancel() { m_transport.cancel(); }
 
-    const std::optional<SmtpError>& lastError() const { return m_lastError; }
+    const std::optional<ClientError>& lastError() const { return m_lastError; }
     void clearLastError() { m_lastError.reset(); }
 
 private:
@@ -60,7 +61,7 @@ private:
     Security m_security = Security::Auto;
     State m_state = State::Idle;
     int m_messageCount = 0;
-    std::optional<SmtpError> m_lastError;
+    std::optional<ClientError> m_lastError;
 };
 
 } // namespace tidecast::net

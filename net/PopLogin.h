@@ -1,6 +1,6 @@
 #pragma once
 
-#include "net/SmtpCapabilities.h"
+#include "net/Security.h"
 
 #include <string>
 #include <string_view>

@@ -82,19 +82,4 @@ bool SmtpCapabilities::offersAuth(std::string_view mechanism) const
     return std::find(authMechanisms.begin(), authMechanisms.end(), mechanism) != authMechanisms.end();
 }
 
-Security parseSecurity(std::string_view text)
-{
-    const auto word = toLowerAscii(trimWhitespace(text));
-    if (word == "starttls") {
-        return Security::StartTls;
-    }
-    if (word == "tls") {
-        return Security::Tls;
-    }
-    if (word == "none") {
-        return Security::None;
-    }
-    return Security::Auto;
-}
-
 } // namespace tidecast::net

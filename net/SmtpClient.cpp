@@ -63,7 +63,7 @@ std::chrono::milliseconds SmtpClient::timeout() const
 
 void SmtpClient::raise(int number, std::string description)
 {
-    m_lastError = SmtpError{number, std::move(description)};
+    m_lastError = ClientError{number, std::move(description)};
     if (m_errorHandler) {
         m_errorHandler(*m_lastError);
     }
@@ -196,7 +196,8 @@ bool SmtpClient::requestDsn()
     }
     if (!m_capabilities.dsn) {
         // A plain answer, not an error event: the caller reports it in its own words.
-        m_lastError = SmtpError{smtp_error::kDsnNotSupported, "The server does not offer delivery status notification"};
+        m_lastError =
+            ClientError{smtp_error::kDsnNotSupported, "The server does not offer delivery status notification"};
         return false;
     }
     m_dsn = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/ClientError.h"
 #include "net/MailTransport.h"
 #include "net/SmtpCapabilities.h"
 #include "net/SmtpReply.h"
@@ -14,13 +15,6 @@
 namespace tidecast::net
 {
 
-// An error the client reports, with one of the numbers of SmtpErrors.h.
-struct SmtpError
-{
-    int number = 0;
-    std::string description;
-};
-
 // Our SMTP client, driven operation by operation by the send dialogue. Every call blocks until the
 // server has answered or the time-out has passed. Use from one thread; cancel() alone may be
 // called from another one. No command, reply or credential is logged here: the caller logs what
@@ -28,7 +22,7 @@ struct SmtpError
 class SmtpClient
 {
 public:
-    using ErrorHandler = std::function<void(const SmtpError&)>;
+    using ErrorHandler = std::function<void(const ClientError&)>;
     using IdSource = std::function<std::string()>;
 
     SmtpClient();
@@ -82,7 +76,7 @@ public:
     // Ends the blocking call in progress in another thread; the connection is then closed.
     void cancel() { m_transport.cancel(); }
 
-    const std::optional<SmtpError>& lastError() const { return m_lastError; }
+    const std::optional<ClientError>& lastError() const { return m_lastError; }
     void clearLastError() { m_lastError.reset(); }
 
 private:
@@ -115,7 +109,7 @@ private:
     bool m_inData = false;
     std::string m_pendingData;
     int m_failure = 0;
-    std::optional<SmtpError> m_lastError;
+    std::optional<ClientError> m_lastError;
 };
 
 } // namespace tidecast::net

@@ -125,8 +125,8 @@ double secondsSinceMidnight(std::chrono::system_clock::time_point at)
     return seconds < 0 ? seconds + day : seconds;
 }
 
-ImageReference FindImage(std::string& html, std::size_t& searchFrom, const std::filesystem::path& htmlFolder,
-                         InlineImageTable& table, ContentIdSource source)
+ImageReference findNextImage(std::string& html, std::size_t& searchFrom, const std::filesystem::path& htmlFolder,
+                             InlineImageTable& table, ContentIdSource source)
 {
     constexpr std::string_view kAttribute = "src=";
     std::size_t at;
@@ -167,8 +167,8 @@ ImageReference FindImage(std::string& html, std::size_t& searchFrom, const std::
     return {};
 }
 
-ImageReference FindBackground(std::string& html, const std::filesystem::path& htmlFolder, InlineImageTable& table,
-                              ContentIdSource source)
+ImageReference findBackgroundImage(std::string& html, const std::filesystem::path& htmlFolder, InlineImageTable& table,
+                                   ContentIdSource source)
 {
     constexpr std::string_view kAttribute = "background=";
     const std::size_t at = findAttribute(html, kAttribute, 0);

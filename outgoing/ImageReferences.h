@@ -31,13 +31,13 @@ struct ContentIdSource
 // holds for the file, or a new one (seconds since midnight "." ticks "@" file name) that is added.
 // A "file://" prefix is dropped and "%20" read as a blank. References to missing files and
 // unquoted values are left alone. `searchFrom` moves past the reference handled.
-ImageReference FindImage(std::string& html, std::size_t& searchFrom, const std::filesystem::path& htmlFolder,
-                         InlineImageTable& table, ContentIdSource source);
+ImageReference findNextImage(std::string& html, std::size_t& searchFrom, const std::filesystem::path& htmlFolder,
+                             InlineImageTable& table, ContentIdSource source);
 
 // The same for the first background="..." attribute, whatever its value; its new Content-ID is
 // ticks "@" seconds since midnight "." (seconds plus a second tick reading).
-ImageReference FindBackground(std::string& html, const std::filesystem::path& htmlFolder, InlineImageTable& table,
-                              ContentIdSource source);
+ImageReference findBackgroundImage(std::string& html, const std::filesystem::path& htmlFolder, InlineImageTable& table,
+                                   ContentIdSource source);
 
 // Seconds since midnight (UTC) of a time point.
 double secondsSinceMidnight(std::chrono::system_clock::time_point at);

@@ -35,7 +35,7 @@ std::string macroValue(const MergeMacro& macro, const store::RecipientRecord& re
     return {};
 }
 
-bool HasMergeData(std::string_view text)
+bool hasMergeMacros(std::string_view text)
 {
     // Every macro starts with "!*", so only those places need a closer look.
     for (std::size_t at = text.find("!*"); at != std::string_view::npos; at = text.find("!*", at + 1)) {
@@ -74,7 +74,7 @@ std::string escapeHtml(std::string_view text)
     return out;
 }
 
-void MergeData(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape)
+void replaceMergeMacros(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape)
 {
     for (const MergeMacro& macro : kMergeMacros) {
         std::size_t at = text.find(macro.macro);

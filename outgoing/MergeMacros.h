@@ -64,7 +64,7 @@ const MergeMacro* mergeMacroForCommand(std::string_view commandId);
 std::string macroValue(const MergeMacro& macro, const store::RecipientRecord& recipient);
 
 // True when the text holds any of the merge macros.
-bool HasMergeData(std::string_view text);
+bool hasMergeMacros(std::string_view text);
 
 // How a merged value is written into the text.
 enum class MergeEscape
@@ -75,7 +75,7 @@ enum class MergeEscape
 
 // Replaces the macros in place, in table order. Each occurrence is replaced from left to right;
 // a value is not searched again for the macro it replaced, but later macros do see it.
-void MergeData(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape = MergeEscape::None);
+void replaceMergeMacros(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape = MergeEscape::None);
 
 // The text with "&", "<", ">" and '"' written as HTML entities.
 std::string escapeHtml(std::string_view text);

@@ -36,10 +36,10 @@ EncodedBody encodeBody(std::string_view text, std::string_view setting)
     EncodedBody body{std::string(mime::transferEncodingName(setting, text)), {}};
     if ((body.encoding == "7bit" || body.encoding == "8bit") && mime::hasLineLongerThan(text, kMaxBodyLine)) {
         body.encoding = "quoted-printable";
-        body.text = mime::ecoded(text, "print");
+        body.text = mime::encodeBody(text, "print");
         return body;
     }
-    body.text = mime::ecoded(text, setting);
+    body.text = mime::encodeBody(text, setting);
     return body;
 }
 
@@ -173,7 +173,7 @@ Result<std::string> MessageBuilder::encodedHeaderText(std::string_view utf8, std
     if (!converted) {
         return converted.error();
     }
-    return mime::ISOEncode(*converted, m_charset);
+    return mime::encodeHeaderText(*converted, m_charset);
 }
 
 std::string MessageBuilder::fromValue(const std::string& name) const
@@ -239,9 +239,9 @@ Result<void> MessageBuilder::prepareSession()
     m_singlePart = !hasFiles && !m_hasHtml && !(personal && m_message.customAttachments);
 
     if (personal) {
-        m_cache.textHasMacros = HasMergeData(m_text);
-        m_cache.subjectHasMacros = HasMergeData(m_message.subject);
-        m_cache.htmlHasMacros = HasMergeData(m_html);
+        m_cache.textHasMacros = hasMergeMacros(m_text);
+        m_cache.subjectHasMacros = hasMergeMacros(m_message.subject);
+        m_cache.htmlHasMacros = hasMergeMacros(m_html);
     }
 
     // Every recipient-independent text is converted now: a character the set cannot carry stops
@@ -338,7 +338,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
     std::string subject;
     if (personal && m_cache.subjectHasMacros) {
         std::string merged = m_message.subject;
-        MergeData(merged, recipient);
+        replaceMergeMacros(merged, recipient);
         auto encoded = encodedHeaderText(merged, "subject");
         if (!encoded) {
             return encoded.error();
@@ -349,7 +349,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
     if (m_hasHtml) {
         html = m_html;
         if (personal && m_cache.htmlHasMacros) {
-            MergeData(html, recipient, MergeEscape::Html);
+            replaceMergeMacros(html, recipient, MergeEscape::Html);
             mime::normalizeLineBreaks(html);
         }
     }
@@ -393,7 +393,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
         text.encoding = *m_cache.textEncoding;
     } else {
         std::string merged = m_text;
-        MergeData(merged, recipient);
+        replaceMergeMacros(merged, recipient);
         mime::normalizeLineBreaks(merged);
         if (m_message.wrap) {
             merged = wordWrap(merged, m_wrapWidth);
@@ -425,9 +425,9 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
 
     if (m_hasHtml) {
         const ContentIdSource source{*m_clock, *m_ids};
-        FindBackground(html, m_htmlFolder, m_images, source);
+        findBackgroundImage(html, m_htmlFolder, m_images, source);
         std::size_t searchFrom = 0;
-        while (FindImage(html, searchFrom, m_htmlFolder, m_images, source).found) {
+        while (findNextImage(html, searchFrom, m_htmlFolder, m_images, source).found) {
         }
     }
 

@@ -73,8 +73,8 @@ std::string MessagePreview::recipientLabel() const
 std::string MessagePreview::subject() const
 {
     std::string subject = m_input.subject;
-    if (!m_input.bulkMode && m_position > 0 && HasMergeData(subject)) {
-        MergeData(subject, m_recipient);
+    if (!m_input.bulkMode && m_position > 0 && hasMergeMacros(subject)) {
+        replaceMergeMacros(subject, m_recipient);
     }
     return subject;
 }
@@ -88,8 +88,8 @@ std::string MessagePreview::body() const
     if (m_input.wrap) {
         body = wordWrap(body, m_input.wrapWidth);
     }
-    if (!m_input.bulkMode && m_position > 0 && HasMergeData(body)) {
-        MergeData(body, m_recipient);
+    if (!m_input.bulkMode && m_position > 0 && hasMergeMacros(body)) {
+        replaceMergeMacros(body, m_recipient);
     }
     return body;
 }
@@ -157,7 +157,7 @@ Result<std::filesystem::path> MessagePreview::htmlToView() const
         return std::filesystem::path();
     }
     if (m_position > 0) {
-        MergeData(text, m_recipient, MergeEscape::Html);
+        replaceMergeMacros(text, m_recipient, MergeEscape::Html);
     }
     const auto preview = html.parent_path() / kPreviewHtmlFile;
     std::error_code ec;

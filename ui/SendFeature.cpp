@@ -8,8 +8,8 @@
 #include "ui/MessagesFeature.h"
 #include "ui/QtFileChooser.h"
 #include "ui/SendOptionsDialog.h"
-#include "ui/frmPreview.h"
-#include "ui/frmSend.h"
+#include "ui/SendPreviewDialog.h"
+#include "ui/SendProgressDialog.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -83,13 +83,13 @@ SendFeature::SendFeature(MainWindow& window)
     , m_chooser(std::make_unique<QtFileChooser>(&window))
 {
     setObjectName(QStringLiteral("sendFeature"));
-    window.hooks().send = [this] { Send(); };
-    window.registerCommand(QStringLiteral("ID_Send"), [this] { Send(); });
+    window.hooks().send = [this] { startSending(); };
+    window.registerCommand(QStringLiteral("ID_Send"), [this] { startSending(); });
 }
 
 SendFeature::~SendFeature() = default;
 
-void SendFeature::Send()
+void SendFeature::startSending()
 {
     auto* messagesFeature = m_window.findChild<MessagesFeature*>();
     auto* groupsController = m_window.findChild<GroupSetupController*>();
@@ -147,7 +147,7 @@ void SendFeature::Send()
             input.bulkToText = chosen.bulkToText;
             input.customAttachments = chosen.customAttachments;
             input.attachField = {chosen.attachField1, chosen.attachField2, chosen.attachField3, chosen.attachField4};
-            frmPreview preview(std::move(input), m_window.paths().dataDir, m_window.prompter(), &m_window);
+            SendPreviewDialog preview(std::move(input), m_window.paths().dataDir, m_window.prompter(), &m_window);
             if (m_previewHook) {
                 m_previewHook(preview);
             }
@@ -167,7 +167,7 @@ void SendFeature::Send()
                                 m_window.paths().settingsFile()};
     bool success = false;
     {
-        frmSend dialog(std::move(setup), prompter, &m_window);
+        SendProgressDialog dialog(std::move(setup), prompter, &m_window);
         if (m_sendHook) {
             m_sendHook(dialog);
         }

@@ -17,8 +17,8 @@ namespace tidecast::ui
 {
 
 class MainWindow;
-class frmPreview;
-class frmSend;
+class SendPreviewDialog;
+class SendProgressDialog;
 class SendOptionsDialog;
 
 // The main window's Send command: the preparation steps, the send options dialog (with its
@@ -32,19 +32,19 @@ public:
     explicit SendFeature(MainWindow& window);
     ~SendFeature() override;
 
-    void Send();
+    void startSending();
 
     // Tests drive the modal dialogs: each is handed over before it runs.
     void setOptionsDialogHook(std::function<void(SendOptionsDialog&)> hook) { m_optionsHook = std::move(hook); }
-    void setSendDialogHook(std::function<void(frmSend&)> hook) { m_sendHook = std::move(hook); }
-    void setPreviewHook(std::function<void(frmPreview&)> hook) { m_previewHook = std::move(hook); }
+    void setSendDialogHook(std::function<void(SendProgressDialog&)> hook) { m_sendHook = std::move(hook); }
+    void setPreviewHook(std::function<void(SendPreviewDialog&)> hook) { m_previewHook = std::move(hook); }
 
 private:
     MainWindow& m_window;
     std::unique_ptr<messages::FileChooser> m_chooser;
     std::function<void(SendOptionsDialog&)> m_optionsHook;
-    std::function<void(frmSend&)> m_sendHook;
-    std::function<void(frmPreview&)> m_previewHook;
+    std::function<void(SendProgressDialog&)> m_sendHook;
+    std::function<void(SendPreviewDialog&)> m_previewHook;
 };
 
 SendFeature* installSendFeature(MainWindow& window);

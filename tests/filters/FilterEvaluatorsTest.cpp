@@ -113,13 +113,14 @@ TEST(FilterEvaluators, EvaluateRulesInOrderAsOneConjunction)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         FilterSet filters(c.rules);
-        FilterVerdict verdict = IsFiltered(filters, {}, c.candidate, prompter, status);
+        FilterVerdict verdict = filterMailingRecipient(filters, {}, c.candidate, prompter, status);
         EXPECT_EQ(verdict.filtered, !c.expectedReason.empty());
         EXPECT_EQ(verdict.reason, c.expectedReason);
         EXPECT_FALSE(verdict.metError);
         // The import and export evaluators share the same rules over the same record.
-        EXPECT_EQ(RunFilters(filters, ImportFilterValues{c.candidate, ""}, prompter).filtered, verdict.filtered);
-        EXPECT_EQ(RunFilters(filters, ExportFilterValues{c.candidate, ""}, prompter, status).filtered,
+        EXPECT_EQ(filterImportedRecipient(filters, ImportFilterValues{c.candidate, ""}, prompter).filtered,
+                  verdict.filtered);
+        EXPECT_EQ(filterExportedRecipient(filters, ExportFilterValues{c.candidate, ""}, prompter, status).filtered,
                   verdict.filtered);
     }
     EXPECT_TRUE(prompter.log().empty());
@@ -132,25 +133,25 @@ TEST(FilterEvaluators, EachEvaluatorTakesValuesFromItsOwnSource)
     RecipientRecord person = recipient("jo@example.org", "Leeds");
 
     FilterSet wholeName(std::vector<std::string>{"Import where 'Full Name Macro'  Starts with 'Jo '"});
-    EXPECT_FALSE(RunFilters(wholeName, ImportFilterValues{person, "Jo Smith"}, prompter).filtered);
-    EXPECT_TRUE(RunFilters(wholeName, ExportFilterValues{person, "Jo Smith"}, prompter, status).filtered);
+    EXPECT_FALSE(filterImportedRecipient(wholeName, ImportFilterValues{person, "Jo Smith"}, prompter).filtered);
+    EXPECT_TRUE(filterExportedRecipient(wholeName, ExportFilterValues{person, "Jo Smith"}, prompter, status).filtered);
 
     FilterSet fullName(std::vector<std::string>{"Export where 'Full Name'  Equals 'Jo Smith'"});
-    EXPECT_FALSE(RunFilters(fullName, ExportFilterValues{person, "Jo Smith"}, prompter, status).filtered);
-    EXPECT_TRUE(RunFilters(fullName, ImportFilterValues{person, "Jo Smith"}, prompter).filtered);
+    EXPECT_FALSE(filterExportedRecipient(fullName, ExportFilterValues{person, "Jo Smith"}, prompter, status).filtered);
+    EXPECT_TRUE(filterImportedRecipient(fullName, ImportFilterValues{person, "Jo Smith"}, prompter).filtered);
 
     // The exclusion import compares every rule with the address, whatever field it names.
     FilterSet anyField(std::vector<std::string>{"Import where 'City'  Ends with 'example.org'"});
-    EXPECT_FALSE(EXRunFilters(anyField, "ann@example.org", prompter, status).filtered);
-    EXPECT_TRUE(EXRunFilters(anyField, "ann@example.com", prompter, status).filtered);
+    EXPECT_FALSE(filterImportedExclusion(anyField, "ann@example.org", prompter, status).filtered);
+    EXPECT_TRUE(filterImportedExclusion(anyField, "ann@example.com", prompter, status).filtered);
 
     FilterSet group(std::vector<std::string>{"Export where 'Group Name'  Equals 'All Groups'",
                                              "IGNORE where 'Email Address' Contains 'spam'"});
-    EXPECT_FALSE(RunEXFilters(group, {"ann@example.org", "All Groups"}, prompter, status).filtered);
-    EXPECT_TRUE(RunEXFilters(group, {"ann@example.org", "Friends"}, prompter, status).filtered);
-    EXPECT_TRUE(RunEXFilters(group, {"spam@example.org", "All Groups"}, prompter, status).filtered);
+    EXPECT_FALSE(filterExportedExclusion(group, {"ann@example.org", "All Groups"}, prompter, status).filtered);
+    EXPECT_TRUE(filterExportedExclusion(group, {"ann@example.org", "Friends"}, prompter, status).filtered);
+    EXPECT_TRUE(filterExportedExclusion(group, {"spam@example.org", "All Groups"}, prompter, status).filtered);
     FilterSet city(std::vector<std::string>{"Export where 'City'  Equals ''"});
-    EXPECT_FALSE(RunEXFilters(city, {"ann@example.org", "All Groups"}, prompter, status).filtered);
+    EXPECT_FALSE(filterExportedExclusion(city, {"ann@example.org", "All Groups"}, prompter, status).filtered);
     EXPECT_TRUE(prompter.log().empty());
 }
 
@@ -183,7 +184,7 @@ TEST(FilterEvaluators, DateFiltersCompareWholeDaysBeforeAnyRule)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.added);
         RecipientRecord person = recipient("a@b.com", "", "", c.added);
-        FilterVerdict verdict = IsFiltered(none, *c.dates, person, prompter, status);
+        FilterVerdict verdict = filterMailingRecipient(none, *c.dates, person, prompter, status);
         EXPECT_EQ(verdict.reason, c.expectedReason);
         EXPECT_EQ(verdict.filtered, !c.expectedReason.empty());
     }
@@ -191,13 +192,18 @@ TEST(FilterEvaluators, DateFiltersCompareWholeDaysBeforeAnyRule)
     // Both on: the on-or-after filter is reported first, and dates come before rules.
     DateFilters window{true, 2026y / 3 / 1, true, 2026y / 4 / 1};
     FilterSet paris(std::vector<std::string>{"Send where 'City'  Equals 'Paris'"});
-    EXPECT_EQ(IsFiltered(paris, window, recipient("a@b.com", "Rome", "", "2026-01-05"), prompter, status).reason,
-              kAfterDateFilterName);
-    EXPECT_EQ(IsFiltered(paris, window, recipient("a@b.com", "Rome", "", "2026-04-01"), prompter, status).reason,
-              kBeforeDateFilterName);
-    EXPECT_EQ(IsFiltered(paris, window, recipient("a@b.com", "Rome", "", "2026-03-31"), prompter, status).reason,
-              "Send where 'City'  Equals 'Paris'");
-    EXPECT_FALSE(IsFiltered(paris, window, recipient("a@b.com", "Paris", "", "2026-03-31"), prompter, status).filtered);
+    EXPECT_EQ(
+        filterMailingRecipient(paris, window, recipient("a@b.com", "Rome", "", "2026-01-05"), prompter, status).reason,
+        kAfterDateFilterName);
+    EXPECT_EQ(
+        filterMailingRecipient(paris, window, recipient("a@b.com", "Rome", "", "2026-04-01"), prompter, status).reason,
+        kBeforeDateFilterName);
+    EXPECT_EQ(
+        filterMailingRecipient(paris, window, recipient("a@b.com", "Rome", "", "2026-03-31"), prompter, status).reason,
+        "Send where 'City'  Equals 'Paris'");
+    EXPECT_FALSE(
+        filterMailingRecipient(paris, window, recipient("a@b.com", "Paris", "", "2026-03-31"), prompter, status)
+            .filtered);
     EXPECT_TRUE(prompter.log().empty());
 }
 
@@ -210,7 +216,8 @@ TEST(FilterEvaluators, UnreadableDateShowsTheErrorAndLetsTheRecipientPass)
 
     for (std::string_view bad : {"", "2026-02-30", "10/03/2026", "2026-03-1x"}) {
         prompter.clear();
-        FilterVerdict verdict = IsFiltered(paris, after, recipient("a@b.com", "Rome", "", bad), prompter, status);
+        FilterVerdict verdict =
+            filterMailingRecipient(paris, after, recipient("a@b.com", "Rome", "", bad), prompter, status);
         EXPECT_FALSE(verdict.filtered) << bad;
         EXPECT_TRUE(verdict.metError) << bad;
         ASSERT_EQ(prompter.log().size(), 1U);
@@ -221,7 +228,7 @@ TEST(FilterEvaluators, UnreadableDateShowsTheErrorAndLetsTheRecipientPass)
     }
     // Without date filters the date is never read.
     prompter.clear();
-    EXPECT_TRUE(IsFiltered(paris, {}, recipient("a@b.com", "Rome", "", "junk"), prompter, status).filtered);
+    EXPECT_TRUE(filterMailingRecipient(paris, {}, recipient("a@b.com", "Rome", "", "junk"), prompter, status).filtered);
     EXPECT_TRUE(prompter.log().empty());
 }
 
@@ -261,12 +268,12 @@ TEST(FilterEvaluators, IsFilteredReadsTheOpenGroupFileAndShowsItsSteps)
     RecordingStatus status;
     FilterSet leeds(
         std::vector<std::string>{"Send where 'City'  Equals 'LEEDS'", "Send where 'Company Name'  Equals 'Acme' -CS"});
-    EXPECT_FALSE(IsFiltered(leeds, {}, group, prompter, status).filtered);
+    EXPECT_FALSE(filterMailingRecipient(leeds, {}, group, prompter, status).filtered);
     EXPECT_EQ(status.texts, (std::vector<std::string>{"Checking Filter List", "Applying filters"}));
 
     DateFilters before{false, {}, true, 2026y / 2 / 1};
     status.texts.clear();
-    EXPECT_EQ(IsFiltered(FilterSet(), before, group, prompter, status).reason, kBeforeDateFilterName);
+    EXPECT_EQ(filterMailingRecipient(FilterSet(), before, group, prompter, status).reason, kBeforeDateFilterName);
     EXPECT_EQ(status.texts, (std::vector<std::string>{"Checking Filter List"}));
     EXPECT_TRUE(prompter.log().empty());
     ASSERT_TRUE(group.close());

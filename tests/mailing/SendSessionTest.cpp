@@ -163,7 +163,7 @@ protected:
     bool run(const SessionOptions& o, std::stop_token stop = {})
     {
         session.emplace(o, channel, message, logs, prompter, progress, monitor, clock);
-        return session->SendMessage(stop);
+        return session->run(stop);
     }
 
     std::vector<std::string> log(std::string_view name) const { return logLines(dir.path(), name); }

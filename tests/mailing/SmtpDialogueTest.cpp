@@ -70,7 +70,7 @@ struct Rig
         if (!dialogue->startTransaction(sender) || dialogue->addRecipient(recipient) >= 400) {
             return false;
         }
-        return dialogue->xsenddata(text, recipient) && dialogue->endOfMessage() == TransmitOutcome::Sent;
+        return dialogue->sendMessageData(text, recipient) && dialogue->endOfMessage() == TransmitOutcome::Sent;
     }
 
     settings::Settings settings;
@@ -143,7 +143,7 @@ TEST(SmtpDialogue, DeliversOverPlainSmtpWithPipeliningAndDsnAndLogsEveryStep)
     ASSERT_TRUE(server);
     Rig rig(server->port());
     rig.dialogue->setDsnRequested(true);
-    ASSERT_TRUE(rig.dialogue->ConnectServer());
+    ASSERT_TRUE(rig.dialogue->connectToServer());
     EXPECT_TRUE(rig.dialogue->isDsnRequested());
     const std::string text = messageText();
     ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", text));
@@ -204,7 +204,7 @@ TEST(SmtpDialogue, StartTlsWithTheCaFileThenTheStrongestOfferedAuthentication)
         rig.settings.smtpAuthentication = true;
         rig.settings.smtpUsername = "ann";
         rig.settings.smtpPassword = kPassword;
-        ASSERT_TRUE(rig.dialogue->ConnectServer()) << rig.activity.lines().back();
+        ASSERT_TRUE(rig.dialogue->connectToServer()) << rig.activity.lines().back();
         EXPECT_EQ(rig.activity.lines().at(1), "S> 235 2.7.0 Authentication successful");
         EXPECT_TRUE(rig.smtp.isEncrypted());
         ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", "Subject: hi\r\n\r\nsecure\r\n"));
@@ -256,7 +256,7 @@ TEST(SmtpDialogue, RefusedConnectionsExplainThemselvesAndNeverLeakThePassword)
         rig.settings.smtpAuthentication = true;
         rig.settings.smtpUsername = "ann";
         rig.settings.smtpPassword = c.password;
-        EXPECT_FALSE(rig.dialogue->ConnectServer());
+        EXPECT_FALSE(rig.dialogue->connectToServer());
         ASSERT_GE(rig.activity.lines().size(), 3u);
         EXPECT_EQ(rig.activity.lines()[1], "CS> " + c.error);
         EXPECT_EQ(rig.activity.lines()[2], c.reply);
@@ -280,7 +280,7 @@ TEST(SmtpDialogue, DsnNotOfferedAndRefusedRecipientsInBothModes)
     {
         Rig rig(server->port());
         rig.dialogue->setDsnRequested(true);
-        ASSERT_TRUE(rig.dialogue->ConnectServer());
+        ASSERT_TRUE(rig.dialogue->connectToServer());
         EXPECT_FALSE(rig.dialogue->isDsnRequested());
         EXPECT_EQ(rig.activity.lines().at(2), "Delivery Status Notification is Not supported by your Mail Server");
         EXPECT_EQ(rig.session.lines().at(2), "Delivery Status Notification is Not supported by your Mail Server");
@@ -303,7 +303,7 @@ TEST(SmtpDialogue, DsnNotOfferedAndRefusedRecipientsInBothModes)
     {
         Rig rig(server->port());
         rig.dialogue->setBulkMode(true);
-        ASSERT_TRUE(rig.dialogue->ConnectServer());
+        ASSERT_TRUE(rig.dialogue->connectToServer());
         rig.activity.clear();
         ASSERT_TRUE(rig.dialogue->startTransaction("ann@sender.test"));
         std::vector<bool> flagged;
@@ -312,7 +312,7 @@ TEST(SmtpDialogue, DsnNotOfferedAndRefusedRecipientsInBothModes)
             flagged.push_back(rig.dialogue->isBulkRecipientInvalid());
         }
         EXPECT_EQ(flagged, (std::vector<bool>{false, true, true, false}));
-        ASSERT_TRUE(rig.dialogue->xsenddata("Subject: bulk\r\n\r\nbody\r\n", "cy@example.test"));
+        ASSERT_TRUE(rig.dialogue->sendMessageData("Subject: bulk\r\n\r\nbody\r\n", "cy@example.test"));
         EXPECT_EQ(rig.dialogue->endOfMessage(), TransmitOutcome::Sent);
         rig.dialogue->disconnect();
         const std::vector<std::string> expected = {
@@ -343,7 +343,7 @@ TEST(SmtpDialogue, UnusualHelloReplyStillMakesAUsableSession)
     auto server = startSmtpServer(spool, {"--ehlo-code", "252"});
     ASSERT_TRUE(server);
     Rig rig(server->port());
-    ASSERT_TRUE(rig.dialogue->ConnectServer());
+    ASSERT_TRUE(rig.dialogue->connectToServer());
     EXPECT_EQ(rig.activity.lines().at(1), "S> 252 smtp.test SIZE 33554432 8BITMIME DSN HELP");
     EXPECT_TRUE(rig.prompter.log().empty());
     ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", "Subject: a\r\n\r\nbody\r\n"));
@@ -356,7 +356,7 @@ TEST(SmtpDialogue, SilentServerGivesNoResultCodeAndTheInternetHint)
     ASSERT_TRUE(server);
     Rig rig(server->port());
     rig.settings.timeout = 1;
-    EXPECT_FALSE(rig.dialogue->ConnectServer());
+    EXPECT_FALSE(rig.dialogue->connectToServer());
     const std::string hint = "**** Please make sure that you have an active Internet Connection before trying again.";
     EXPECT_EQ(rig.activity.lines(), (std::vector<std::string>{
                                         "C> Connecting to 127.0.0.1",
@@ -389,7 +389,7 @@ TEST(SmtpDialogue, SilentServerGivesNoResultCodeAndTheInternetHint)
         stopped.dialogue->requestStop();
     });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_FALSE(stopped.dialogue->ConnectServer());
+    EXPECT_FALSE(stopped.dialogue->connectToServer());
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
     stopper.join();
     EXPECT_TRUE(stopped.prompter.log().empty());
@@ -401,10 +401,10 @@ TEST(SmtpDialogue, ConnectionDroppedDuringTheMessageAsksForReconnection)
     auto server = startScriptedServer({"drop-data"});
     ASSERT_TRUE(server);
     Rig rig(server->port());
-    ASSERT_TRUE(rig.dialogue->ConnectServer());
+    ASSERT_TRUE(rig.dialogue->connectToServer());
     ASSERT_TRUE(rig.dialogue->startTransaction("ann@sender.test"));
     ASSERT_EQ(rig.dialogue->addRecipient("bob@example.test"), 250);
-    const bool written = rig.dialogue->xsenddata("Subject: a\r\n\r\nbody\r\n", "bob@example.test");
+    const bool written = rig.dialogue->sendMessageData("Subject: a\r\n\r\nbody\r\n", "bob@example.test");
     ASSERT_TRUE(written);
     EXPECT_EQ(rig.dialogue->endOfMessage(), TransmitOutcome::Interrupted);
     EXPECT_EQ(rig.activity.lines().back(),
@@ -430,18 +430,18 @@ TEST(SmtpDialogue, ImplicitTlsTrustsOnlyTheGivenCaAndStartTlsIgnoresInjectedRepl
     // By name: looked up, and the name checked against the certificate.
     Rig trusted(good->port(), "tls");
     trusted.settings.smtpServer = "localhost";
-    ASSERT_TRUE(trusted.dialogue->ConnectServer()) << trusted.activity.lines().at(1);
+    ASSERT_TRUE(trusted.dialogue->connectToServer()) << trusted.activity.lines().at(1);
     EXPECT_TRUE(trusted.smtp.isEncrypted());
     ASSERT_TRUE(trusted.sendOne("ann@sender.test", "bob@example.test", "Subject: a\r\n\r\nbody\r\n"));
     trusted.dialogue->disconnect();
 
     Rig wrong(rogue->port(), "tls");
-    EXPECT_FALSE(wrong.dialogue->ConnectServer());
+    EXPECT_FALSE(wrong.dialogue->connectToServer());
     EXPECT_EQ(wrong.activity.lines().at(1),
               "CS> 27107 - The certificate of 127.0.0.1 could not be verified: self-signed certificate");
 
     Rig injected(inject->port(), "starttls");
-    ASSERT_TRUE(injected.dialogue->ConnectServer());
+    ASSERT_TRUE(injected.dialogue->connectToServer());
     EXPECT_EQ(injected.activity.lines().at(1), "S> 250 scripted.test 8BITMIME");
     EXPECT_TRUE(injected.smtp.capabilities().authMechanisms.empty());
     injected.dialogue->disconnect();

@@ -64,7 +64,7 @@ struct Mailing
         SmtpSendChannel channel(settings, {options.bulkMode, false, true, options.settingsFile}, monitor,
                                 logs.session(), progress, prompter);
         SendSession session(options, channel, letters, logs, prompter, progress, monitor, clock);
-        const bool completed = session.SendMessage();
+        const bool completed = session.run();
         logs.close();
         return completed;
     }

@@ -31,16 +31,16 @@ std::string decodeQuotedPrintable(const std::string& encoded)
 
 } // namespace
 
-TEST(MimeText, Contains8bit)
+TEST(MimeText, contains8bit)
 {
-    EXPECT_FALSE(Contains8bit("plain ASCII text, long enough for the word loop"));
-    EXPECT_FALSE(Contains8bit(std::string("abc\x80", 4))); // 128 does not count
-    EXPECT_FALSE(Contains8bit(std::string(20, '\x80')));   // not in the word loop either
-    EXPECT_TRUE(Contains8bit(std::string("abcdefghijk\x81")));
-    EXPECT_TRUE(Contains8bit(std::string("\xff")));
+    EXPECT_FALSE(contains8bit("plain ASCII text, long enough for the word loop"));
+    EXPECT_FALSE(contains8bit(std::string("abc\x80", 4))); // 128 does not count
+    EXPECT_FALSE(contains8bit(std::string(20, '\x80')));   // not in the word loop either
+    EXPECT_TRUE(contains8bit(std::string("abcdefghijk\x81")));
+    EXPECT_TRUE(contains8bit(std::string("\xff")));
 }
 
-TEST(MimeText, ISOEncode)
+TEST(MimeText, encodeHeaderText)
 {
     struct Case
     {
@@ -63,7 +63,7 @@ TEST(MimeText, ISOEncode)
         {"a=b?c_d\"\xE9", "iso-8859-1", "=?iso-8859-1?Q?a=3Db=3Fc=5Fd=22=E9?="},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ISOEncode(c.text, c.charset), c.expected) << c.text;
+        EXPECT_EQ(encodeHeaderText(c.text, c.charset), c.expected) << c.text;
     }
 
     // Long texts become several words of at most 75 characters, never splitting a character.
@@ -72,7 +72,7 @@ TEST(MimeText, ISOEncode)
         longText += "\xC3\xA9";
     }
     for (const std::string& text : {"x" + longText, longText}) {
-        const std::string encoded = ISOEncode(text, "utf-8");
+        const std::string encoded = encodeHeaderText(text, "utf-8");
         std::size_t start = 0;
         int words = 0;
         while (start < encoded.size()) {
@@ -150,11 +150,11 @@ TEST(MimeText, Base64)
 
 TEST(MimeText, EcodedAndLoneFullStops)
 {
-    EXPECT_EQ(ecoded("a\r\n.\r\n.\r\nb", "none"), "a\r\n\r\n\r\nb");
-    EXPECT_EQ(ecoded("a\r\n.\r\nb", "printed"), "a\r\n\r\nb");
-    EXPECT_EQ(ecoded("a\r\n.\r\nb", "base64"), "YQ0KLg0KYg==");
-    EXPECT_EQ(ecoded("a\r\n..\r\n.b", "print"), "a\r\n..\r\n.b");
-    EXPECT_EQ(ecoded("", "base64"), "");
+    EXPECT_EQ(encodeBody("a\r\n.\r\n.\r\nb", "none"), "a\r\n\r\n\r\nb");
+    EXPECT_EQ(encodeBody("a\r\n.\r\nb", "printed"), "a\r\n\r\nb");
+    EXPECT_EQ(encodeBody("a\r\n.\r\nb", "base64"), "YQ0KLg0KYg==");
+    EXPECT_EQ(encodeBody("a\r\n..\r\n.b", "print"), "a\r\n..\r\n.b");
+    EXPECT_EQ(encodeBody("", "base64"), "");
     EXPECT_EQ(transferEncodingName("printed", "x"), "quoted-printable");
     EXPECT_EQ(transferEncodingName("none", "\xE9"), "8bit");
     EXPECT_EQ(transferEncodingName("none", "e"), "7bit");

@@ -189,7 +189,7 @@ TEST(PopClient, LogsInToDovecotWithOrWithoutStlsAndCountsWithoutTakingMessages)
         ScriptedPrompter prompter;
         mailing::SmtpDialogue dialogue(smtpClient, popClient, settings,
                                        mailing::DialogueSinks{activity, session, lastError, progress, prompter});
-        ASSERT_TRUE(dialogue.ConnectServer());
+        ASSERT_TRUE(dialogue.connectToServer());
         const std::string count = reachable ? "3" : "0";
         EXPECT_EQ(std::vector<std::string>(activity.lines.begin(), activity.lines.begin() + 3),
                   (std::vector<std::string>{"C> Checking Mail on 127.0.0.1",

@@ -25,11 +25,11 @@ struct ClientFixture
         client.setTimeout(timeoutSeconds);
         client.setHeloDomain("client.test");
         client.setSecurity(Security::Auto);
-        client.setErrorHandler([this](const SmtpError& error) { events.push_back(error); });
+        client.setErrorHandler([this](const ClientError& error) { events.push_back(error); });
     }
 
     SmtpClient client;
-    std::vector<SmtpError> events;
+    std::vector<ClientError> events;
 };
 
 std::string unstuff(const std::string& wire)

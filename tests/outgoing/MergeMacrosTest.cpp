@@ -43,7 +43,7 @@ TEST(MergeMacros, TableIsCompleteAndUnique)
     EXPECT_EQ(mergeMacroForCommand("ID_Send"), nullptr);
 }
 
-TEST(MergeMacros, MergeData)
+TEST(MergeMacros, replaceMergeMacros)
 {
     struct Case
     {
@@ -77,7 +77,7 @@ TEST(MergeMacros, MergeData)
             c.change(record);
         }
         std::string text = c.text;
-        MergeData(text, record);
+        replaceMergeMacros(text, record);
         EXPECT_EQ(text, c.expected) << c.what;
     }
 }
@@ -88,18 +88,18 @@ TEST(MergeMacros, HtmlValuesAreEscaped)
     record.set(RecipientField::Company, "A & B <Ltd>");
     record.set(RecipientField::Field1, "\"><script>x()</script>");
     std::string html = "<p title=\"!*COMPANY_NAME*!\">!*ADDITIONAL_FIELD1*! &amp; !*COMPANY_NAME*!</p>";
-    MergeData(html, record, MergeEscape::Html);
+    replaceMergeMacros(html, record, MergeEscape::Html);
     EXPECT_EQ(html, "<p title=\"A &amp; B &lt;Ltd&gt;\">&quot;&gt;&lt;script&gt;x()&lt;/script&gt; &amp; A &amp; B "
                     "&lt;Ltd&gt;</p>");
     std::string text = "!*COMPANY_NAME*!";
-    MergeData(text, record);
+    replaceMergeMacros(text, record);
     EXPECT_EQ(text, "A & B <Ltd>");
 }
 
-TEST(MergeMacros, HasMergeData)
+TEST(MergeMacros, hasMergeMacros)
 {
-    EXPECT_TRUE(HasMergeData("Dear !*ADDITIONAL_FIELD3*!,"));
-    EXPECT_TRUE(HasMergeData("!*!*EMAIL*!"));
-    EXPECT_FALSE(HasMergeData("!*UNKNOWN*! !*EMAIL* !* EMAIL*!"));
-    EXPECT_FALSE(HasMergeData(""));
+    EXPECT_TRUE(hasMergeMacros("Dear !*ADDITIONAL_FIELD3*!,"));
+    EXPECT_TRUE(hasMergeMacros("!*!*EMAIL*!"));
+    EXPECT_FALSE(hasMergeMacros("!*UNKNOWN*! !*EMAIL* !* EMAIL*!"));
+    EXPECT_FALSE(hasMergeMacros(""));
 }

@@ -12,9 +12,9 @@
 #include "ui/MessageListModel.h"
 #include "ui/MessagesFeature.h"
 #include "ui/SendOptionsDialog.h"
-#include "ui/frmPreview.h"
-#include "ui/frmSend.h"
-#include "ui/frmSendResults.h"
+#include "ui/SendPreviewDialog.h"
+#include "ui/SendProgressDialog.h"
+#include "ui/SendResultsDialog.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -80,7 +80,7 @@ private slots:
         auto* feature = window.findChild<ui::SendFeature*>();
         QVERIFY(feature != nullptr);
         QString previewSubject;
-        feature->setPreviewHook([&previewSubject](ui::frmPreview& preview) {
+        feature->setPreviewHook([&previewSubject](ui::SendPreviewDialog& preview) {
             QTimer::singleShot(0, &preview, [&preview, &previewSubject] {
                 previewSubject = preview.findChild<QLabel*>(QStringLiteral("subjectLabel"))->text();
                 preview.findChild<QPushButton*>(QStringLiteral("closePreviewButton"))->click();
@@ -94,13 +94,13 @@ private slots:
         });
         std::optional<mailing::SendSummary> summary;
         QString caption;
-        feature->setSendDialogHook([&summary, &caption, &paths](ui::frmSend& dialog) {
+        feature->setSendDialogHook([&summary, &caption, &paths](ui::SendProgressDialog& dialog) {
             caption = dialog.windowTitle();
             dialog.setResultsHandler([&summary, &paths](const mailing::SendSummary& result) {
                 summary = result;
                 // The results dialog over the same logs.
                 ScriptedPrompter quiet;
-                ui::frmSendResults results(result, paths.dataDir, quiet);
+                ui::SendResultsDialog results(result, paths.dataDir, quiet);
                 QCOMPARE(results.statusText(), QStringLiteral("Message Successfully Mailed"));
                 results.showLog(1);
                 QCOMPARE(results.logText(),

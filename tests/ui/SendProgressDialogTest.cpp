@@ -1,4 +1,4 @@
-#include "ui/frmSend.h"
+#include "ui/SendProgressDialog.h"
 
 #include "common/Text.h"
 #include "mailing/SendLogs.h"
@@ -18,7 +18,7 @@ using namespace tidecast;
 
 // The send dialog runs the mailing on a worker thread: the dialog keeps working meanwhile, and a
 // confirmed Stop ends the mailing at the next recipient with everything mailed so far logged.
-class frmSendTest : public QObject
+class SendProgressDialogTest : public QObject
 {
     Q_OBJECT
 
@@ -49,11 +49,11 @@ private slots:
         ScriptedPrompter prompter;
         prompter.queue(Answer::No); // the first Stop is taken back
         prompter.queue(Answer::Yes);
-        ui::frmSend dialog(setup, prompter);
+        ui::SendProgressDialog dialog(setup, prompter);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Sending to: Friends"));
         std::optional<mailing::SendSummary> summary;
         dialog.setResultsHandler([&summary](const mailing::SendSummary& result) { summary = result; });
-        auto* stop = dialog.findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+        auto* stop = dialog.findChild<QPushButton*>(QStringLiteral("stopButton"));
         QVERIFY(stop != nullptr);
         QTimer::singleShot(100, &dialog, [stop] { stop->click(); });
         QTimer::singleShot(250, &dialog, [stop, &dialog] {
@@ -74,9 +74,9 @@ private slots:
         QCOMPARE(prompter.log().size(), std::size_t{2});
         QCOMPARE(QString::fromStdString(prompter.log()[0].text),
                  QStringLiteral("Are you sure you wish to Stop Sending?"));
-        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("lblSentTo"))->text(), QString::number(sent.size()));
+        QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("sentCountLabel"))->text(), QString::number(sent.size()));
     }
 };
 
-QTEST_MAIN(frmSendTest)
-#include "frmSendTest.moc"
+QTEST_MAIN(SendProgressDialogTest)
+#include "SendProgressDialogTest.moc"

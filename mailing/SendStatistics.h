@@ -11,14 +11,14 @@ namespace tidecast::mailing
 inline constexpr std::string_view kTechSection = "Tech";
 
 // The cumulative usage statistics of the settings file, read when a session starts.
-struct TechCounters
+struct SendStatistics
 {
-    std::int64_t scount = 0; // recipients mailed, all sessions
-    std::int64_t bcount = 0; // of them in bulk sessions
-    std::int64_t pcount = 0; // of them in personal sessions
-    std::int64_t ecount = 0; // recipient errors
-    std::int64_t mcount = 0; // sessions
-    std::int64_t tcount = 0; // seconds spent sending
+    std::int64_t recipientsSent = 0;         // "scount": recipients mailed, all sessions
+    std::int64_t bulkRecipientsSent = 0;     // "bcount": of them in bulk sessions
+    std::int64_t personalRecipientsSent = 0; // "pcount": of them in personal sessions
+    std::int64_t recipientErrors = 0;        // "ecount": recipient errors
+    std::int64_t sessions = 0;               // "mcount": sessions
+    std::int64_t secondsSending = 0;         // "tcount": seconds spent sending
 };
 
 // What one session adds to them.
@@ -30,12 +30,12 @@ struct SessionTotals
     std::int64_t seconds = 0;
 };
 
-TechCounters readTechCounters(const std::filesystem::path& settingsFile);
+SendStatistics readStatistics(const std::filesystem::path& settingsFile);
 
 // Adds the session to the counters read at its start and records it as the last session, with
 // today's date. One write of the settings file.
-void SavetechInfo(const std::filesystem::path& settingsFile, const TechCounters& before, const SessionTotals& session,
-                  std::chrono::system_clock::time_point today);
+void writeStatistics(const std::filesystem::path& settingsFile, const SendStatistics& before,
+                     const SessionTotals& session, std::chrono::system_clock::time_point today);
 
 // "Action": the outcome of the last session; "LError": the last transmission or session error.
 void writeLastAction(const std::filesystem::path& settingsFile, std::string_view action);

@@ -1,4 +1,4 @@
-#include "ui/frmSendResults.h"
+#include "ui/SendResultsDialog.h"
 
 #include "common/Text.h"
 #include "mailing/SendLogs.h"
@@ -15,7 +15,7 @@
 
 using namespace tidecast;
 
-class frmSendResultsTest : public QObject
+class SendResultsDialogTest : public QObject
 {
     Q_OBJECT
 
@@ -40,12 +40,12 @@ private slots:
         summary.result = mailing::SendResult::StoppedByUser;
         summary.counters = {2, 0, 1, 0, 4, 10};
         ScriptedPrompter prompter;
-        ui::frmSendResults results(summary, data, prompter);
+        ui::SendResultsDialog results(summary, data, prompter);
 
         QCOMPARE(results.statusText(), QStringLiteral("Partial Mailing Stopped by User"));
         QCOMPARE(results.findChild<QLabel*>(QStringLiteral("sizeLabel"))->text(),
                  QStringLiteral("10  - Partial Send Window Size = 3"));
-        auto* selector = results.findChild<QComboBox*>(QStringLiteral("logSelector"));
+        auto* selector = results.findChild<QComboBox*>(QStringLiteral("logComboBox"));
         QCOMPARE(selector->count(), 5);
         QCOMPARE(selector->itemText(2), QStringLiteral("Recipient Error Log"));
         QCOMPARE(results.logText(), QString()); // the session log is missing: an empty viewer
@@ -70,5 +70,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(frmSendResultsTest)
-#include "frmSendResultsTest.moc"
+QTEST_MAIN(SendResultsDialogTest)
+#include "SendResultsDialogTest.moc"

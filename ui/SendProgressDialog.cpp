@@ -1,7 +1,7 @@
-#include "ui/frmSend.h"
+#include "ui/SendProgressDialog.h"
 
 #include "mailing/SendTexts.h"
-#include "ui/frmSendResults.h"
+#include "ui/SendResultsDialog.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -40,7 +40,7 @@ QLabel* named(QLabel* label, const char* name)
 
 // What the worker reports, kept under a lock and picked up by the dialog every 100 ms, so a
 // mailing of many thousand messages a second does not flood the event queue.
-class frmSend::Relay final : public Progress, public mailing::SendMonitor
+class SendProgressDialog::Relay final : public Progress, public mailing::SendMonitor
 {
 public:
     struct Snapshot
@@ -103,7 +103,7 @@ private:
     Snapshot m_state;
 };
 
-frmSend::frmSend(mailing::MailingSetup setup, Prompter& prompter, QWidget* parent)
+SendProgressDialog::SendProgressDialog(mailing::MailingSetup setup, Prompter& prompter, QWidget* parent)
     : QDialog(parent)
     , m_setup(std::move(setup))
     , m_prompter(prompter)
@@ -111,12 +111,12 @@ frmSend::frmSend(mailing::MailingSetup setup, Prompter& prompter, QWidget* paren
     , m_commandLabel(named(new QLabel(this), "commandLabel"))
     , m_modeLabel(named(new QLabel(this), "modeLabel"))
     , m_partialLabel(named(new QLabel(this), "partialLabel"))
-    , m_sentLabel(named(new QLabel(QStringLiteral("0"), this), "lblSentTo"))
-    , m_excludedLabel(named(new QLabel(QStringLiteral("0"), this), "lblExcluded"))
-    , m_filteredLabel(named(new QLabel(QStringLiteral("0"), this), "lblFiltered"))
-    , m_errorLabel(named(new QLabel(QStringLiteral("0"), this), "lblError"))
-    , m_countLabel(named(new QLabel(this), "lblCount"))
-    , m_timeLabel(named(new QLabel(QStringLiteral("00:00:00"), this), "label_time_online"))
+    , m_sentCountLabel(named(new QLabel(QStringLiteral("0"), this), "sentCountLabel"))
+    , m_excludedCountLabel(named(new QLabel(QStringLiteral("0"), this), "excludedCountLabel"))
+    , m_filteredCountLabel(named(new QLabel(QStringLiteral("0"), this), "filteredCountLabel"))
+    , m_errorCountLabel(named(new QLabel(QStringLiteral("0"), this), "errorCountLabel"))
+    , m_recipientPositionLabel(named(new QLabel(this), "recipientPositionLabel"))
+    , m_timeOnlineLabel(named(new QLabel(QStringLiteral("00:00:00"), this), "timeOnlineLabel"))
     , m_messageBar(new QProgressBar(this))
     , m_recipientBar(new QProgressBar(this))
     , m_activity(new QListWidget(this))
@@ -124,17 +124,17 @@ frmSend::frmSend(mailing::MailingSetup setup, Prompter& prompter, QWidget* paren
     , m_refreshTimer(new QTimer(this))
     , m_onlineTimer(new QTimer(this))
 {
-    setObjectName(QStringLiteral("frmSend"));
+    setObjectName(QStringLiteral("sendProgressDialog"));
     setWindowTitle(qs(mailing::text::kSendingToCaption) + qs(m_setup.options.groupName));
     m_messageBar->setObjectName(QStringLiteral("messageProgressBar"));
     m_recipientBar->setObjectName(QStringLiteral("recipientProgressBar"));
-    m_activity->setObjectName(QStringLiteral("activityList"));
-    m_stopButton->setObjectName(QStringLiteral("cmdCancel"));
+    m_activity->setObjectName(QStringLiteral("activityListWidget"));
+    m_stopButton->setObjectName(QStringLiteral("stopButton"));
 
     auto* counters = new QGridLayout;
     const std::pair<const char*, QLabel*> rows[] = {
-        {"Sent To:", m_sentLabel}, {"Excluded:", m_excludedLabel}, {"Filtered:", m_filteredLabel},
-        {"Errors:", m_errorLabel}, {"Recipient:", m_countLabel},   {"Time Online:", m_timeLabel},
+        {"Sent To:", m_sentCountLabel}, {"Excluded:", m_excludedCountLabel},      {"Filtered:", m_filteredCountLabel},
+        {"Errors:", m_errorCountLabel}, {"Recipient:", m_recipientPositionLabel}, {"Time Online:", m_timeOnlineLabel},
     };
     int row = 0;
     for (const auto& [caption, label] : rows) {
@@ -153,12 +153,12 @@ frmSend::frmSend(mailing::MailingSetup setup, Prompter& prompter, QWidget* paren
     layout->addWidget(m_stopButton, 0, Qt::AlignRight);
     resize(460, 480);
 
-    connect(m_stopButton, &QPushButton::clicked, this, &frmSend::requestStop);
-    connect(m_refreshTimer, &QTimer::timeout, this, &frmSend::refresh);
-    connect(m_onlineTimer, &QTimer::timeout, this, &frmSend::Online_Timer);
+    connect(m_stopButton, &QPushButton::clicked, this, &SendProgressDialog::requestStop);
+    connect(m_refreshTimer, &QTimer::timeout, this, &SendProgressDialog::refresh);
+    connect(m_onlineTimer, &QTimer::timeout, this, &SendProgressDialog::showTimeOnline);
 }
 
-frmSend::~frmSend()
+SendProgressDialog::~SendProgressDialog()
 {
     if (m_worker.joinable()) {
         m_worker.request_stop();
@@ -166,16 +166,16 @@ frmSend::~frmSend()
     }
 }
 
-void frmSend::showEvent(QShowEvent* event)
+void SendProgressDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (!m_started) {
         m_started = true;
-        QTimer::singleShot(0, this, &frmSend::start);
+        QTimer::singleShot(0, this, &SendProgressDialog::start);
     }
 }
 
-void frmSend::closeEvent(QCloseEvent* event)
+void SendProgressDialog::closeEvent(QCloseEvent* event)
 {
     // The window closes when the mailing is over; until then closing it means Stop.
     if (m_running) {
@@ -186,16 +186,16 @@ void frmSend::closeEvent(QCloseEvent* event)
     QDialog::closeEvent(event);
 }
 
-void frmSend::start()
+void SendProgressDialog::start()
 {
-    m_timeLabel->setText(QStringLiteral("00:00:00"));
+    m_timeOnlineLabel->setText(QStringLiteral("00:00:00"));
     m_startOfDay = mailing::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
     m_onlineTimer->start(1000);
     m_refreshTimer->start(kRefreshMs);
     m_running = true;
     static const SystemClock clock;
     m_mailing = std::make_unique<mailing::Mailing>(m_setup, m_prompter, *m_relay, *m_relay, clock);
-    QPointer<frmSend> self(this);
+    QPointer<SendProgressDialog> self(this);
     m_worker = std::jthread([this, self](std::stop_token stop) {
         m_mailing->run(stop);
         QMetaObject::invokeMethod(
@@ -209,7 +209,7 @@ void frmSend::start()
     });
 }
 
-void frmSend::refresh()
+void SendProgressDialog::refresh()
 {
     auto state = m_relay->take();
     // Once Stop was confirmed the label keeps saying so.
@@ -219,11 +219,12 @@ void frmSend::refresh()
     m_modeLabel->setText(qs(state.mode));
     m_partialLabel->setText(qs(state.partial));
     const auto& c = state.counters;
-    m_sentLabel->setText(QString::number(c.sent));
-    m_excludedLabel->setText(QString::number(c.excluded));
-    m_filteredLabel->setText(QString::number(c.filtered));
-    m_errorLabel->setText(QString::number(c.errors));
-    m_countLabel->setText(QString::number(c.position) + QStringLiteral(" of ") + QString::number(c.groupSize));
+    m_sentCountLabel->setText(QString::number(c.sent));
+    m_excludedCountLabel->setText(QString::number(c.excluded));
+    m_filteredCountLabel->setText(QString::number(c.filtered));
+    m_errorCountLabel->setText(QString::number(c.errors));
+    m_recipientPositionLabel->setText(QString::number(c.position) + QStringLiteral(" of ") +
+                                      QString::number(c.groupSize));
     // Progress bars hold ints: scale large groups down.
     const auto scale = std::max<std::int64_t>(1, c.groupSize / 1'000'000 + 1);
     m_recipientBar->setMaximum(static_cast<int>(c.groupSize / scale));
@@ -242,13 +243,13 @@ void frmSend::refresh()
     }
 }
 
-void frmSend::Online_Timer()
+void SendProgressDialog::showTimeOnline()
 {
     const auto now = mailing::wholeSecondsSinceMidnight(std::chrono::system_clock::now());
-    m_timeLabel->setText(qs(mailing::formatElapsed(mailing::elapsedSeconds(m_startOfDay, now))));
+    m_timeOnlineLabel->setText(qs(mailing::formatElapsed(mailing::elapsedSeconds(m_startOfDay, now))));
 }
 
-void frmSend::requestStop()
+void SendProgressDialog::requestStop()
 {
     if (!m_running || !m_stopButton->isEnabled()) {
         return;
@@ -261,7 +262,7 @@ void frmSend::requestStop()
     m_worker.request_stop();
 }
 
-void frmSend::finished()
+void SendProgressDialog::finished()
 {
     if (m_worker.joinable()) {
         m_worker.join();
@@ -276,7 +277,7 @@ void frmSend::finished()
         if (m_resultsHandler) {
             m_resultsHandler(m_summary);
         } else {
-            frmSendResults results(m_summary, m_setup.dataDir, m_prompter, this);
+            SendResultsDialog results(m_summary, m_setup.dataDir, m_prompter, this);
             results.exec();
         }
     }

@@ -1,4 +1,4 @@
-#include "ui/frmPreview.h"
+#include "ui/SendPreviewDialog.h"
 
 #include "messages/Attachments.h"
 
@@ -41,7 +41,8 @@ QPushButton* namedButton(QPushButton* button, const char* name)
 
 } // namespace
 
-frmPreview::frmPreview(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter, QWidget* parent)
+SendPreviewDialog::SendPreviewDialog(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter,
+                                     QWidget* parent)
     : QDialog(parent)
     , m_preview(std::move(input), std::move(dataDir))
     , m_prompter(prompter)
@@ -51,16 +52,16 @@ frmPreview::frmPreview(outgoing::PreviewInput input, std::filesystem::path dataD
     , m_subject(named(new QLabel(this), "subjectLabel"))
     , m_body(new QPlainTextEdit(this))
     , m_attachments(new QListWidget(this))
-    , m_statusBar(named(new QLabel(this), "statusBar"))
+    , m_statusLabel(named(new QLabel(this), "statusLabel"))
     , m_htmlButton(namedButton(new QPushButton(tr("View HTML Message"), this), "viewHtmlButton"))
     , m_nextButton(namedButton(new QPushButton(tr("View Next"), this), "viewNextButton"))
     , m_previousButton(namedButton(new QPushButton(tr("View Previous"), this), "viewPreviousButton"))
 {
-    setObjectName(QStringLiteral("frmPreview"));
+    setObjectName(QStringLiteral("sendPreviewDialog"));
     setWindowTitle(qs(outgoing::kPreviewTitle));
-    m_body->setObjectName(QStringLiteral("bodyText"));
+    m_body->setObjectName(QStringLiteral("bodyTextEdit"));
     m_body->setReadOnly(true);
-    m_attachments->setObjectName(QStringLiteral("attachmentList"));
+    m_attachments->setObjectName(QStringLiteral("attachmentListWidget"));
     m_attachments->setFlow(QListView::LeftToRight);
     m_attachments->setMaximumHeight(64);
 
@@ -81,25 +82,25 @@ frmPreview::frmPreview(outgoing::PreviewInput input, std::filesystem::path dataD
     layout->addWidget(m_attachments);
     layout->addWidget(m_body, 1);
     layout->addLayout(buttons);
-    layout->addWidget(m_statusBar);
+    layout->addWidget(m_statusLabel);
     resize(620, 520);
 
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_nextButton, &QPushButton::clicked, this, &frmPreview::viewNext);
-    connect(m_previousButton, &QPushButton::clicked, this, &frmPreview::viewPrevious);
-    connect(m_htmlButton, &QPushButton::clicked, this, &frmPreview::viewHtml);
+    connect(m_nextButton, &QPushButton::clicked, this, &SendPreviewDialog::viewNext);
+    connect(m_previousButton, &QPushButton::clicked, this, &SendPreviewDialog::viewPrevious);
+    connect(m_htmlButton, &QPushButton::clicked, this, &SendPreviewDialog::viewHtml);
 
     m_date->setText(QDateTime::currentDateTime().toString(Qt::RFC2822Date));
     m_preview.open();
     display();
 }
 
-frmPreview::~frmPreview()
+SendPreviewDialog::~SendPreviewDialog()
 {
     m_preview.close();
 }
 
-void frmPreview::display()
+void SendPreviewDialog::display()
 {
     m_sender->setText(qs(m_preview.senderLabel()));
     m_recipient->setText(qs(m_preview.recipientLabel()));
@@ -117,22 +118,22 @@ void frmPreview::display()
     m_htmlButton->setEnabled(m_preview.canViewHtml());
     m_nextButton->setEnabled(m_preview.canViewNext());
     m_previousButton->setEnabled(m_preview.canViewPrevious());
-    m_statusBar->setText(m_preview.position() > 0 ? tr("Recipient %1").arg(m_preview.position()) : QString());
+    m_statusLabel->setText(m_preview.position() > 0 ? tr("Recipient %1").arg(m_preview.position()) : QString());
 }
 
-void frmPreview::viewNext()
+void SendPreviewDialog::viewNext()
 {
     m_preview.viewNext();
     display();
 }
 
-void frmPreview::viewPrevious()
+void SendPreviewDialog::viewPrevious()
 {
     m_preview.viewPrevious();
     display();
 }
 
-void frmPreview::viewHtml()
+void SendPreviewDialog::viewHtml()
 {
     auto file = m_preview.htmlToView();
     if (!file) {

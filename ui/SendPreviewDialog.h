@@ -18,14 +18,14 @@ namespace tidecast::ui
 
 // The preview of a mailing, opened by the send options' Preview: the message as the current
 // recipient of the group will receive it, with View Next / View Previous through the group.
-class frmPreview : public QDialog
+class SendPreviewDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmPreview(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter,
-               QWidget* parent = nullptr);
-    ~frmPreview() override;
+    SendPreviewDialog(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter,
+                      QWidget* parent = nullptr);
+    ~SendPreviewDialog() override;
 
     // Tests see the file instead of a browser opening it.
     void setOpener(std::function<void(const QString& path)> opener) { m_opener = std::move(opener); }
@@ -46,7 +46,7 @@ private:
     QLabel* m_subject;
     QPlainTextEdit* m_body;
     QListWidget* m_attachments;
-    QLabel* m_statusBar;
+    QLabel* m_statusLabel;
     QPushButton* m_htmlButton;
     QPushButton* m_nextButton;
     QPushButton* m_previousButton;

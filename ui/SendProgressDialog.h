@@ -25,14 +25,14 @@ namespace tidecast::ui
 // elapsed time and activity. Stop asks first, then takes effect at the next recipient (or cancels
 // a connection attempt at once). When the mailing ends it opens the results and closes: accepted
 // for "SUCCESS", rejected for "CANCEL".
-class frmSend : public QDialog
+class SendProgressDialog : public QDialog
 {
     Q_OBJECT
 
 public:
     // `prompter` must be safe to call from the worker thread (QtPrompter is).
-    frmSend(mailing::MailingSetup setup, Prompter& prompter, QWidget* parent = nullptr);
-    ~frmSend() override;
+    SendProgressDialog(mailing::MailingSetup setup, Prompter& prompter, QWidget* parent = nullptr);
+    ~SendProgressDialog() override;
 
     // Tests answer the results dialog themselves; by default it is shown modally.
     void setResultsHandler(std::function<void(const mailing::SendSummary&)> handler)
@@ -43,7 +43,7 @@ public:
     mailing::SendResult result() const { return m_result; }
     const mailing::SendSummary& summary() const { return m_summary; }
 
-    // cmdCancel
+    // The Stop button: asks, then stops the mailing at the next recipient.
     void requestStop();
 
 protected:
@@ -56,7 +56,7 @@ private:
     void start();
     void refresh();
     void finished();
-    void Online_Timer();
+    void showTimeOnline();
 
     mailing::MailingSetup m_setup;
     Prompter& m_prompter;
@@ -73,12 +73,12 @@ private:
     QLabel* m_commandLabel;
     QLabel* m_modeLabel;
     QLabel* m_partialLabel;
-    QLabel* m_sentLabel;
-    QLabel* m_excludedLabel;
-    QLabel* m_filteredLabel;
-    QLabel* m_errorLabel;
-    QLabel* m_countLabel;
-    QLabel* m_timeLabel;
+    QLabel* m_sentCountLabel;
+    QLabel* m_excludedCountLabel;
+    QLabel* m_filteredCountLabel;
+    QLabel* m_errorCountLabel;
+    QLabel* m_recipientPositionLabel;
+    QLabel* m_timeOnlineLabel;
     QProgressBar* m_messageBar;
     QProgressBar* m_recipientBar;
     QListWidget* m_activity;

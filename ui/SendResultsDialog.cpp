@@ -1,4 +1,4 @@
-#include "ui/frmSendResults.h"
+#include "ui/SendResultsDialog.h"
 
 #include "common/Text.h"
 #include "mailing/SendLogs.h"
@@ -33,8 +33,8 @@ constexpr std::string_view kSaveError = "Error saving message.";
 
 } // namespace
 
-frmSendResults::frmSendResults(mailing::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
-                               QWidget* parent)
+SendResultsDialog::SendResultsDialog(mailing::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
+                                     QWidget* parent)
     : QDialog(parent)
     , m_summary(std::move(summary))
     , m_dataDir(std::move(dataDir))
@@ -43,10 +43,10 @@ frmSendResults::frmSendResults(mailing::SendSummary summary, std::filesystem::pa
     , m_viewer(new QPlainTextEdit(this))
     , m_status(new QLabel(this))
 {
-    setObjectName(QStringLiteral("frmSendResults"));
+    setObjectName(QStringLiteral("sendResultsDialog"));
     setWindowTitle(tr("Send Results"));
-    m_logSelector->setObjectName(QStringLiteral("logSelector"));
-    m_viewer->setObjectName(QStringLiteral("logViewer"));
+    m_logSelector->setObjectName(QStringLiteral("logComboBox"));
+    m_viewer->setObjectName(QStringLiteral("logTextEdit"));
     m_viewer->setReadOnly(true);
     m_viewer->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_status->setObjectName(QStringLiteral("statusLabel"));
@@ -90,20 +90,20 @@ frmSendResults::frmSendResults(mailing::SendSummary summary, std::filesystem::pa
     resize(560, 520);
 
     m_viewer->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_viewer, &QWidget::customContextMenuRequested, this, &frmSendResults::showContextMenu);
-    connect(m_logSelector, &QComboBox::currentIndexChanged, this, &frmSendResults::showLog);
-    connect(save, &QPushButton::clicked, this, &frmSendResults::onSave);
-    connect(print, &QPushButton::clicked, this, &frmSendResults::onPrint);
+    connect(m_viewer, &QWidget::customContextMenuRequested, this, &SendResultsDialog::showContextMenu);
+    connect(m_logSelector, &QComboBox::currentIndexChanged, this, &SendResultsDialog::showLog);
+    connect(save, &QPushButton::clicked, this, &SendResultsDialog::onSave);
+    connect(print, &QPushButton::clicked, this, &SendResultsDialog::onPrint);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
     showLog(0);
 }
 
-QString frmSendResults::statusText() const
+QString SendResultsDialog::statusText() const
 {
     return qs(mailing::statusLine(m_summary.result, m_summary.counters.sent, m_summary.partialSend));
 }
 
-void frmSendResults::showLog(int index)
+void SendResultsDialog::showLog(int index)
 {
     m_viewer->clear();
     if (index < 0 || index >= static_cast<int>(mailing::logChoices().size())) {
@@ -114,12 +114,12 @@ void frmSendResults::showLog(int index)
     m_viewer->setPlainText(qs(text));
 }
 
-QString frmSendResults::logText() const
+QString SendResultsDialog::logText() const
 {
     return m_viewer->toPlainText();
 }
 
-bool frmSendResults::saveTo(const QString& path)
+bool SendResultsDialog::saveTo(const QString& path)
 {
     QString text = m_viewer->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -130,7 +130,7 @@ bool frmSendResults::saveTo(const QString& path)
     return true;
 }
 
-void frmSendResults::onSave()
+void SendResultsDialog::onSave()
 {
     const QString suggested = m_logSelector->currentText() + QStringLiteral(".txt");
     const QString path =
@@ -141,7 +141,7 @@ void frmSendResults::onSave()
     }
 }
 
-void frmSendResults::printTo(QPrinter& printer)
+void SendResultsDialog::printTo(QPrinter& printer)
 {
     QString log = m_viewer->toPlainText();
     log.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
@@ -167,7 +167,7 @@ void frmSendResults::printTo(QPrinter& printer)
     painter.end();
 }
 
-void frmSendResults::onPrint()
+void SendResultsDialog::onPrint()
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, this);
@@ -176,7 +176,7 @@ void frmSendResults::onPrint()
     }
 }
 
-void frmSendResults::showContextMenu(const QPoint& at)
+void SendResultsDialog::showContextMenu(const QPoint& at)
 {
     QMenu menu(this);
     menu.addAction(tr("Copy"), m_viewer, &QPlainTextEdit::copy);

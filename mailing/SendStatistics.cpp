@@ -1,4 +1,4 @@
-#include "mailing/TechInfo.h"
+#include "mailing/SendStatistics.h"
 
 #include "settings/IniFile.h"
 #include "settings/SettingsStore.h"
@@ -40,38 +40,38 @@ std::string dateText(std::chrono::system_clock::time_point when)
 
 } // namespace
 
-TechCounters readTechCounters(const std::filesystem::path& settingsFile)
+SendStatistics readStatistics(const std::filesystem::path& settingsFile)
 {
     const auto ini = settings::IniFile::load(settingsFile);
-    TechCounters counters;
-    counters.scount = readCounter(ini, "scount");
-    counters.bcount = readCounter(ini, "bcount");
-    counters.pcount = readCounter(ini, "pcount");
-    counters.ecount = readCounter(ini, "ecount");
-    counters.mcount = readCounter(ini, "mcount");
-    counters.tcount = readCounter(ini, "tcount");
+    SendStatistics counters;
+    counters.recipientsSent = readCounter(ini, "scount");
+    counters.bulkRecipientsSent = readCounter(ini, "bcount");
+    counters.personalRecipientsSent = readCounter(ini, "pcount");
+    counters.recipientErrors = readCounter(ini, "ecount");
+    counters.sessions = readCounter(ini, "mcount");
+    counters.secondsSending = readCounter(ini, "tcount");
     return counters;
 }
 
-void SavetechInfo(const std::filesystem::path& settingsFile, const TechCounters& before, const SessionTotals& session,
-                  std::chrono::system_clock::time_point today)
+void writeStatistics(const std::filesystem::path& settingsFile, const SendStatistics& before,
+                     const SessionTotals& session, std::chrono::system_clock::time_point today)
 {
     auto ini = settings::IniFile::load(settingsFile);
     const auto set = [&ini](std::string_view key, std::int64_t value) {
         ini.setValue(kTechSection, key, std::to_string(value));
     };
-    set("scount", before.scount + session.sent);
+    set("scount", before.recipientsSent + session.sent);
     set("lscount", session.sent);
-    set("ecount", before.ecount + session.errors);
+    set("ecount", before.recipientErrors + session.errors);
     set("lecount", session.errors);
     if (session.bulk) {
-        set("bcount", before.bcount + session.sent);
+        set("bcount", before.bulkRecipientsSent + session.sent);
     } else {
-        set("pcount", before.pcount + session.sent);
+        set("pcount", before.personalRecipientsSent + session.sent);
     }
     ini.setValue(kTechSection, "lBULK", settings::flagText(session.bulk));
-    set("mcount", before.mcount + 1);
-    set("tcount", before.tcount + session.seconds);
+    set("mcount", before.sessions + 1);
+    set("tcount", before.secondsSending + session.seconds);
     set("ltcount", session.seconds);
     ini.setValue(kTechSection, "Date", dateText(today));
     ini.save(settingsFile);

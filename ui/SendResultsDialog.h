@@ -18,13 +18,13 @@ namespace tidecast::ui
 
 // The results of a finished mailing: the status line, the counts and elapsed time, any of the
 // five logs, saving the shown log and printing a report.
-class frmSendResults : public QDialog
+class SendResultsDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    frmSendResults(mailing::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
-                   QWidget* parent = nullptr);
+    SendResultsDialog(mailing::SendSummary summary, std::filesystem::path dataDir, Prompter& prompter,
+                      QWidget* parent = nullptr);
 
     QString statusText() const;
     // Shows the log at this index of the selector ("Session Log" .. "Filtered Log").

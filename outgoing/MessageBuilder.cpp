@@ -22,12 +22,7 @@ namespace
 constexpr std::size_t kMaxBodyLine = 998; // RFC 5322 section 2.1.1, without the CR LF
 constexpr int kDefaultWrapWidth = 70;     // used when the stored width is 0
 
-// A body and the Content-Transfer-Encoding it was written in.
-struct EncodedBody
-{
-    std::string encoding;
-    std::string text;
-};
+using EncodedBody = MessageBuilder::EncodedBody;
 
 // Encodes a converted body by the encoding setting. Unencoded text with a line too long for the
 // protocol goes out quoted-printable instead, so no line of the message passes 998 octets.
@@ -326,44 +321,96 @@ std::shared_ptr<const mime::EncodedFile> MessageBuilder::file(const std::string&
 Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& recipient, Progress& progress,
                                                  const ActivitySink& activity)
 {
-    auto log = [&activity](std::string_view line) {
+    const LineLog log = [&activity](std::string_view line) {
         if (activity) {
             activity(line);
         }
     };
-    const bool personal = m_message.mode == SendMode::Personal;
 
     // Merge. Bulk messages are never merged.
     progress.setLabel("Merging Data ...");
-    std::string subject;
-    if (personal && m_cache.subjectHasMacros) {
-        std::string merged = m_message.subject;
-        replaceMergeMacros(merged, recipient);
-        auto encoded = encodedHeaderText(merged, "subject");
-        if (!encoded) {
-            return encoded.error();
-        }
-        subject = std::move(*encoded);
+    auto subject = mergedSubject(recipient);
+    if (!subject) {
+        return subject.error();
     }
-    std::string html;
-    if (m_hasHtml) {
-        html = m_html;
-        if (personal && m_cache.htmlHasMacros) {
-            replaceMergeMacros(html, recipient, MergeEscape::Html);
-            mime::normalizeLineBreaks(html);
-        }
-    }
+    std::string html = mergedHtml(recipient);
 
     progress.setLabel("Building Message ...");
     log("Building Message");
-
     mime::MailMessage message;
+    const auto now = m_clock->now();
+    if (auto headers = setHeaders(message, recipient, *subject, now); !headers) {
+        return headers.error();
+    }
+    auto text = plainTextBody(recipient);
+    if (!text) {
+        return text.error();
+    }
+
+    // Structure: suffix, boundaries and an empty image table for every build.
+    m_suffix = "_" + std::to_string(m_ids->tickCount()) + "_" +
+               mime::singleToString(static_cast<float>(secondsSinceMidnight(now)));
+    m_images.clear();
+    if (m_singlePart) {
+        mime::MimePart& root = message.root();
+        root.setContentType("text/plain");
+        root.setContentTypeParameter("charset", m_charset);
+        root.setTransferEncoding(text->encoding);
+        root.setBody(text->text);
+        return message.serialize(text->text.size() + 1024);
+    }
+
+    if (m_hasHtml) {
+        const ContentIdSource source{*m_clock, *m_ids};
+        findBackgroundImage(html, m_htmlFolder, m_images, source);
+        std::size_t searchFrom = 0;
+        while (findNextImage(html, searchFrom, m_htmlFolder, m_images, source).found) {
+        }
+    }
+    progress.setLabel("Encoding Message ...");
+    EncodedBody htmlBody;
+    if (m_hasHtml) {
+        auto converted = convert(html, "HTML message");
+        if (!converted) {
+            return converted.error();
+        }
+        htmlBody = encodeBody(*converted, m_htmlEncoding);
+    }
+
+    const auto files = attachedFiles(recipient, progress, log);
+    addParts(message, std::move(*text), std::move(htmlBody), files, progress, log);
+    return message.serialize();
+}
+
+Result<std::string> MessageBuilder::mergedSubject(const store::RecipientRecord& recipient) const
+{
+    if (m_cache.subject) {
+        return *m_cache.subject;
+    }
+    std::string merged = m_message.subject;
+    replaceMergeMacros(merged, recipient);
+    return encodedHeaderText(merged, "subject");
+}
+
+std::string MessageBuilder::mergedHtml(const store::RecipientRecord& recipient) const
+{
+    std::string html = m_html;
+    if (m_message.mode == SendMode::Personal && m_cache.htmlHasMacros) {
+        replaceMergeMacros(html, recipient, MergeEscape::Html);
+        mime::normalizeLineBreaks(html);
+    }
+    return html;
+}
+
+Result<void> MessageBuilder::setHeaders(mime::MailMessage& message, const store::RecipientRecord& recipient,
+                                        const std::string& subject, std::chrono::system_clock::time_point now) const
+{
     message.setPriority(m_message.priority);
     message.setFrom(*m_cache.from);
     if (!m_message.identity.replyTo.empty()) {
         message.setReplyTo(m_message.identity.replyTo);
     }
-    if (personal) {
+    if (m_message.mode == SendMode::Personal) {
         const std::string name = std::string(trimBlanks(recipient.get(store::RecipientField::FirstName) + ' ' +
                                                         recipient.get(store::RecipientField::LastName)));
         const std::string& address = recipient.emailAddress();
@@ -379,112 +426,61 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
     } else {
         message.setTo(*m_cache.bulkTo);
     }
-    message.setSubject(m_cache.subject ? *m_cache.subject : subject);
+    message.setSubject(subject);
     if (m_cache.organisation) {
         message.setOrganization(*m_cache.organisation);
     }
-    const auto now = m_clock->now();
     message.setDate(now);
     message.setMessageId(m_ids->uniqueToken() + "@" + messageIdDomain());
+    return {};
+}
 
-    // The plain text: wrapped, converted and encoded once per session unless it holds macros.
-    EncodedBody text;
+Result<MessageBuilder::EncodedBody> MessageBuilder::plainTextBody(const store::RecipientRecord& recipient) const
+{
+    // Wrapped, converted and encoded once per session unless it holds macros.
     if (m_cache.encodedText) {
-        text.encoding = *m_cache.textEncoding;
-    } else {
-        std::string merged = m_text;
-        replaceMergeMacros(merged, recipient);
-        mime::normalizeLineBreaks(merged);
-        if (m_message.wrap) {
-            merged = wordWrap(merged, m_wrapWidth);
-        }
-        auto converted = convert(merged, "message text");
-        if (!converted) {
-            return converted.error();
-        }
-        text = m_singlePart ? singlePartBody(*converted) : encodeBody(*converted, m_textEncoding);
+        return EncodedBody{*m_cache.textEncoding, *m_cache.encodedText};
     }
-    const std::string& textBody = m_cache.encodedText ? *m_cache.encodedText : text.text;
-
-    // Structure: suffix, boundaries and an empty image table for every build.
-    m_suffix = "_" + std::to_string(m_ids->tickCount()) + "_" +
-               mime::singleToString(static_cast<float>(secondsSinceMidnight(now)));
-    const std::string relatedBoundary = std::string(kRelatedBoundaryPrefix) + m_suffix;
-    const std::string alternativeBoundary = std::string(kAlternativeBoundaryPrefix) + m_suffix;
-    const std::string mixedBoundary = std::string(kMixedBoundaryPrefix) + m_suffix;
-    m_images.clear();
-
-    if (m_singlePart) {
-        mime::MimePart& root = message.root();
-        root.setContentType("text/plain");
-        root.setContentTypeParameter("charset", m_charset);
-        root.setTransferEncoding(text.encoding);
-        root.setBody(textBody);
-        return message.serialize(textBody.size() + 1024);
+    auto converted = convert(mergedText(recipient), "message text");
+    if (!converted) {
+        return converted.error();
     }
+    return m_singlePart ? singlePartBody(*converted) : encodeBody(*converted, m_textEncoding);
+}
 
-    if (m_hasHtml) {
-        const ContentIdSource source{*m_clock, *m_ids};
-        findBackgroundImage(html, m_htmlFolder, m_images, source);
-        std::size_t searchFrom = 0;
-        while (findNextImage(html, searchFrom, m_htmlFolder, m_images, source).found) {
-        }
-    }
-
-    progress.setLabel("Encoding Message ...");
-    EncodedBody htmlBody;
-    if (m_hasHtml) {
-        auto converted = convert(html, "HTML message");
-        if (!converted) {
-            return converted.error();
-        }
-        htmlBody = encodeBody(*converted, m_htmlEncoding);
-    }
-
+MessageBuilder::FileList MessageBuilder::attachedFiles(const store::RecipientRecord& recipient, Progress& progress,
+                                                       const LineLog& log)
+{
     // The files: listed attachments first, then those named by the recipient's fields.
-    std::vector<std::shared_ptr<const mime::EncodedFile>> files;
-    bool listed = false;
-    std::unordered_set<std::string> seen;
-    int number = 0;
-    for (const std::string& entry : m_message.attachments) {
-        const std::string path(trimBlanks(entry));
-        if (path.empty() || !seen.insert(path).second) {
-            continue;
-        }
-        if (!listed) {
-            progress.setLabel("Appending Attachments ...");
-            log("Appending Attachments");
-            listed = true;
-        }
-        progress.setLabel("Encoding Attachment " + std::to_string(++number));
-        auto encoded = file(path, true);
+    FileList files;
+    const auto keepReadable = [&](std::shared_ptr<const mime::EncodedFile> encoded) {
         if (!encoded->isReadable()) {
             log("MIME Error:" + encoded->error + " - " + std::to_string(encoded->errorNumber));
-            continue;
+            return;
         }
         files.push_back(std::move(encoded));
+    };
+    const auto listed = listedAttachments();
+    if (!listed.empty()) {
+        progress.setLabel("Appending Attachments ...");
+        log("Appending Attachments");
     }
-    if (personal && m_message.customAttachments) {
-        static constexpr store::RecipientField kFields[] = {
-            store::RecipientField::Field1, store::RecipientField::Field2, store::RecipientField::Field3,
-            store::RecipientField::Field4};
-        for (int index = 3; index >= 0; --index) {
-            const auto slot = static_cast<std::size_t>(index);
-            const std::string path(trimBlanks(recipient.get(kFields[slot])));
-            if (!m_message.attachField[slot] || path.empty() || !isFile(path)) {
-                continue;
-            }
-            progress.setLabel("Encoding Attachment ...");
-            log("Appending Personalized Attachment From Additional Field " + std::to_string(index + 1));
-            auto encoded = file(path, false);
-            if (!encoded->isReadable()) {
-                log("MIME Error:" + encoded->error + " - " + std::to_string(encoded->errorNumber));
-                continue;
-            }
-            files.push_back(std::move(encoded));
-        }
+    int number = 0;
+    for (const std::string& path : listed) {
+        progress.setLabel("Encoding Attachment " + std::to_string(++number));
+        keepReadable(file(path, true));
     }
+    for (const auto& [field, path] : customAttachments(recipient)) {
+        progress.setLabel("Encoding Attachment ...");
+        log("Appending Personalized Attachment From Additional Field " + std::to_string(field));
+        keepReadable(file(path, false));
+    }
+    return files;
+}
 
+void MessageBuilder::addParts(mime::MailMessage& message, EncodedBody text, EncodedBody html, const FileList& files,
+                              Progress& progress, const LineLog& log)
+{
     // Nesting: mixed (files) > related (inline images) > alternative (text, HTML).
     mime::MimePart& root = message.root();
     root.setBody(std::string(kPreamble));
@@ -492,7 +488,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
     const bool related = !m_images.isEmpty();
     if (mixed) {
         root.setContentType("multipart/mixed");
-        root.setBoundary(mixedBoundary);
+        root.setBoundary(std::string(kMixedBoundaryPrefix) + m_suffix);
     }
     mime::MimePart* textParent = &root;
     mime::MimePart* imageParent = nullptr;
@@ -500,15 +496,15 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
         mime::MimePart& body = mixed ? root.addPart() : root;
         if (related) {
             body.setContentType("multipart/related");
-            body.setBoundary(relatedBoundary);
+            body.setBoundary(std::string(kRelatedBoundaryPrefix) + m_suffix);
             imageParent = &body;
             mime::MimePart& alternative = body.addPart();
             alternative.setContentType("multipart/alternative");
-            alternative.setBoundary(alternativeBoundary);
+            alternative.setBoundary(std::string(kAlternativeBoundaryPrefix) + m_suffix);
             textParent = &alternative;
         } else {
             body.setContentType("multipart/alternative");
-            body.setBoundary(alternativeBoundary);
+            body.setBoundary(std::string(kAlternativeBoundaryPrefix) + m_suffix);
             textParent = &body;
         }
     }
@@ -517,57 +513,109 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
     textPart.setContentType("text/plain");
     textPart.setContentTypeParameter("charset", m_charset);
     textPart.setTransferEncoding(text.encoding);
-    textPart.setBody(textBody);
+    textPart.setBody(std::move(text.text));
 
     if (m_hasHtml) {
         mime::MimePart& htmlPart = textParent->addPart();
         htmlPart.setContentType("text/html");
         htmlPart.setContentTypeParameter("charset", m_charset);
-        htmlPart.setTransferEncoding(htmlBody.encoding);
-        htmlPart.setBody(std::move(htmlBody.text));
+        htmlPart.setTransferEncoding(html.encoding);
+        htmlPart.setBody(std::move(html.text));
     }
-
     if (imageParent != nullptr) {
         progress.setLabel("Appending Inline Images ...");
         log("Appending Inline Images");
-        for (std::size_t i = 0; i < m_images.paths.size(); ++i) {
-            auto image = file(m_images.paths[i], true);
-            if (!image->isReadable()) {
-                log("MIME Error:" + image->error + " - " + std::to_string(image->errorNumber));
-                continue;
-            }
-            const std::string lower = toLowerAscii(image->path);
-            mime::MimePart& part = imageParent->addPart();
-            if (lower.ends_with("gif")) {
-                part.setContentType("image/gif");
-            } else if (lower.ends_with("jpg")) {
-                part.setContentType("image/jpeg");
-            } else if (lower.ends_with("png")) {
-                part.setContentType("image/png");
-            } else {
-                setTypeWithCharset(part, mimeTypeOf(*image));
-            }
-            setFileName(part, image->fileName);
-            part.setTransferEncoding("base64");
-            part.setHeader("Content-ID", "<" + m_images.contentIds[i] + ">");
-            part.setSharedBody(image->base64);
-        }
+        addInlineImages(*imageParent, log);
     }
-
     for (const auto& attached : files) {
-        mime::MimePart& part = root.addPart();
-        setTypeWithCharset(part, mimeTypeOf(*attached));
-        if (attached->isText8bit && attached->isUtf8 && !m_converter.isUtf8()) {
-            // A UTF-8 text file keeps its bytes; its label says what they are.
-            part.setContentTypeParameter("charset", "utf-8");
-        }
-        setFileName(part, attached->fileName);
-        part.setTransferEncoding("base64");
-        part.setHeader("Content-Disposition", "attachment; " + mime::fileNameParameter("filename", attached->fileName));
-        part.setSharedBody(attached->base64);
+        addAttachment(root, *attached);
     }
+}
 
-    return message.serialize();
+void MessageBuilder::addInlineImages(mime::MimePart& parent, const LineLog& log)
+{
+    for (std::size_t i = 0; i < m_images.paths.size(); ++i) {
+        auto image = file(m_images.paths[i], true);
+        if (!image->isReadable()) {
+            log("MIME Error:" + image->error + " - " + std::to_string(image->errorNumber));
+            continue;
+        }
+        const std::string lower = toLowerAscii(image->path);
+        mime::MimePart& part = parent.addPart();
+        if (lower.ends_with("gif")) {
+            part.setContentType("image/gif");
+        } else if (lower.ends_with("jpg")) {
+            part.setContentType("image/jpeg");
+        } else if (lower.ends_with("png")) {
+            part.setContentType("image/png");
+        } else {
+            setTypeWithCharset(part, mimeTypeOf(*image));
+        }
+        setFileName(part, image->fileName);
+        part.setTransferEncoding("base64");
+        part.setHeader("Content-ID", "<" + m_images.contentIds[i] + ">");
+        part.setSharedBody(image->base64);
+    }
+}
+
+void MessageBuilder::addAttachment(mime::MimePart& root, const mime::EncodedFile& attached) const
+{
+    mime::MimePart& part = root.addPart();
+    setTypeWithCharset(part, mimeTypeOf(attached));
+    if (attached.isText8bit && attached.isUtf8 && !m_converter.isUtf8()) {
+        // A UTF-8 text file keeps its bytes; its label says what they are.
+        part.setContentTypeParameter("charset", "utf-8");
+    }
+    setFileName(part, attached.fileName);
+    part.setTransferEncoding("base64");
+    part.setHeader("Content-Disposition", "attachment; " + mime::fileNameParameter("filename", attached.fileName));
+    part.setSharedBody(attached.base64);
+}
+
+std::string MessageBuilder::mergedText(const store::RecipientRecord& recipient) const
+{
+    if (m_cache.wrappedText) {
+        return *m_cache.wrappedText;
+    }
+    std::string merged = m_text;
+    if (m_message.mode == SendMode::Personal) {
+        replaceMergeMacros(merged, recipient);
+        mime::normalizeLineBreaks(merged);
+    }
+    return m_message.wrap ? wordWrap(merged, m_wrapWidth) : merged;
+}
+
+std::vector<std::string> MessageBuilder::listedAttachments() const
+{
+    std::vector<std::string> paths;
+    std::unordered_set<std::string> seen;
+    for (const std::string& entry : m_message.attachments) {
+        std::string path(trimBlanks(entry));
+        if (!path.empty() && seen.insert(path).second) {
+            paths.push_back(std::move(path));
+        }
+    }
+    return paths;
+}
+
+std::vector<std::pair<int, std::string>>
+MessageBuilder::customAttachments(const store::RecipientRecord& recipient) const
+{
+    std::vector<std::pair<int, std::string>> found;
+    if (m_message.mode != SendMode::Personal || !m_message.customAttachments) {
+        return found;
+    }
+    static constexpr store::RecipientField kFields[] = {store::RecipientField::Field1, store::RecipientField::Field2,
+                                                        store::RecipientField::Field3, store::RecipientField::Field4};
+    // The fourth field's file comes first.
+    for (int index = 3; index >= 0; --index) {
+        const auto slot = static_cast<std::size_t>(index);
+        std::string path(trimBlanks(recipient.get(kFields[slot])));
+        if (m_message.attachField[slot] && !path.empty() && isFile(path)) {
+            found.emplace_back(index + 1, std::move(path));
+        }
+    }
+    return found;
 }
 
 } // namespace tidecast::outgoing

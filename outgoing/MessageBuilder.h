@@ -5,15 +5,21 @@
 #include "common/Progress.h"
 #include "common/Result.h"
 #include "mime/CharsetConverter.h"
+#include "mime/EncodedFile.h"
+#include "mime/MailMessage.h"
 #include "outgoing/InlineImageTable.h"
 #include "outgoing/MessageCache.h"
 #include "outgoing/OutgoingMessage.h"
 #include "settings/Settings.h"
 #include "store/RecipientRecord.h"
 
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tidecast::outgoing
 {
@@ -38,6 +44,15 @@ public:
     [[nodiscard]] Result<std::string> buildMessage(const store::RecipientRecord& recipient, Progress& progress,
                                                    const ActivitySink& activity = {});
 
+    // What the recipient reads, before character set and transfer encoding: the plain text with
+    // the signature, merged (personal mode) and wrapped, exactly as buildMessage() sends it.
+    std::string mergedText(const store::RecipientRecord& recipient) const;
+    // The listed attachments as they are attached: trimmed, each path once.
+    std::vector<std::string> listedAttachments() const;
+    // The files named by the recipient's Additional Fields that exist, with the field's number
+    // (1 to 4), in the order they are attached after the listed ones; empty in bulk mode.
+    std::vector<std::pair<int, std::string>> customAttachments(const store::RecipientRecord& recipient) const;
+
     const MessageCache& cache() const { return m_cache; }
     const OutgoingMessage& message() const { return m_message; }
     // The image table and unique suffix of the last build.
@@ -51,13 +66,33 @@ public:
     static constexpr std::string_view kMixedBoundaryPrefix = "----=_NextPart_002_003_";
     static constexpr std::string_view kPreamble = "This is a Multipart MIME message.";
 
+    // A body and the Content-Transfer-Encoding it was written in.
+    struct EncodedBody
+    {
+        std::string encoding;
+        std::string text;
+    };
+
 private:
+    using FileList = std::vector<std::shared_ptr<const mime::EncodedFile>>;
+    using LineLog = std::function<void(std::string_view)>;
+
     MessageBuilder(OutgoingMessage message, const settings::Settings& settings, const Clock& clock, IdSource& ids,
                    mime::CharsetConverter converter);
 
     [[nodiscard]] Result<void> prepareSession();
     [[nodiscard]] Result<std::string> convert(std::string_view utf8, std::string_view what) const;
     [[nodiscard]] Result<std::string> encodedHeaderText(std::string_view utf8, std::string_view what) const;
+    [[nodiscard]] Result<std::string> mergedSubject(const store::RecipientRecord& recipient) const;
+    std::string mergedHtml(const store::RecipientRecord& recipient) const;
+    [[nodiscard]] Result<void> setHeaders(mime::MailMessage& message, const store::RecipientRecord& recipient,
+                                          const std::string& subject, std::chrono::system_clock::time_point now) const;
+    [[nodiscard]] Result<EncodedBody> plainTextBody(const store::RecipientRecord& recipient) const;
+    FileList attachedFiles(const store::RecipientRecord& recipient, Progress& progress, const LineLog& log);
+    void addParts(mime::MailMessage& message, EncodedBody text, EncodedBody html, const FileList& files,
+                  Progress& progress, const LineLog& log);
+    void addInlineImages(mime::MimePart& parent, const LineLog& log);
+    void addAttachment(mime::MimePart& root, const mime::EncodedFile& attached) const;
     std::string fromValue(const std::string& encodedName) const;
     std::shared_ptr<const mime::EncodedFile> file(const std::string& path, bool keep);
     std::string messageIdDomain() const;

@@ -10,10 +10,11 @@
 #include "common/Progress.h"
 #include "common/Prompter.h"
 #include "mailing/LogSink.h"
-#include "mailing/SmtpDialogue.h"
+#include "mailing/SmtpSendChannel.h"
 #include "net/PopClient.h"
 #include "net/SmtpClient.h"
 #include "settings/Settings.h"
+#include "support/MemoryLogSink.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -92,7 +93,7 @@ public:
     Answer ask(std::string_view, Buttons, Icon, Answer answer) override { return answer; }
 };
 
-// The dialogue steps of personal mode, with the logging they do, into sinks that drop the lines.
+// The channel steps of personal mode, with the logging they do, into sinks that drop the lines.
 std::optional<Rate> runOurs(std::uint16_t port, double seconds)
 {
     settings::Settings settings;
@@ -101,39 +102,36 @@ std::optional<Rate> runOurs(std::uint16_t port, double seconds)
     settings.timeout = 10;
     settings.domain = "client.example.test";
     settings.security = "none";
-    net::SmtpClient smtp;
-    net::PopClient pop;
-    mailing::NullLogSink activity;
-    mailing::NullLogSink session;
-    mailing::NullLogSink lastError;
+    test::NullLogSink activity;
+    test::NullLogSink session;
+    test::NullLogSink lastError;
     NullProgress progress;
     SilentPrompter prompter;
-    mailing::SmtpDialogue dialogue(smtp, pop, settings, {activity, session, lastError, progress, prompter});
+    mailing::SmtpSendChannel channel(settings, {}, {activity, session, lastError, progress, prompter});
     const std::string text = message();
 
     const auto start = Clock::now();
     const auto deadline = start + std::chrono::duration<double>(seconds);
-    if (!dialogue.connectToServer()) {
+    if (!channel.connect()) {
         return std::nullopt;
     }
     Rate rate;
     int onConnection = 0;
     while (Clock::now() < deadline) {
-        if (!dialogue.startTransaction("sender@example.test") ||
-            dialogue.addRecipient("recipient@example.test") >= 400 ||
-            !dialogue.sendMessageData(text, "recipient@example.test") ||
-            dialogue.endOfMessage() != mailing::TransmitOutcome::Sent) {
+        if (!channel.startTransaction("sender@example.test") ||
+            channel.addRecipient("recipient@example.test").code >= 400 ||
+            channel.transmit(text, "recipient@example.test") != mailing::TransmitOutcome::Sent) {
             return std::nullopt;
         }
         ++rate.messages;
         if (++onConnection == kMessagesPerConnection) {
             onConnection = 0;
-            if (!dialogue.reconnect()) {
+            if (!channel.reconnect()) {
                 return std::nullopt;
             }
         }
     }
-    dialogue.disconnect(mailing::DisconnectReason::EndOfSession);
+    channel.disconnect(mailing::DisconnectReason::EndOfSession);
     rate.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return rate;
 }

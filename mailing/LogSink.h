@@ -1,8 +1,12 @@
 #pragma once
 
-#include <string>
+#include "mailing/LogFile.h"
+#include "mailing/SendMonitor.h"
+#include "mailing/SendStatistics.h"
+
+#include <filesystem>
 #include <string_view>
-#include <vector>
+#include <utility>
 
 namespace tidecast::mailing
 {
@@ -19,23 +23,49 @@ public:
     virtual void writeLine(std::string_view line) = 0;
 };
 
-class NullLogSink final : public LogSink
+// The send dialog's activity list.
+class MonitorLogSink final : public LogSink
 {
 public:
-    void writeLine(std::string_view) override {}
-};
-
-// Keeps the lines in memory: for tests, and for front ends that show them later.
-class MemoryLogSink final : public LogSink
-{
-public:
-    void writeLine(std::string_view line) override { m_lines.emplace_back(line); }
-
-    const std::vector<std::string>& lines() const { return m_lines; }
-    void clear() { m_lines.clear(); }
+    explicit MonitorLogSink(SendMonitor& monitor)
+        : m_monitor(monitor)
+    {}
+    void writeLine(std::string_view line) override { m_monitor.activity(line); }
 
 private:
-    std::vector<std::string> m_lines;
+    SendMonitor& m_monitor;
+};
+
+// A log file such as "session.log"; nothing is written while the file is closed.
+class FileLogSink final : public LogSink
+{
+public:
+    explicit FileLogSink(LogFile& file)
+        : m_file(file)
+    {}
+    void writeLine(std::string_view line) override { m_file.writeLine(line); }
+
+private:
+    LogFile& m_file;
+};
+
+// The last-error record ("LError") of the settings file: each line replaces the one before.
+// Without a settings file the lines are dropped.
+class LastErrorLogSink final : public LogSink
+{
+public:
+    explicit LastErrorLogSink(std::filesystem::path settingsFile)
+        : m_settingsFile(std::move(settingsFile))
+    {}
+    void writeLine(std::string_view line) override
+    {
+        if (!m_settingsFile.empty()) {
+            writeLastError(m_settingsFile, line);
+        }
+    }
+
+private:
+    std::filesystem::path m_settingsFile;
 };
 
 } // namespace tidecast::mailing

@@ -15,35 +15,6 @@
 namespace tidecast::mailing
 {
 
-namespace
-{
-
-class MonitorSink final : public LogSink
-{
-public:
-    explicit MonitorSink(SendMonitor& monitor)
-        : m_monitor(monitor)
-    {}
-    void writeLine(std::string_view line) override { m_monitor.activity(line); }
-
-private:
-    SendMonitor& m_monitor;
-};
-
-class FileSink final : public LogSink
-{
-public:
-    explicit FileSink(LogFile& file)
-        : m_file(file)
-    {}
-    void writeLine(std::string_view line) override { m_file.writeLine(line); }
-
-private:
-    LogFile& m_file;
-};
-
-} // namespace
-
 outgoing::OutgoingMessage mailingMessage(const MailingSetup& setup)
 {
     const auto& o = setup.options;
@@ -65,16 +36,18 @@ outgoing::OutgoingMessage mailingMessage(const MailingSetup& setup)
 struct Mailing::Parts
 {
     Parts(const MailingSetup& setup, Prompter& prompter, Progress& progress, SendMonitor& monitor)
-        : sessionSink(logs.session())
+        : options(sessionOptions(setup.options, setup.dataDir, setup.settingsFile))
+        , sessionSink(logs.session())
         , activity(monitor)
-        , channel(setup.settings,
-                  {setup.options.bulkMode, setup.options.dsn, setup.options.optionsConfirmed, setup.settingsFile},
-                  monitor, logs.session(), progress, prompter)
+        , lastError(setup.settingsFile)
+        , channel(setup.settings, options, {activity, sessionSink, lastError, progress, prompter})
     {}
 
+    SessionOptions options;
     SendLogs logs;
-    FileSink sessionSink;
-    MonitorSink activity;
+    FileLogSink sessionSink;
+    MonitorLogSink activity;
+    LastErrorLogSink lastError;
     SmtpSendChannel channel;
     SystemIdSource ids;
     std::optional<outgoing::MessageBuilder> builder;
@@ -134,8 +107,8 @@ bool Mailing::run(std::stop_token stop)
         parts->activity.writeLine(line);
         parts->sessionSink.writeLine(line);
     });
-    m_parts->session.emplace(sessionOptions(m_setup.options, m_setup.dataDir, m_setup.settingsFile), m_parts->channel,
-                             *m_parts->messages, m_parts->logs, m_prompter, m_progress, m_monitor, m_clock);
+    m_parts->session.emplace(m_parts->options, m_parts->channel, *m_parts->messages, m_parts->logs, m_prompter,
+                             m_progress, m_monitor, m_clock);
     return m_parts->session->run(stop);
 }
 

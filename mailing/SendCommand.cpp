@@ -160,6 +160,7 @@ SessionOptions sessionOptions(const SendOptions& options, const std::filesystem:
     session.dateFilters = dateFilters(options);
     session.sendFilters = options.sendFilters;
     session.optionsConfirmed = options.optionsConfirmed;
+    session.dsn = options.dsn;
     return session;
 }
 

@@ -205,6 +205,26 @@ bool SendSession::run(std::stop_token stop)
         m_result = SendResult::None;
         return false;
     }
+    loadAddressLists();
+
+    m_startOfDay = wholeSecondsSinceMidnight(m_clock.now());
+    m_logs.open(m_options.dataDir);
+    if (m_pendingError) {
+        return finish(SendResult::EndedByError);
+    }
+    if (const auto ended = openGroupAndConnect(groupFile)) {
+        return finish(*ended);
+    }
+    auto position = moveToFirstRecipient();
+    if (!position) {
+        m_pendingError = position.error();
+        return finish(SendResult::EndedByError);
+    }
+    return finish(mailRecipients(*position));
+}
+
+void SendSession::loadAddressLists()
+{
     std::error_code ignored;
     std::filesystem::create_directories(SendLogs::folder(m_options.dataDir), ignored);
 
@@ -221,26 +241,23 @@ bool SendSession::run(std::stop_token stop)
             m_pendingError = loaded.error();
         }
     }
+}
 
-    m_startOfDay = wholeSecondsSinceMidnight(m_clock.now());
-    m_logs.open(m_options.dataDir);
-    if (m_pendingError) {
-        return finish(SendResult::EndedByError);
-    }
-
+std::optional<SendResult> SendSession::openGroupAndConnect(const std::filesystem::path& groupFile)
+{
     if (auto opened = m_group.open(groupFile); !opened) {
         m_pendingError = opened.error();
-        return finish(SendResult::EndedByError);
+        return SendResult::EndedByError;
     }
     m_counters = SendCounters{};
     m_counters.groupSize = m_group.recordCount();
     if (stopRequested()) {
-        return finish(SendResult::StoppedByUser);
+        return SendResult::StoppedByUser;
     }
     publish(true);
 
     if (!m_channel.connect()) {
-        return finish(stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError);
+        return stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError;
     }
     if (m_options.bulkMode) {
         m_monitor.modeLabel(text::kBulkModeLabel);
@@ -248,82 +265,57 @@ bool SendSession::run(std::stop_token stop)
     } else {
         m_monitor.modeLabel(text::kPersonalModeLabel);
     }
+    return std::nullopt;
+}
 
-    std::int64_t position = 1;
-    Result<void> moved;
-    if (m_options.partialSend) {
-        position = std::max<std::int64_t>(1, m_options.partialStart);
-        m_monitor.partialLabel(text::kPartialLabel);
-        logBoth(std::string(text::kPartialStarted) + std::to_string(m_options.partialStart));
-        moved = position <= m_counters.groupSize ? m_group.setRecordNumber(position) : Result<void>();
-    } else {
-        moved = m_group.moveFirst();
+Result<std::int64_t> SendSession::moveToFirstRecipient()
+{
+    if (!m_options.partialSend) {
+        if (auto moved = m_group.moveFirst(); !moved) {
+            return moved.error();
+        }
+        return std::int64_t{1};
     }
-    if (!moved) {
-        m_pendingError = moved.error();
-        return finish(SendResult::EndedByError);
+    const std::int64_t position = std::max<std::int64_t>(1, m_options.partialStart);
+    m_monitor.partialLabel(text::kPartialLabel);
+    logBoth(std::string(text::kPartialStarted) + std::to_string(m_options.partialStart));
+    if (position <= m_counters.groupSize) {
+        if (auto moved = m_group.setRecordNumber(position); !moved) {
+            return moved.error();
+        }
     }
+    return position;
+}
 
-    LabelStatus labels(m_progress);
+SendResult SendSession::mailRecipients(std::int64_t position)
+{
     int perConnection = 0; // messages (personal) or accepted recipients (bulk) on this connection
     while (position <= m_counters.groupSize && m_group.hasCurrent()) {
         m_counters.position = position;
         publish(false);
-        const auto recipient = store::readRecipient(m_group);
-        const auto& address = recipient.emailAddress();
-
-        Step step = Step::Continue;
-        if (m_options.blockFileOn && (m_progress.setLabel(text::kCheckingBlockInfo), isInBlockList(address))) {
-            ++m_counters.excluded;
-            m_logs.exclusion().writeLine(address + std::string(text::kFoundInBlockFile));
-        } else if (!m_exclusions.empty() && (m_progress.setLabel(text::kCheckingExclusionInfo), isExcluded(address))) {
-            ++m_counters.excluded;
-            m_logs.exclusion().writeLine(address);
-        } else if (const auto verdict =
-                       filters::filterMailingRecipient(m_filters, m_options.dateFilters, recipient, m_prompter, labels);
-                   verdict.filtered) {
-            ++m_counters.filtered;
-            m_logs.filters().writeLine(address + " - " + std::string(verdict.reason));
-        } else if (m_options.bulkMode) {
-            step = mailBulk(address, perConnection);
-        } else {
-            step = mailPersonal(recipient, perConnection);
-        }
-
-        switch (step) {
+        switch (mailRecipient(store::readRecipient(m_group), perConnection)) {
         case Step::Continue:
             break;
         case Step::StopAfterError:
-            return finish(SendResult::StoppedAfterError);
+            return SendResult::StoppedAfterError;
         case Step::Error:
-            return finish(SendResult::EndedByError);
+            return SendResult::EndedByError;
         case Step::UserStop:
-            return finish(SendResult::StoppedByUser);
+            return SendResult::StoppedByUser;
         }
         if (stopRequested()) {
-            return finish(SendResult::StoppedByUser);
+            return SendResult::StoppedByUser;
         }
         if (m_options.partialSend && position >= m_options.partialEnd) {
             logBoth(std::string(text::kPartialComplete) + std::to_string(m_options.partialEnd));
             break;
         }
-        if (!m_channel.isConnected()) {
-            // The connection was lost: what the open bulk transaction had gathered went with it.
-            if (m_options.bulkMode) {
-                failPendingBulk();
-                perConnection = 0;
-            }
-            if (!m_channel.connect()) {
-                return finish(stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError);
-            }
-            perConnection = 0;
-            if (m_options.bulkMode) {
-                m_channel.startTransaction(m_options.senderAddress);
-            }
+        if (!m_channel.isConnected() && !connectAgain(perConnection)) {
+            return stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError;
         }
-        if (moved = m_group.moveNext(); !moved) {
+        if (auto moved = m_group.moveNext(); !moved) {
             m_pendingError = moved.error();
-            return finish(SendResult::EndedByError);
+            return SendResult::EndedByError;
         }
         ++position;
     }
@@ -331,7 +323,47 @@ bool SendSession::run(std::stop_token stop)
     if (m_options.bulkMode && !m_bulkRecipients.empty()) {
         transmitBulk();
     }
-    return finish(SendResult::Completed);
+    return SendResult::Completed;
+}
+
+SendSession::Step SendSession::mailRecipient(const store::RecipientRecord& recipient, int& perConnection)
+{
+    const auto& address = recipient.emailAddress();
+    if (m_options.blockFileOn && (m_progress.setLabel(text::kCheckingBlockInfo), isInBlockList(address))) {
+        ++m_counters.excluded;
+        m_logs.exclusion().writeLine(address + std::string(text::kFoundInBlockFile));
+        return Step::Continue;
+    }
+    if (!m_exclusions.empty() && (m_progress.setLabel(text::kCheckingExclusionInfo), isExcluded(address))) {
+        ++m_counters.excluded;
+        m_logs.exclusion().writeLine(address);
+        return Step::Continue;
+    }
+    LabelStatus labels(m_progress);
+    if (const auto verdict =
+            filters::filterMailingRecipient(m_filters, m_options.dateFilters, recipient, m_prompter, labels);
+        verdict.filtered) {
+        ++m_counters.filtered;
+        m_logs.filters().writeLine(address + " - " + std::string(verdict.reason));
+        return Step::Continue;
+    }
+    return m_options.bulkMode ? mailBulk(address, perConnection) : mailPersonal(recipient, perConnection);
+}
+
+bool SendSession::connectAgain(int& perConnection)
+{
+    // The connection was lost: what the open bulk transaction had gathered went with it.
+    if (m_options.bulkMode) {
+        failPendingBulk();
+    }
+    perConnection = 0;
+    if (!m_channel.connect()) {
+        return false;
+    }
+    if (m_options.bulkMode) {
+        m_channel.startTransaction(m_options.senderAddress);
+    }
+    return true;
 }
 
 bool SendSession::askAfterRecipientError(const RecipientReply& reply)

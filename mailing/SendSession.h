@@ -11,6 +11,7 @@
 #include "mailing/SendLogs.h"
 #include "mailing/SendMonitor.h"
 #include "mailing/SendStatistics.h"
+#include "mailing/SessionOptions.h"
 #include "store/RecipientStore.h"
 
 #include <chrono>
@@ -38,26 +39,6 @@ enum class SendResult
 
 // "S", "U", "T", "E", or empty for None.
 std::string_view resultCode(SendResult result);
-
-// Everything one mailing is told before it starts.
-struct SessionOptions
-{
-    std::filesystem::path dataDir;
-    std::filesystem::path settingsFile; // where the "Tech" statistics live
-    std::string groupName;
-    std::string senderAddress; // the envelope sender
-    bool bulkMode = false;
-    int groupLetSize = 25; // messages per connection (personal), recipients per message (bulk)
-    bool partialSend = false;
-    std::int64_t partialStart = 0; // 1-based, inclusive
-    std::int64_t partialEnd = 0;
-    bool blockFileOn = false;
-    std::string blockFilePath;
-    filters::DateFilters dateFilters;
-    std::vector<std::string> sendFilters;
-    // The options were accepted in the options dialog: errors are logged without asking.
-    bool optionsConfirmed = false;
-};
 
 // Seconds since the start, across midnight: times are seconds since midnight.
 std::int64_t elapsedSeconds(std::int64_t startOfDaySeconds, std::int64_t nowOfDaySeconds);
@@ -103,6 +84,12 @@ private:
     void logBoth(std::string_view line);
     void publish(bool force);
     bool stopRequested() const;
+    void loadAddressLists();
+    std::optional<SendResult> openGroupAndConnect(const std::filesystem::path& groupFile);
+    [[nodiscard]] Result<std::int64_t> moveToFirstRecipient();
+    SendResult mailRecipients(std::int64_t position);
+    Step mailRecipient(const store::RecipientRecord& recipient, int& perConnection);
+    bool connectAgain(int& perConnection);
     Step mailPersonal(const store::RecipientRecord& recipient, int& perConnection);
     Step mailBulk(std::string_view address, int& accepted);
     Step reconnect(bool bulk);

@@ -1,44 +1,314 @@
 #include "mailing/SmtpSendChannel.h"
 
-#include "mailing/SendStatistics.h"
+#include "net/SmtpErrors.h"
 
 namespace tidecast::mailing
 {
 
-void SmtpSendChannel::LastErrorSink::writeLine(std::string_view line)
+namespace
 {
-    if (!m_settingsFile.empty()) {
-        writeLastError(m_settingsFile, line);
+
+constexpr std::size_t kWriteChunk = 4096;
+constexpr int kDefaultPort = 25;
+constexpr int kDefaultTimeoutSeconds = 30;
+// The message box after a refused message names the builder's step, which is always the first here.
+constexpr std::string_view kBuildStepSuffix = " - hError=0";
+constexpr std::string_view kInternetHint =
+    "**** Please make sure that you have an active Internet Connection before trying again.";
+
+// Sets a flag for the length of a scope and puts the old value back.
+class FlagScope
+{
+public:
+    FlagScope(bool& flag, bool value)
+        : m_flag(flag)
+        , m_old(flag)
+    {
+        m_flag = value;
+    }
+    ~FlagScope() { m_flag = m_old; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_old;
+};
+
+std::uint16_t portOrDefault(int port)
+{
+    return static_cast<std::uint16_t>(port > 0 && port <= 65535 ? port : kDefaultPort);
+}
+
+bool isConnectionLoss(int number)
+{
+    return number == net::smtp_error::kConnectionClosed || number == net::smtp_error::kConnectionLost;
+}
+
+} // namespace
+
+SmtpSendChannel::SmtpSendChannel(const settings::Settings& settings, const SessionOptions& options, ChannelSinks sinks)
+    : m_settings(settings)
+    , m_sinks(sinks)
+    , m_bulkMode(options.bulkMode)
+    , m_dsn(options.dsn)
+    , m_optionsConfirmed(options.optionsConfirmed)
+{
+    m_smtp.setErrorHandler([this](const net::ClientError& error) { onClientError(error); });
+}
+
+SmtpSendChannel::~SmtpSendChannel()
+{
+    m_smtp.setErrorHandler({});
+}
+
+void SmtpSendChannel::logBoth(std::string_view line)
+{
+    m_sinks.activity.writeLine(line);
+    m_sinks.session.writeLine(line);
+}
+
+void SmtpSendChannel::requestStop()
+{
+    m_stopRequested = true;
+    if (m_connecting) {
+        m_smtp.cancel();
+        m_pop.cancel();
     }
 }
 
-SmtpSendChannel::SmtpSendChannel(const settings::Settings& settings, SmtpChannelOptions options, SendMonitor& monitor,
-                                 LogFile& sessionLog, Progress& progress, Prompter& prompter)
-    : m_activity(monitor)
-    , m_session(sessionLog)
-    , m_lastError(options.settingsFile)
-    , m_dialogue(m_smtp, m_pop, settings, DialogueSinks{m_activity, m_session, m_lastError, progress, prompter})
+bool SmtpSendChannel::connect()
 {
-    m_dialogue.setBulkMode(options.bulkMode);
-    m_dialogue.setDsnRequested(options.dsn);
-    m_dialogue.setOptionsConfirmed(options.optionsConfirmed);
+    m_connecting = true;
+    m_sinks.progress.setLabel("Connecting to Email Server..");
+
+    if (m_settings.smtpAuthentication) {
+        m_smtp.setCredentials(m_settings.smtpUsername, m_settings.smtpPassword);
+    } else {
+        m_smtp.setCredentials({}, {});
+    }
+    m_smtp.setSecurity(net::parseSecurity(m_settings.security));
+    m_smtp.setCaFile(m_settings.caFile);
+
+    if (m_settings.pop3Authentication) {
+        m_sinks.session.writeLine("Checking Mail on " + m_settings.pop3Server);
+        m_sinks.activity.writeLine("C> Checking Mail on " + m_settings.pop3Server);
+        logInToPopServer();
+        m_pop.clearLastError();
+    }
+
+    m_smtp.setTimeout(m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds);
+    m_smtp.setPort(portOrDefault(m_settings.smtpPort));
+
+    m_sinks.session.writeLine("Connecting to " + m_settings.smtpServer);
+    m_sinks.activity.writeLine("C> Connecting to " + m_settings.smtpServer);
+    m_smtp.setHost(m_settings.smtpServer);
+
+    bool usable = false;
+    if (!m_stopRequested) {
+        if (!m_settings.domain.empty()) {
+            m_smtp.setHeloDomain(m_settings.domain);
+        }
+        (void)m_smtp.connect();
+        if (m_smtp.replyCode() <= 0) {
+            logBoth("CS> No result code returned from server");
+        } else {
+            logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
+        }
+    }
+
+    if (!m_stopRequested && (m_smtp.replyCode() == 250 || m_smtp.isSessionEstablished())) {
+        enableDsn();
+        usable = true;
+    } else if (!m_stopRequested) {
+        m_sinks.prompter.message("Unable to establish a valid connection with " + m_settings.smtpServer +
+                                     "\r\n\r\nThe Server said: " + std::to_string(m_smtp.replyCode()) + " " +
+                                     m_smtp.replyText() +
+                                     ".\r\nTidecast Expected a 250 SMTP Reply Code\r\n\r\n"
+                                     "Please verify that you are using the correct Mail Server then\r\n"
+                                     "make sure that you are online before you try again.",
+                                 Icon::Critical);
+        if (m_smtp.replyCode() <= 0) {
+            m_sinks.activity.writeLine(kInternetHint);
+            m_sinks.session.writeLine("");
+            m_sinks.session.writeLine(kInternetHint);
+            m_sinks.session.writeLine("");
+        }
+    }
+
+    m_connecting = false;
+    return usable;
+}
+
+void SmtpSendChannel::logInToPopServer()
+{
+    if (m_pop.state() != net::PopClient::State::Idle) {
+        m_pop.reset();
+    }
+    m_pop.disconnect();
+    m_pop.setUsername(m_settings.pop3Username);
+    m_pop.setPassword(m_settings.pop3Password);
+    m_pop.setHost(m_settings.pop3Server);
+    m_pop.setPort(static_cast<std::uint16_t>(
+        m_settings.pop3Port > 0 && m_settings.pop3Port <= 65535 ? m_settings.pop3Port : 110));
+    m_pop.setTimeout(m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds);
+    m_pop.setSecurity(net::parseSecurity(m_settings.security));
+    m_pop.setCaFile(m_settings.caFile);
+    (void)m_pop.login();
+    const std::string line =
+        "There are " + std::to_string(m_pop.messageCount()) + " message(s) on " + m_settings.pop3Server;
+    m_sinks.session.writeLine(line);
+    m_sinks.activity.writeLine("C> " + line);
+    m_pop.disconnect();
+}
+
+void SmtpSendChannel::enableDsn()
+{
+    if (!m_dsn) {
+        return;
+    }
+    if (m_smtp.requestDsn()) {
+        logBoth("Delivery Status Notification Enabled");
+    } else {
+        m_smtp.clearLastError();
+        logBoth("Delivery Status Notification is Not supported by your Mail Server");
+        m_dsn = false;
+    }
+}
+
+bool SmtpSendChannel::startTransaction(std::string_view sender)
+{
+    m_sinks.progress.setLabel("Initiating Mail Transaction");
+    logBoth("Initiating Mail Transaction");
+    logBoth("Message From: <" + std::string(sender) + ">");
+    return m_smtp.startTransaction(sender);
 }
 
 RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
 {
-    RecipientReply reply;
-    reply.code = m_dialogue.addRecipient(address);
-    reply.text = m_smtp.replyText();
-    reply.invalid = m_dialogue.isBulkRecipientInvalid();
-    return reply;
+    m_sinks.progress.setLabel("Identifying Recipient");
+    logBoth("C> RCPT TO: <" + std::string(address) + ">");
+    m_bulkInvalidRecipient = false;
+    (void)m_smtp.addRecipient(address);
+    if (!(m_bulkMode && m_bulkInvalidRecipient)) {
+        logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
+    }
+    return RecipientReply{m_smtp.replyCode(), m_smtp.replyText(), m_bulkInvalidRecipient};
 }
 
 TransmitOutcome SmtpSendChannel::transmit(std::string_view message, std::string_view recipientAddress)
 {
-    if (!m_dialogue.sendMessageData(message, recipientAddress)) {
+    if (!writeMessageData(message, recipientAddress)) {
         return TransmitOutcome::Failed;
     }
-    return m_dialogue.endOfMessage();
+    return endOfMessage();
+}
+
+bool SmtpSendChannel::writeMessageData(std::string_view text, std::string_view recipientAddress)
+{
+    FlagScope transmitting(m_transmitting, true);
+    m_sinks.progress.setLabel("Sending Message ....");
+    logBoth("Sending Message");
+    const auto maximum = static_cast<std::int64_t>(text.size()) + 1;
+    m_sinks.progress.setMaximum(maximum);
+    m_sinks.progress.setValue(0);
+    std::int64_t written = 0;
+    while (!text.empty()) {
+        const int n = m_smtp.writeData(text, kWriteChunk);
+        if (n < 0) {
+            const auto error = m_smtp.lastError().value_or(net::ClientError{});
+            m_smtp.clearLastError();
+            std::string description = error.description;
+            if (error.number == net::smtp_error::kInvalidRecipient) {
+                description = "Invalid Recipient Email Address - " + std::string(recipientAddress);
+            }
+            const std::string line = description + " - " + std::to_string(error.number);
+            logBoth("S> " + line);
+            m_sinks.lastError.writeLine("x-Send: " + line);
+            return false;
+        }
+        written += n;
+        m_sinks.progress.setValue(written);
+        text.remove_prefix(static_cast<std::size_t>(n));
+    }
+    m_sinks.progress.setValue(maximum);
+    return true;
+}
+
+TransmitOutcome SmtpSendChannel::endOfMessage()
+{
+    FlagScope transmitting(m_transmitting, true);
+    if (m_smtp.failureIndicator() == 0 && m_smtp.endMessage()) {
+        logBoth("Message sent");
+        return TransmitOutcome::Sent;
+    }
+    const auto error = m_smtp.lastError();
+    m_smtp.clearLastError();
+    // A connection that died is not the message's fault: the session reconnects and goes on.
+    if (!error || error->number == 0 || isConnectionLoss(error->number)) {
+        logBoth("ERR: Your connection to the Mail Server has been interrupted - attempting to reconnect....");
+        m_sinks.lastError.writeLine(
+            "Your connection to the Mail Server has been interrupted ...attepting to reconnect.");
+        return TransmitOutcome::Interrupted;
+    }
+    const std::string text = "MessageSend Error: " + error->description + " - " + std::to_string(error->number);
+    if (!m_optionsConfirmed) {
+        m_sinks.prompter.message(text + std::string(kBuildStepSuffix), Icon::Critical);
+    }
+    logBoth(text);
+    m_sinks.lastError.writeLine("MessageSend: " + error->description + " - " + std::to_string(error->number));
+    return TransmitOutcome::Failed;
+}
+
+void SmtpSendChannel::disconnect(DisconnectReason reason)
+{
+    if (!m_smtp.isSessionEstablished()) {
+        return;
+    }
+    if (reason == DisconnectReason::UserStop) {
+        (void)m_smtp.abort();
+    }
+    logBoth("Disconnecting");
+    m_sinks.progress.setLabel("Disconnecting from Server");
+    m_smtp.disconnect();
+    logBoth("Disconnected");
+    if (reason != DisconnectReason::Normal) {
+        m_sinks.progress.setLabel("Disconnected from Server");
+    }
+}
+
+bool SmtpSendChannel::reconnect(std::string_view bulkSender)
+{
+    disconnect(DisconnectReason::Normal);
+    m_sinks.progress.setLabel("Re-connecting To Server");
+    if (!connect()) {
+        return false;
+    }
+    if (m_bulkMode) {
+        return startTransaction(bulkSender);
+    }
+    return true;
+}
+
+void SmtpSendChannel::onClientError(const net::ClientError& error)
+{
+    if (m_stopRequested || m_transmitting) {
+        return;
+    }
+    if (error.number == net::smtp_error::kRecipientRejected) {
+        if (m_bulkMode) {
+            logBoth("CS> Invalid Recipient Email Address");
+            m_bulkInvalidRecipient = true;
+        }
+        return;
+    }
+    if (error.number == net::smtp_error::kCancelled) {
+        return;
+    }
+    if (isConnectionLoss(error.number)) {
+        m_smtp.disconnect();
+    }
+    logBoth("CS> " + std::to_string(error.number) + " - " + error.description);
 }
 
 } // namespace tidecast::mailing

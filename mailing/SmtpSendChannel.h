@@ -2,92 +2,85 @@
 
 #include "common/Progress.h"
 #include "common/Prompter.h"
-#include "mailing/LogFile.h"
 #include "mailing/LogSink.h"
 #include "mailing/SendChannel.h"
-#include "mailing/SendMonitor.h"
-#include "mailing/SmtpDialogue.h"
+#include "mailing/SessionOptions.h"
 #include "net/PopClient.h"
 #include "net/SmtpClient.h"
 #include "settings/Settings.h"
 
-#include <filesystem>
+#include <atomic>
 #include <string>
+#include <string_view>
 
 namespace tidecast::mailing
 {
 
-struct SmtpChannelOptions
+// Where the channel writes its account of the mailing.
+struct ChannelSinks
 {
-    bool bulkMode = false;
-    bool dsn = false;                   // ask for delivery status notifications
-    bool optionsConfirmed = false;      // errors are logged without a message box
-    std::filesystem::path settingsFile; // where the last-error record ("LError") is kept
+    LogSink& activity;  // the send dialog's activity list
+    LogSink& session;   // "session.log"
+    LogSink& lastError; // the last-error record of the statistics: each line replaces the one before
+    Progress& progress; // label: the send dialog's command label; value/maximum: bytes of the message
+    Prompter& prompter;
 };
 
-// The send session's connection to the mail servers over our own SMTP and POP3 clients: the
-// dialogue steps, with the activity list going to the send dialog, the session-log lines to the
-// open session log and the last error to the settings file.
+// The send session's connection to the mail servers over our own SMTP and POP3 clients. It logs
+// every step the way the send dialog shows it, asks nothing while the options were confirmed, and
+// turns the clients' errors into log lines. Stop may be requested from another thread: a
+// connection being made is then cancelled.
 class SmtpSendChannel final : public SendChannel
 {
 public:
-    SmtpSendChannel(const settings::Settings& settings, SmtpChannelOptions options, SendMonitor& monitor,
-                    LogFile& sessionLog, Progress& progress, Prompter& prompter);
+    // Uses bulkMode, dsn and optionsConfirmed of the options.
+    SmtpSendChannel(const settings::Settings& settings, const SessionOptions& options, ChannelSinks sinks);
+    ~SmtpSendChannel() override;
+    SmtpSendChannel(const SmtpSendChannel&) = delete;
+    SmtpSendChannel& operator=(const SmtpSendChannel&) = delete;
 
-    bool connect() override { return m_dialogue.connectToServer(); }
+    // Checks mail first when POP3 authentication is on, then connects and says hello to the SMTP
+    // server; true when the session is usable. Asks for delivery status notification if wanted.
+    bool connect() override;
     bool isConnected() const override { return m_smtp.isSessionEstablished(); }
-    bool startTransaction(std::string_view sender) override { return m_dialogue.startTransaction(sender); }
+    bool startTransaction(std::string_view sender) override;
     RecipientReply addRecipient(std::string_view address) override;
     TransmitOutcome transmit(std::string_view message, std::string_view recipientAddress) override;
     void abortTransaction() override { (void)m_smtp.abort(); }
-    void disconnect(DisconnectReason reason) override { m_dialogue.disconnect(reason); }
-    void setTransmitting(bool transmitting) override { m_dialogue.setTransmitting(transmitting); }
-    void requestStop() override { m_dialogue.requestStop(); }
+    void disconnect(DisconnectReason reason) override;
+    void setTransmitting(bool transmitting) override { m_transmitting = transmitting; }
+    void requestStop() override;
     std::string host() const override { return m_smtp.host(); }
 
+    // Disconnects and connects again; in bulk mode a new transaction is started for the sender.
+    bool reconnect(std::string_view bulkSender = {});
+
+    // False after the server turned out not to offer delivery status notification.
+    bool isDsnRequested() const { return m_dsn; }
+
+    // The clients, to look at their state.
+    const net::SmtpClient& smtpClient() const { return m_smtp; }
+    const net::PopClient& popClient() const { return m_pop; }
+
 private:
-    class ActivitySink final : public LogSink
-    {
-    public:
-        explicit ActivitySink(SendMonitor& monitor)
-            : m_monitor(monitor)
-        {}
-        void writeLine(std::string_view line) override { m_monitor.activity(line); }
+    void logBoth(std::string_view line);
+    void logInToPopServer();
+    void enableDsn();
+    bool writeMessageData(std::string_view text, std::string_view recipientAddress);
+    TransmitOutcome endOfMessage();
+    void onClientError(const net::ClientError& error);
 
-    private:
-        SendMonitor& m_monitor;
-    };
-
-    class FileSink final : public LogSink
-    {
-    public:
-        explicit FileSink(LogFile& file)
-            : m_file(file)
-        {}
-        void writeLine(std::string_view line) override { m_file.writeLine(line); }
-
-    private:
-        LogFile& m_file;
-    };
-
-    class LastErrorSink final : public LogSink
-    {
-    public:
-        explicit LastErrorSink(std::filesystem::path settingsFile)
-            : m_settingsFile(std::move(settingsFile))
-        {}
-        void writeLine(std::string_view line) override;
-
-    private:
-        std::filesystem::path m_settingsFile;
-    };
-
-    ActivitySink m_activity;
-    FileSink m_session;
-    LastErrorSink m_lastError;
     net::SmtpClient m_smtp;
     net::PopClient m_pop;
-    SmtpDialogue m_dialogue;
+    const settings::Settings& m_settings;
+    ChannelSinks m_sinks;
+    std::atomic<bool> m_stopRequested = false;
+    std::atomic<bool> m_connecting = false;
+    bool m_transmitting = false;
+    bool m_bulkMode = false;
+    bool m_dsn = false;
+    bool m_optionsConfirmed = false;
+    bool m_bulkInvalidRecipient = false;
 };
 
 } // namespace tidecast::mailing

@@ -1,21 +1,32 @@
 #include "mailing/SmtpSendChannel.h"
 
 #include "common/Clock.h"
+#include "common/Text.h"
 #include "mailing/SendSession.h"
+#include "net/SmtpErrors.h"
+#include "support/MemoryLogSink.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SendTestSupport.h"
 #include "support/ServerProcess.h"
 #include "support/TempDir.h"
+#include "support/TestCertificates.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace tidecast;
 using namespace tidecast::mailing;
+using test::MemoryLogSink;
+using test::ServerProcess;
+using test::TestCertificates;
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
 namespace
@@ -61,8 +72,10 @@ struct Mailing
 
     bool run()
     {
-        SmtpSendChannel channel(settings, {options.bulkMode, false, true, options.settingsFile}, monitor,
-                                logs.session(), progress, prompter);
+        MonitorLogSink activity(monitor);
+        FileLogSink sessionLog(logs.session());
+        LastErrorLogSink lastError(options.settingsFile);
+        SmtpSendChannel channel(settings, options, {activity, sessionLog, lastError, progress, prompter});
         SendSession session(options, channel, letters, logs, prompter, progress, monitor, clock);
         const bool completed = session.run();
         logs.close();
@@ -85,6 +98,115 @@ struct Mailing
 int countOf(const std::vector<std::string>& lines, const std::string& line)
 {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
+}
+
+constexpr const char* kPython = "/usr/bin/python3";
+constexpr const char* kPassword = "Zebra-Pass-7731";
+
+class RecordingProgress final : public Progress
+{
+public:
+    void setLabel(std::string_view text) override { labels.emplace_back(text); }
+    void setMaximum(std::int64_t value) override { maximum = value; }
+    void setValue(std::int64_t value) override { values.push_back(value); }
+
+    std::vector<std::string> labels;
+    std::int64_t maximum = 0;
+    std::vector<std::int64_t> values;
+};
+
+// One mailing's worth of collaborators around a channel, pointed at a server on loopback.
+struct Rig
+{
+    explicit Rig(std::uint16_t port, std::string security = "none", bool bulk = false, bool dsn = false)
+    {
+        SessionOptions options;
+        options.bulkMode = bulk;
+        options.dsn = dsn;
+        settings.smtpServer = "127.0.0.1";
+        settings.smtpPort = port;
+        settings.timeout = 5;
+        settings.domain = "client.test";
+        settings.security = std::move(security);
+        settings.caFile = TestCertificates::get().caFile();
+        channel = std::make_unique<SmtpSendChannel>(settings, options,
+                                                    ChannelSinks{activity, session, lastError, progress, prompter});
+    }
+
+    // Both logs and the last-error record, for checks that must hold everywhere.
+    std::vector<std::string> everyLine() const
+    {
+        auto all = activity.lines();
+        all.insert(all.end(), session.lines().begin(), session.lines().end());
+        all.insert(all.end(), lastError.lines().begin(), lastError.lines().end());
+        return all;
+    }
+
+    bool sendOne(std::string_view sender, std::string_view recipient, std::string_view text)
+    {
+        if (!channel->startTransaction(sender) || channel->addRecipient(recipient).code >= 400) {
+            return false;
+        }
+        return channel->transmit(text, recipient) == TransmitOutcome::Sent;
+    }
+
+    settings::Settings settings;
+    MemoryLogSink activity;
+    MemoryLogSink session;
+    MemoryLogSink lastError;
+    RecordingProgress progress;
+    ScriptedPrompter prompter;
+    std::unique_ptr<SmtpSendChannel> channel;
+};
+
+std::unique_ptr<ServerProcess> startSmtpServer(const test::TempDir& spool, std::vector<std::string> options)
+{
+    std::vector<std::string> args = {kPython, test::serverScript("smtp_server.py").string(), "--spool",
+                                     spool.path().string()};
+    args.insert(args.end(), options.begin(), options.end());
+    return ServerProcess::startReporting(args);
+}
+
+std::unique_ptr<ServerProcess> startScriptedServer(std::vector<std::string> options)
+{
+    std::vector<std::string> args = {kPython, test::serverScript("scripted_server.py").string()};
+    args.insert(args.end(), options.begin(), options.end());
+    return ServerProcess::startReporting(args);
+}
+
+std::string messageText()
+{
+    std::string text = "From: Ann <ann@sender.test>\r\nTo: bob@example.test\r\nSubject: dots\r\n\r\n";
+    int line = 0;
+    while (text.size() < 9000) {
+        text += (line % 3 == 0 ? "." : "") + std::string("line ") + std::to_string(line) + " of the message text\r\n";
+        ++line;
+    }
+    text += ".\r\n..\r\nend\r\n";
+    return text;
+}
+
+// The session log says "Connecting to" where the activity list says "C> Connecting to".
+std::vector<std::string> asSessionLines(std::vector<std::string> lines)
+{
+    for (auto& line : lines) {
+        for (const char* prefix : {"C> Connecting to ", "C> Checking Mail on ", "C> There are "}) {
+            if (line.rfind(prefix, 0) == 0) {
+                line.erase(0, 3);
+            }
+        }
+    }
+    return lines;
+}
+
+void expectNoPassword(const Rig& rig)
+{
+    for (const auto& line : rig.everyLine()) {
+        EXPECT_THAT(line, ::testing::Not(HasSubstr(kPassword)));
+    }
+    for (const auto& text : rig.prompter.texts()) {
+        EXPECT_THAT(text, ::testing::Not(HasSubstr(kPassword)));
+    }
 }
 
 } // namespace
@@ -131,4 +253,308 @@ TEST(SmtpSendChannel, BulkMailingLeavesFlaggedRecipientsOutOfTheMessage)
     EXPECT_EQ(countOf(mailing.log(kSessionLogFile), "CS> Invalid Recipient Email Address"), 1);
     EXPECT_THAT(readWholeFile(spool / "1.json"),
                 HasSubstr("\"rcpt_tos\": [\"user1@example.test\", \"user3@example.test\"]"));
+}
+
+TEST(SmtpSendChannel, DeliversOverPlainSmtpWithPipeliningAndDsnAndLogsEveryStep)
+{
+    test::TempDir spool;
+    auto server = startSmtpServer(spool, {"--pipelining"});
+    ASSERT_TRUE(server);
+    Rig rig(server->port(), "none", false, true);
+    ASSERT_TRUE(rig.channel->connect());
+    EXPECT_TRUE(rig.channel->isDsnRequested());
+    const std::string text = messageText();
+    ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", text));
+    rig.channel->disconnect(DisconnectReason::EndOfSession);
+
+    const std::vector<std::string> expected = {
+        "C> Connecting to 127.0.0.1",
+        "S> 250 smtp.test SIZE 33554432 8BITMIME PIPELINING DSN HELP",
+        "Delivery Status Notification Enabled",
+        "Initiating Mail Transaction",
+        "Message From: <ann@sender.test>",
+        "C> RCPT TO: <bob@example.test>",
+        "S> 250 2.1.5 OK",
+        "Sending Message",
+        "Message sent",
+        "Disconnecting",
+        "Disconnected",
+    };
+    EXPECT_EQ(rig.activity.lines(), expected);
+    EXPECT_EQ(rig.session.lines(), asSessionLines(expected));
+    EXPECT_TRUE(rig.lastError.lines().empty());
+    EXPECT_TRUE(rig.prompter.log().empty());
+    EXPECT_EQ(rig.progress.labels.front(), "Connecting to Email Server..");
+    EXPECT_EQ(rig.progress.labels.back(), "Disconnected from Server");
+
+    // Written in pieces of 4096; the bar ends at its maximum.
+    const auto size = static_cast<std::int64_t>(text.size());
+    EXPECT_EQ(rig.progress.maximum, size + 1);
+    EXPECT_THAT(rig.progress.values, ElementsAre(0, 4096, 8192, size, size + 1));
+
+    EXPECT_EQ(readWholeFile(spool / "1.eml"), text);
+    const auto envelope = readWholeFile(spool / "1.json");
+    EXPECT_THAT(envelope, HasSubstr("\"mail_from\": \"ann@sender.test\""));
+    EXPECT_THAT(envelope, HasSubstr("\"rcpt_tos\": [\"bob@example.test\"]"));
+    EXPECT_THAT(envelope, HasSubstr("\"BODY=8BITMIME\""));
+    EXPECT_THAT(envelope, HasSubstr("\"RET=HDRS\", \"ENVID="));
+    EXPECT_THAT(envelope, HasSubstr("\"dsn_rcpt\": [\"NOTIFY=SUCCESS,FAILURE,DELAY\"]"));
+}
+
+TEST(SmtpSendChannel, StartTlsWithTheCaFileThenTheStrongestOfferedAuthentication)
+{
+    ASSERT_TRUE(TestCertificates::get().isValid());
+    const auto& certs = TestCertificates::get();
+    struct Case
+    {
+        std::string offered;
+        std::string used;
+    };
+    for (const Case& c :
+         {Case{"PLAIN,LOGIN,CRAM-MD5", "CRAM-MD5"}, Case{"LOGIN,PLAIN", "PLAIN"}, Case{"LOGIN", "LOGIN"}}) {
+        SCOPED_TRACE(c.offered);
+        test::TempDir spool;
+        auto server =
+            startSmtpServer(spool, {"--cert", certs.serverCert(), "--key", certs.serverKey(), "--require-starttls",
+                                    "--auth", std::string("ann:") + kPassword, "--mechanisms", c.offered});
+        ASSERT_TRUE(server);
+        Rig rig(server->port(), "auto");
+        rig.settings.smtpAuthentication = true;
+        rig.settings.smtpUsername = "ann";
+        rig.settings.smtpPassword = kPassword;
+        ASSERT_TRUE(rig.channel->connect()) << rig.activity.lines().back();
+        EXPECT_EQ(rig.activity.lines().at(1), "S> 235 2.7.0 Authentication successful");
+        EXPECT_TRUE(rig.channel->smtpClient().isEncrypted());
+        ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", "Subject: hi\r\n\r\nsecure\r\n"));
+        rig.channel->disconnect(DisconnectReason::Normal);
+        const auto envelope = readWholeFile(spool / "1.json");
+        EXPECT_THAT(envelope, HasSubstr("\"tls\": true"));
+        EXPECT_THAT(envelope, HasSubstr("\"mechanism\": \"" + c.used + "\""));
+        expectNoPassword(rig);
+    }
+}
+
+TEST(SmtpSendChannel, RefusedConnectionsExplainThemselvesAndNeverLeakThePassword)
+{
+    ASSERT_TRUE(TestCertificates::get().isValid());
+    const auto& certs = TestCertificates::get();
+    test::TempDir spool;
+    auto secured = startSmtpServer(
+        spool, {"--cert", certs.serverCert(), "--key", certs.serverKey(), "--auth", std::string("ann:") + kPassword});
+    auto plain = startSmtpServer(spool, {});
+    ASSERT_TRUE(secured && plain);
+
+    struct Case
+    {
+        std::uint16_t port;
+        std::string security;
+        std::string password;
+        std::string caFile;
+        std::string error;
+        std::string reply;
+    };
+    const std::vector<Case> cases = {
+        {secured->port(), "auto", "wrong", certs.caFile(),
+         "27108 - Authentication failed: 535 5.7.8 Authentication credentials invalid",
+         "S> 535 5.7.8 Authentication credentials invalid"},
+        {secured->port(), "starttls", kPassword, "",
+         "27107 - The certificate of 127.0.0.1 could not be verified: unable to get local issuer certificate",
+         "S> 220 Ready to start TLS"},
+        {plain->port(), "starttls", kPassword, certs.caFile(),
+         "27118 - The server does not offer STARTTLS, which the security setting requires",
+         "S> 530 The server does not offer STARTTLS, which the security setting requires"},
+        {plain->port(), "auto", kPassword, certs.caFile(),
+         "27118 - The connection is not encrypted, so the password was not sent (set Security to none to allow this)",
+         "S> 530 The connection is not encrypted, so the password was not sent (set Security to none to allow this)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        Rig rig(c.port, c.security);
+        rig.settings.caFile = c.caFile;
+        rig.settings.smtpAuthentication = true;
+        rig.settings.smtpUsername = "ann";
+        rig.settings.smtpPassword = c.password;
+        EXPECT_FALSE(rig.channel->connect());
+        ASSERT_GE(rig.activity.lines().size(), 3u);
+        EXPECT_EQ(rig.activity.lines()[1], "CS> " + c.error);
+        EXPECT_EQ(rig.activity.lines()[2], c.reply);
+        ASSERT_EQ(rig.prompter.log().size(), 1u);
+        EXPECT_EQ(rig.prompter.log()[0].icon, Icon::Critical);
+        EXPECT_THAT(rig.prompter.log()[0].text, HasSubstr("Unable to establish a valid connection with 127.0.0.1"));
+        expectNoPassword(rig);
+    }
+}
+
+TEST(SmtpSendChannel, DsnNotOfferedAndRefusedRecipientsInBothModes)
+{
+    test::TempDir spool;
+    auto server = startSmtpServer(spool, {"--no-dsn", "--reject",
+                                          "gone@example.test=550 5.1.1 <gone@example.test>: "
+                                          "Recipient address rejected",
+                                          "--reject", "later@example.test=451 4.3.0 try again later"});
+    ASSERT_TRUE(server);
+
+    // Personal mode: each refusal is the server's reply, and the next transaction still works.
+    {
+        Rig rig(server->port(), "none", false, true);
+        ASSERT_TRUE(rig.channel->connect());
+        EXPECT_FALSE(rig.channel->isDsnRequested());
+        EXPECT_EQ(rig.activity.lines().at(2), "Delivery Status Notification is Not supported by your Mail Server");
+        EXPECT_EQ(rig.session.lines().at(2), "Delivery Status Notification is Not supported by your Mail Server");
+        ASSERT_TRUE(rig.channel->startTransaction("ann@sender.test"));
+        EXPECT_EQ(rig.channel->addRecipient("gone@example.test").code, 550);
+        ASSERT_TRUE(rig.channel->startTransaction("ann@sender.test"));
+        EXPECT_EQ(rig.channel->addRecipient("later@example.test").code, 451);
+        ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", "Subject: a\r\n\r\nbody\r\n"));
+        rig.channel->disconnect(DisconnectReason::Normal);
+        EXPECT_THAT(rig.activity.lines(), ::testing::IsSupersetOf(std::vector<std::string>{
+                                              "C> RCPT TO: <gone@example.test>",
+                                              "S> 550 5.1.1 <gone@example.test>: Recipient address rejected",
+                                              "C> RCPT TO: <later@example.test>",
+                                              "S> 451 4.3.0 try again later",
+                                          }));
+        EXPECT_THAT(rig.activity.lines(), ::testing::Not(::testing::Contains(HasSubstr("CS>"))));
+        EXPECT_THAT(readWholeFile(spool / "1.json"), HasSubstr("\"rcpt_tos\": [\"bob@example.test\"]"));
+    }
+    // Bulk mode: the refused recipients are flagged and left out of the one message.
+    {
+        Rig rig(server->port(), "none", true);
+        ASSERT_TRUE(rig.channel->connect());
+        rig.activity.clear();
+        ASSERT_TRUE(rig.channel->startTransaction("ann@sender.test"));
+        std::vector<bool> flagged;
+        for (const char* address : {"bob@example.test", "gone@example.test", "later@example.test", "cy@example.test"}) {
+            flagged.push_back(rig.channel->addRecipient(address).invalid);
+        }
+        EXPECT_EQ(flagged, (std::vector<bool>{false, true, true, false}));
+        EXPECT_EQ(rig.channel->transmit("Subject: bulk\r\n\r\nbody\r\n", "cy@example.test"), TransmitOutcome::Sent);
+        rig.channel->disconnect(DisconnectReason::Normal);
+        const std::vector<std::string> expected = {
+            "Initiating Mail Transaction",
+            "Message From: <ann@sender.test>",
+            "C> RCPT TO: <bob@example.test>",
+            "S> 250 2.1.5 OK",
+            "C> RCPT TO: <gone@example.test>",
+            "CS> Invalid Recipient Email Address",
+            "C> RCPT TO: <later@example.test>",
+            "CS> Invalid Recipient Email Address",
+            "C> RCPT TO: <cy@example.test>",
+            "S> 250 2.1.5 OK",
+            "Sending Message",
+            "Message sent",
+            "Disconnecting",
+            "Disconnected",
+        };
+        EXPECT_EQ(rig.activity.lines(), expected);
+        EXPECT_THAT(readWholeFile(spool / "2.json"),
+                    HasSubstr("\"rcpt_tos\": [\"bob@example.test\", \"cy@example.test\"]"));
+    }
+}
+
+TEST(SmtpSendChannel, UnusualHelloReplyStillMakesAUsableSession)
+{
+    test::TempDir spool;
+    auto server = startSmtpServer(spool, {"--ehlo-code", "252"});
+    ASSERT_TRUE(server);
+    Rig rig(server->port());
+    ASSERT_TRUE(rig.channel->connect());
+    EXPECT_EQ(rig.activity.lines().at(1), "S> 252 smtp.test SIZE 33554432 8BITMIME DSN HELP");
+    EXPECT_TRUE(rig.prompter.log().empty());
+    ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", "Subject: a\r\n\r\nbody\r\n"));
+    rig.channel->disconnect(DisconnectReason::Normal);
+}
+
+TEST(SmtpSendChannel, SilentServerGivesNoResultCodeAndTheInternetHint)
+{
+    auto server = startScriptedServer({"silent"});
+    ASSERT_TRUE(server);
+    Rig rig(server->port());
+    rig.settings.timeout = 1;
+    EXPECT_FALSE(rig.channel->connect());
+    const std::string hint = "**** Please make sure that you have an active Internet Connection before trying again.";
+    EXPECT_EQ(rig.activity.lines(), (std::vector<std::string>{
+                                        "C> Connecting to 127.0.0.1",
+                                        "CS> 27111 - The server did not answer in time",
+                                        "CS> No result code returned from server",
+                                        hint,
+                                    }));
+    EXPECT_EQ(rig.session.lines(), (std::vector<std::string>{
+                                       "Connecting to 127.0.0.1",
+                                       "CS> 27111 - The server did not answer in time",
+                                       "CS> No result code returned from server",
+                                       "",
+                                       hint,
+                                       "",
+                                   }));
+    ASSERT_EQ(rig.prompter.log().size(), 1u);
+    EXPECT_EQ(rig.prompter.log()[0].text, "Unable to establish a valid connection with 127.0.0.1\r\n"
+                                          "\r\n"
+                                          "The Server said: 0 .\r\n"
+                                          "Tidecast Expected a 250 SMTP Reply Code\r\n"
+                                          "\r\n"
+                                          "Please verify that you are using the correct Mail Server then\r\n"
+                                          "make sure that you are online before you try again.");
+
+    // Stop while connecting ends the wait at once and asks nothing.
+    Rig stopped(server->port());
+    stopped.settings.timeout = 60;
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        stopped.channel->requestStop();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(stopped.channel->connect());
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    stopper.join();
+    EXPECT_TRUE(stopped.prompter.log().empty());
+    EXPECT_THAT(stopped.activity.lines(), ::testing::Not(::testing::Contains(HasSubstr("27110"))));
+}
+
+TEST(SmtpSendChannel, ConnectionDroppedDuringTheMessageAsksForReconnection)
+{
+    auto server = startScriptedServer({"drop-data"});
+    ASSERT_TRUE(server);
+    Rig rig(server->port());
+    ASSERT_TRUE(rig.channel->connect());
+    ASSERT_TRUE(rig.channel->startTransaction("ann@sender.test"));
+    ASSERT_EQ(rig.channel->addRecipient("bob@example.test").code, 250);
+    EXPECT_EQ(rig.channel->transmit("Subject: a\r\n\r\nbody\r\n", "bob@example.test"), TransmitOutcome::Interrupted);
+    EXPECT_EQ(rig.activity.lines().back(),
+              "ERR: Your connection to the Mail Server has been interrupted - attempting to reconnect....");
+    EXPECT_EQ(rig.lastError.lines(), (std::vector<std::string>{
+                                         "Your connection to the Mail Server has been interrupted ...attepting to "
+                                         "reconnect.",
+                                     }));
+    EXPECT_FALSE(rig.channel->smtpClient().isSessionEstablished());
+    EXPECT_TRUE(rig.channel->reconnect());
+    EXPECT_EQ(rig.progress.labels.back(), "Connecting to Email Server..");
+}
+
+TEST(SmtpSendChannel, ImplicitTlsTrustsOnlyTheGivenCaAndStartTlsIgnoresInjectedReplies)
+{
+    ASSERT_TRUE(TestCertificates::get().isValid());
+    const auto& certs = TestCertificates::get();
+    auto good = startScriptedServer({"tls", "--cert", certs.serverCert(), "--key", certs.serverKey()});
+    auto rogue = startScriptedServer({"tls", "--cert", certs.rogueCert(), "--key", certs.rogueKey()});
+    auto inject = startScriptedServer({"inject", "--cert", certs.serverCert(), "--key", certs.serverKey()});
+    ASSERT_TRUE(good && rogue && inject);
+
+    // By name: looked up, and the name checked against the certificate.
+    Rig trusted(good->port(), "tls");
+    trusted.settings.smtpServer = "localhost";
+    ASSERT_TRUE(trusted.channel->connect()) << trusted.activity.lines().at(1);
+    EXPECT_TRUE(trusted.channel->smtpClient().isEncrypted());
+    ASSERT_TRUE(trusted.sendOne("ann@sender.test", "bob@example.test", "Subject: a\r\n\r\nbody\r\n"));
+    trusted.channel->disconnect(DisconnectReason::Normal);
+
+    Rig wrong(rogue->port(), "tls");
+    EXPECT_FALSE(wrong.channel->connect());
+    EXPECT_EQ(wrong.activity.lines().at(1),
+              "CS> 27107 - The certificate of 127.0.0.1 could not be verified: self-signed certificate");
+
+    Rig injected(inject->port(), "starttls");
+    ASSERT_TRUE(injected.channel->connect());
+    EXPECT_EQ(injected.activity.lines().at(1), "S> 250 scripted.test 8BITMIME");
+    EXPECT_TRUE(injected.channel->smtpClient().capabilities().authMechanisms.empty());
+    injected.channel->disconnect(DisconnectReason::Normal);
 }

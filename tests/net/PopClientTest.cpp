@@ -1,7 +1,7 @@
 #include "net/PopClient.h"
 
 #include "common/Text.h"
-#include "mailing/SmtpDialogue.h"
+#include "mailing/SmtpSendChannel.h"
 #include "net/SmtpErrors.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ServerProcess.h"
@@ -180,16 +180,13 @@ TEST(PopClient, LogsInToDovecotWithOrWithoutStlsAndCountsWithoutTakingMessages)
         settings.pop3Port = reachable ? dovecot.port() : test::freeLoopbackPort();
         settings.pop3Username = "ann";
         settings.pop3Password = kPassword;
-        SmtpClient smtpClient;
-        PopClient popClient;
         RecordingSink activity;
         RecordingSink session;
         RecordingSink lastError;
         NullProgress progress;
         ScriptedPrompter prompter;
-        mailing::SmtpDialogue dialogue(smtpClient, popClient, settings,
-                                       mailing::DialogueSinks{activity, session, lastError, progress, prompter});
-        ASSERT_TRUE(dialogue.connectToServer());
+        mailing::SmtpSendChannel channel(settings, {}, {activity, session, lastError, progress, prompter});
+        ASSERT_TRUE(channel.connect());
         const std::string count = reachable ? "3" : "0";
         EXPECT_EQ(std::vector<std::string>(activity.lines.begin(), activity.lines.begin() + 3),
                   (std::vector<std::string>{"C> Checking Mail on 127.0.0.1",
@@ -199,9 +196,9 @@ TEST(PopClient, LogsInToDovecotWithOrWithoutStlsAndCountsWithoutTakingMessages)
             std::vector<std::string>(session.lines.begin(), session.lines.begin() + 3),
             (std::vector<std::string>{"Checking Mail on 127.0.0.1", "There are " + count + " message(s) on 127.0.0.1",
                                       "Connecting to 127.0.0.1"}));
-        EXPECT_EQ(popClient.state(), PopClient::State::Idle);
-        EXPECT_FALSE(popClient.lastError());
-        dialogue.disconnect();
+        EXPECT_EQ(channel.popClient().state(), PopClient::State::Idle);
+        EXPECT_FALSE(channel.popClient().lastError());
+        channel.disconnect(mailing::DisconnectReason::Normal);
         for (const auto* lines : {&activity.lines, &session.lines, &lastError.lines}) {
             for (const auto& line : *lines) {
                 EXPECT_THAT(line, ::testing::Not(HasSubstr(kPassword)));

@@ -85,7 +85,7 @@ bool makeGroup(const std::filesystem::path& dataDir, const std::string& name, lo
 }
 
 // About 2 KB of text with macros and 2 KB of HTML: some 4 KB once merged and encoded.
-mailing::ComposedMessage composedMessage(const std::filesystem::path& dataDir)
+outgoing::ComposedMessage composedMessage(const std::filesystem::path& dataDir)
 {
     std::string text = "Dear !*FIRST_NAME*! !*LAST_NAME*!,\r\n\r\n";
     while (text.size() < 1900) {
@@ -97,7 +97,7 @@ mailing::ComposedMessage composedMessage(const std::filesystem::path& dataDir)
     }
     html += "</body></html>\r\n";
     writeWholeFile(dataDir / "news.html", html);
-    mailing::ComposedMessage message;
+    outgoing::ComposedMessage message;
     message.subject = "News for !*FIRST_NAME*!";
     message.body = text;
     message.htmlPath = (dataDir / "news.html").string();

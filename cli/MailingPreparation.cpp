@@ -155,12 +155,7 @@ std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArgum
         groups.push_back(row.name);
     }
 
-    mailing::ComposedMessage message;
-    message.subject = document.subject;
-    message.body = document.body;
-    message.htmlPath = document.htmlPath;
-    message.attachments = document.attachments;
-    message.priorityIndex = document.priority.value_or(1);
+    const outgoing::ComposedMessage message = mailing::composedMessage(document);
 
     CliSendHost host;
     auto prepared = mailing::prepareSend(settings, context.paths.dataDir, groups, groupName, message, host, prompter);

@@ -15,24 +15,6 @@
 namespace tidecast::mailing
 {
 
-outgoing::OutgoingMessage mailingMessage(const MailingSetup& setup)
-{
-    const auto& o = setup.options;
-    outgoing::OutgoingMessage message;
-    message.subject = setup.message.subject;
-    message.body = setup.message.body;
-    message.htmlPath = setup.message.htmlPath;
-    message.attachments = setup.message.attachments;
-    message.priority = priorityValue(setup.message.priorityIndex);
-    message.identity = {o.senderName, o.senderAddress, o.replyTo, o.organisation, o.signature};
-    message.mode = o.bulkMode ? outgoing::SendMode::Bulk : outgoing::SendMode::Personal;
-    message.bulkToText = o.bulkToText;
-    message.wrap = true;
-    message.customAttachments = o.customAttachments && !o.bulkMode;
-    message.attachField = {o.attachField1, o.attachField2, o.attachField3, o.attachField4};
-    return message;
-}
-
 struct Mailing::Parts
 {
     Parts(const MailingSetup& setup, Prompter& prompter, Progress& progress, SendMonitor& monitor)
@@ -96,7 +78,7 @@ bool Mailing::run(std::stop_token stop)
     if (!askAboutMissingAttachments()) {
         return false;
     }
-    auto builder = outgoing::MessageBuilder::create(mailingMessage(m_setup), m_setup.settings, m_clock, m_parts->ids);
+    auto builder = outgoing::MessageBuilder::create(outgoingMessage(m_setup.message, m_setup.options), m_setup.settings, m_clock, m_parts->ids);
     if (!builder) {
         m_prompter.message(builder.error().detail, Icon::Critical);
         return false;

@@ -23,13 +23,10 @@ struct MailingSetup
 {
     settings::Settings settings; // connection, message and encoding settings
     SendOptions options;
-    ComposedMessage message;
+    outgoing::ComposedMessage message;
     std::filesystem::path dataDir;
     std::filesystem::path settingsFile;
 };
-
-// The message every recipient of the mailing gets, before it is merged: what a preview builds too.
-outgoing::OutgoingMessage mailingMessage(const MailingSetup& setup);
 
 // One mailing with the real collaborators: the SMTP and POP3 clients and their dialogue, the
 // message builder, the five logs and the send session. The desktop and the command line both

@@ -31,16 +31,24 @@ bool confirmEmpty(std::string_view question, SendFocus focus, SendCommandHost& h
 
 } // namespace
 
-int priorityValue(int priorityIndex)
+outgoing::ComposedMessage composedMessage(const messages::MessageDocument& document)
 {
-    switch (priorityIndex) {
-    case 0:
-        return 1;
-    case 1:
-        return 3;
-    default:
-        return 5;
-    }
+    return {document.subject, document.body, document.htmlPath, document.attachments,
+            outgoing::priorityFromIndex(document.priority)};
+}
+
+outgoing::OutgoingMessage outgoingMessage(const outgoing::ComposedMessage& message, const SendOptions& options)
+{
+    outgoing::OutgoingMessage result;
+    static_cast<outgoing::ComposedMessage&>(result) = message;
+    result.identity = {options.senderName, options.senderAddress, options.replyTo, options.organisation,
+                       options.signature};
+    result.mode = options.bulkMode ? outgoing::SendMode::Bulk : outgoing::SendMode::Personal;
+    result.bulkToText = options.bulkToText;
+    result.wrap = true;
+    result.customAttachments = options.customAttachments && !options.bulkMode;
+    result.attachField = {options.attachField1, options.attachField2, options.attachField3, options.attachField4};
+    return result;
 }
 
 bool isUsableSenderAddress(std::string_view address)
@@ -51,7 +59,8 @@ bool isUsableSenderAddress(std::string_view address)
 
 std::optional<PreparedMailing> prepareSend(const settings::Settings& settings, const std::filesystem::path& dataDir,
                                            const std::vector<std::string>& groups, const std::string& selectedGroup,
-                                           const ComposedMessage& message, SendCommandHost& host, Prompter& prompter)
+                                           const outgoing::ComposedMessage& message, SendCommandHost& host,
+                                           Prompter& prompter)
 {
     host.closeDatabases();
     if (settings.checkBeforeSending) {
@@ -129,8 +138,6 @@ std::optional<PreparedMailing> prepareSend(const settings::Settings& settings, c
     mailing.options.groupName = selectedGroup;
     mailing.options.recipientCount = static_cast<std::int32_t>(mailing.groupSize);
     mailing.options.smtpServer = s.smtpServer;
-    mailing.message = message;
-    mailing.priority = priorityValue(message.priorityIndex);
     if (!s.smtpAuthentication) {
         s.smtpUsername.clear();
         s.smtpPassword.clear();

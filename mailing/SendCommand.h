@@ -3,7 +3,10 @@
 #include "common/Prompter.h"
 #include "mailing/SendOptions.h"
 #include "mailing/SendSession.h"
+#include "messages/MessageDocument.h"
+#include "outgoing/ComposedMessage.h"
 #include "outgoing/GroupIdentity.h"
+#include "outgoing/OutgoingMessage.h"
 #include "settings/Settings.h"
 
 #include <cstdint>
@@ -14,16 +17,6 @@
 
 namespace tidecast::mailing
 {
-
-// The message in the composer when Send is chosen.
-struct ComposedMessage
-{
-    std::string subject;
-    std::string body; // CR LF line breaks
-    std::string htmlPath;
-    std::vector<std::string> attachments;
-    int priorityIndex = 1; // the priority selector: 0 high, 1 normal, 2 low
-};
 
 // Where a stopped send command puts the focus.
 enum class SendFocus
@@ -62,8 +55,6 @@ struct PreparedMailing
     settings::Settings settings;      // with the defaults of an empty port, time-out and wrap width applied
     SendOptions options;              // reset, with the group and its size
     outgoing::GroupIdentity identity; // the group's own details or the defaults
-    ComposedMessage message;
-    int priority = 3; // 1, 3 or 5
     std::int64_t groupSize = 0;
 };
 
@@ -74,10 +65,15 @@ struct PreparedMailing
 // Nothing when a step stopped the command.
 std::optional<PreparedMailing> prepareSend(const settings::Settings& settings, const std::filesystem::path& dataDir,
                                            const std::vector<std::string>& groups, const std::string& selectedGroup,
-                                           const ComposedMessage& message, SendCommandHost& host, Prompter& prompter);
+                                           const outgoing::ComposedMessage& message, SendCommandHost& host,
+                                           Prompter& prompter);
 
-// "1, 3 or 5 for the first, second or any other entry of the priority selector".
-int priorityValue(int priorityIndex);
+// The message of a document as the send command takes it.
+outgoing::ComposedMessage composedMessage(const messages::MessageDocument& document);
+
+// The message with what the accepted send options decide: sender, mode, To text and custom
+// attachments (personal mode only). The text is always wrapped.
+outgoing::OutgoingMessage outgoingMessage(const outgoing::ComposedMessage& message, const SendOptions& options);
 
 // A sender address worth trying: not empty, not only an at sign, and holding one.
 bool isUsableSenderAddress(std::string_view address);

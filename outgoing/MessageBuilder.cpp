@@ -1,7 +1,6 @@
 #include "outgoing/MessageBuilder.h"
 
 #include "common/Text.h"
-#include "common/WordWrap.h"
 #include "mime/MailMessage.h"
 #include "mime/MimeText.h"
 #include "mime/QuotedPrintable.h"
@@ -11,7 +10,6 @@
 #include <cctype>
 #include <filesystem>
 #include <system_error>
-#include <unordered_set>
 
 namespace tidecast::outgoing
 {
@@ -20,7 +18,6 @@ namespace
 {
 
 constexpr std::size_t kMaxBodyLine = 998; // RFC 5322 section 2.1.1, without the CR LF
-constexpr int kDefaultWrapWidth = 70;     // used when the stored width is 0
 
 using EncodedBody = MessageBuilder::EncodedBody;
 
@@ -131,10 +128,10 @@ void setFileName(mime::MimePart& part, const std::string& fileName)
 MessageBuilder::MessageBuilder(OutgoingMessage message, const settings::Settings& settings, const Clock& clock,
                                IdSource& ids, mime::CharsetConverter converter)
     : m_message(std::move(message))
+    , m_merge(m_message, MessageMerge::wrapWidth(settings))
     , m_charset(converter.charset())
     , m_textEncoding(settings.encoding.empty() ? "print" : settings.encoding)
     , m_htmlEncoding(settings.htmlEncoding.empty() ? "print" : settings.htmlEncoding)
-    , m_wrapWidth(static_cast<std::size_t>(settings.wrapWidth > 0 ? settings.wrapWidth : kDefaultWrapWidth))
     , m_clock(&clock)
     , m_ids(&ids)
     , m_converter(std::move(converter))
@@ -213,13 +210,6 @@ Result<void> MessageBuilder::prepareSession()
     const GroupIdentity& identity = m_message.identity;
     const bool personal = m_message.mode == SendMode::Personal;
 
-    m_text = m_message.body;
-    if (!identity.signature.empty()) {
-        m_text += "\r\n\r\n";
-        m_text += identity.signature;
-    }
-    mime::normalizeLineBreaks(m_text);
-
     if (!m_message.htmlPath.empty() && isFile(m_message.htmlPath)) {
         m_html = toUtf8(readWholeFile(m_message.htmlPath));
         mime::normalizeLineBreaks(m_html);
@@ -233,11 +223,9 @@ Result<void> MessageBuilder::prepareSession()
     }
     m_singlePart = !hasFiles && !m_hasHtml && !(personal && m_message.customAttachments);
 
-    if (personal) {
-        m_cache.textHasMacros = hasMergeMacros(m_text);
-        m_cache.subjectHasMacros = hasMergeMacros(m_message.subject);
-        m_cache.htmlHasMacros = hasMergeMacros(m_html);
-    }
+    m_cache.textHasMacros = m_merge.textHasMacros();
+    m_cache.subjectHasMacros = m_merge.subjectHasMacros();
+    m_cache.htmlHasMacros = personal && hasMergeMacros(m_html);
 
     // Every recipient-independent text is converted now: a character the set cannot carry stops
     // the mailing before the first message rather than at every one.
@@ -282,11 +270,11 @@ Result<void> MessageBuilder::prepareSession()
     }
 
     if (m_cache.textHasMacros) {
-        if (auto checked = convert(m_text, "message text"); !checked) {
+        if (auto checked = convert(m_merge.text(), "message text"); !checked) {
             return checked.error();
         }
     } else {
-        m_cache.wrappedText = m_message.wrap ? wordWrap(m_text, m_wrapWidth) : m_text;
+        m_cache.wrappedText = m_merge.text(nullptr);
         auto converted = convert(*m_cache.wrappedText, "message text");
         if (!converted) {
             return converted.error();
@@ -387,9 +375,7 @@ Result<std::string> MessageBuilder::mergedSubject(const store::RecipientRecord& 
     if (m_cache.subject) {
         return *m_cache.subject;
     }
-    std::string merged = m_message.subject;
-    replaceMergeMacros(merged, recipient);
-    return encodedHeaderText(merged, "subject");
+    return encodedHeaderText(m_merge.subject(&recipient), "subject");
 }
 
 std::string MessageBuilder::mergedHtml(const store::RecipientRecord& recipient) const
@@ -405,7 +391,7 @@ std::string MessageBuilder::mergedHtml(const store::RecipientRecord& recipient) 
 Result<void> MessageBuilder::setHeaders(mime::MailMessage& message, const store::RecipientRecord& recipient,
                                         const std::string& subject, std::chrono::system_clock::time_point now) const
 {
-    message.setPriority(m_message.priority);
+    message.setPriority(static_cast<int>(m_message.priority));
     message.setFrom(*m_cache.from);
     if (!m_message.identity.replyTo.empty()) {
         message.setReplyTo(m_message.identity.replyTo);
@@ -460,7 +446,7 @@ MessageBuilder::FileList MessageBuilder::attachedFiles(const store::RecipientRec
         }
         files.push_back(std::move(encoded));
     };
-    const auto listed = listedAttachments();
+    const auto listed = m_merge.listedAttachments();
     if (!listed.empty()) {
         progress.setLabel("Appending Attachments ...");
         log("Appending Attachments");
@@ -470,7 +456,7 @@ MessageBuilder::FileList MessageBuilder::attachedFiles(const store::RecipientRec
         progress.setLabel("Encoding Attachment " + std::to_string(++number));
         keepReadable(file(path, true));
     }
-    for (const auto& [field, path] : customAttachments(recipient)) {
+    for (const auto& [field, path] : m_merge.customAttachments(recipient)) {
         progress.setLabel("Encoding Attachment ...");
         log("Appending Personalized Attachment From Additional Field " + std::to_string(field));
         keepReadable(file(path, false));
@@ -574,48 +560,7 @@ void MessageBuilder::addAttachment(mime::MimePart& root, const mime::EncodedFile
 
 std::string MessageBuilder::mergedText(const store::RecipientRecord& recipient) const
 {
-    if (m_cache.wrappedText) {
-        return *m_cache.wrappedText;
-    }
-    std::string merged = m_text;
-    if (m_message.mode == SendMode::Personal) {
-        replaceMergeMacros(merged, recipient);
-        mime::normalizeLineBreaks(merged);
-    }
-    return m_message.wrap ? wordWrap(merged, m_wrapWidth) : merged;
-}
-
-std::vector<std::string> MessageBuilder::listedAttachments() const
-{
-    std::vector<std::string> paths;
-    std::unordered_set<std::string> seen;
-    for (const std::string& entry : m_message.attachments) {
-        std::string path(trimBlanks(entry));
-        if (!path.empty() && seen.insert(path).second) {
-            paths.push_back(std::move(path));
-        }
-    }
-    return paths;
-}
-
-std::vector<std::pair<int, std::string>>
-MessageBuilder::customAttachments(const store::RecipientRecord& recipient) const
-{
-    std::vector<std::pair<int, std::string>> found;
-    if (m_message.mode != SendMode::Personal || !m_message.customAttachments) {
-        return found;
-    }
-    static constexpr store::RecipientField kFields[] = {store::RecipientField::Field1, store::RecipientField::Field2,
-                                                        store::RecipientField::Field3, store::RecipientField::Field4};
-    // The fourth field's file comes first.
-    for (int index = 3; index >= 0; --index) {
-        const auto slot = static_cast<std::size_t>(index);
-        std::string path(trimBlanks(recipient.get(kFields[slot])));
-        if (m_message.attachField[slot] && !path.empty() && isFile(path)) {
-            found.emplace_back(index + 1, std::move(path));
-        }
-    }
-    return found;
+    return m_cache.wrappedText ? *m_cache.wrappedText : m_merge.text(&recipient);
 }
 
 } // namespace tidecast::outgoing

@@ -9,6 +9,7 @@
 #include "mime/MailMessage.h"
 #include "outgoing/InlineImageTable.h"
 #include "outgoing/MessageCache.h"
+#include "outgoing/MessageMerge.h"
 #include "outgoing/OutgoingMessage.h"
 #include "settings/Settings.h"
 #include "store/RecipientRecord.h"
@@ -44,14 +45,8 @@ public:
     [[nodiscard]] Result<std::string> buildMessage(const store::RecipientRecord& recipient, Progress& progress,
                                                    const ActivitySink& activity = {});
 
-    // What the recipient reads, before character set and transfer encoding: the plain text with
-    // the signature, merged (personal mode) and wrapped, exactly as buildMessage() sends it.
-    std::string mergedText(const store::RecipientRecord& recipient) const;
-    // The listed attachments as they are attached: trimmed, each path once.
-    std::vector<std::string> listedAttachments() const;
-    // The files named by the recipient's Additional Fields that exist, with the field's number
-    // (1 to 4), in the order they are attached after the listed ones; empty in bulk mode.
-    std::vector<std::pair<int, std::string>> customAttachments(const store::RecipientRecord& recipient) const;
+    // The merge rules of this mailing, shared with the preview.
+    const MessageMerge& merge() const { return m_merge; }
 
     const MessageCache& cache() const { return m_cache; }
     const OutgoingMessage& message() const { return m_message; }
@@ -84,6 +79,7 @@ private:
     [[nodiscard]] Result<std::string> convert(std::string_view utf8, std::string_view what) const;
     [[nodiscard]] Result<std::string> encodedHeaderText(std::string_view utf8, std::string_view what) const;
     [[nodiscard]] Result<std::string> mergedSubject(const store::RecipientRecord& recipient) const;
+    std::string mergedText(const store::RecipientRecord& recipient) const;
     std::string mergedHtml(const store::RecipientRecord& recipient) const;
     [[nodiscard]] Result<void> setHeaders(mime::MailMessage& message, const store::RecipientRecord& recipient,
                                           const std::string& subject, std::chrono::system_clock::time_point now) const;
@@ -98,16 +94,15 @@ private:
     std::string messageIdDomain() const;
 
     OutgoingMessage m_message;
+    MessageMerge m_merge;
     std::string m_charset;
     std::string m_textEncoding;
     std::string m_htmlEncoding;
-    std::size_t m_wrapWidth = 76;
     const Clock* m_clock;
     IdSource* m_ids;
     mime::CharsetConverter m_converter;
 
     // Session templates, UTF-8 with CR LF breaks.
-    std::string m_text;
     std::string m_html;
     std::string m_htmlFolder;
     bool m_hasHtml = false;

@@ -1,7 +1,6 @@
 #include "outgoing/MessagePreview.h"
 
 #include "common/Text.h"
-#include "common/WordWrap.h"
 #include "outgoing/MergeMacros.h"
 #include "store/GroupNames.h"
 
@@ -21,17 +20,20 @@ bool isFile(const std::string& path)
 
 } // namespace
 
-MessagePreview::MessagePreview(PreviewInput input, std::filesystem::path dataDir)
-    : m_input(std::move(input))
+MessagePreview::MessagePreview(OutgoingMessage message, std::string groupName, std::size_t wrapWidth,
+                               std::filesystem::path dataDir)
+    : m_message(std::move(message))
+    , m_merge(m_message, wrapWidth)
+    , m_groupName(std::move(groupName))
     , m_dataDir(std::move(dataDir))
 {}
 
 void MessagePreview::open()
 {
-    if (m_input.bulkMode) {
+    if (isBulk()) {
         return;
     }
-    const auto path = m_dataDir / (m_input.groupName + std::string(store::kGroupExtension));
+    const auto path = m_dataDir / (m_groupName + std::string(store::kGroupExtension));
     if (!store::RecipientStore::isDatabase(path) || !m_group.open(path)) {
         return;
     }
@@ -54,13 +56,14 @@ void MessagePreview::readCurrent()
 
 std::string MessagePreview::senderLabel() const
 {
-    return m_input.senderName.empty() ? m_input.senderAddress : m_input.senderName;
+    const auto& identity = m_message.identity;
+    return identity.name.empty() ? identity.address : identity.name;
 }
 
 std::string MessagePreview::recipientLabel() const
 {
-    if (m_input.bulkMode) {
-        return m_input.bulkToText;
+    if (isBulk()) {
+        return m_message.bulkToText;
     }
     if (m_position == 0) {
         return {};
@@ -72,44 +75,25 @@ std::string MessagePreview::recipientLabel() const
 
 std::string MessagePreview::subject() const
 {
-    std::string subject = m_input.subject;
-    if (!m_input.bulkMode && m_position > 0 && hasMergeMacros(subject)) {
-        replaceMergeMacros(subject, m_recipient);
-    }
-    return subject;
+    return m_merge.subject(m_position > 0 ? &m_recipient : nullptr);
 }
 
 std::string MessagePreview::body() const
 {
-    std::string body = m_input.body;
-    if (!m_input.signature.empty()) {
-        body += std::string(kCrLf) + std::string(kCrLf) + m_input.signature;
-    }
-    if (m_input.wrap) {
-        body = wordWrap(body, m_input.wrapWidth);
-    }
-    if (!m_input.bulkMode && m_position > 0 && hasMergeMacros(body)) {
-        replaceMergeMacros(body, m_recipient);
-    }
-    return body;
+    return m_merge.text(m_position > 0 ? &m_recipient : nullptr);
 }
 
 std::vector<std::string> MessagePreview::attachments() const
 {
     std::vector<std::string> files;
-    for (const auto& path : m_input.attachments) {
+    for (auto& path : m_merge.listedAttachments()) {
         if (isFile(path)) {
-            files.push_back(path);
+            files.push_back(std::move(path));
         }
     }
-    if (!m_input.bulkMode && m_input.customAttachments && m_position > 0) {
-        constexpr std::array fields = {store::RecipientField::Field1, store::RecipientField::Field2,
-                                       store::RecipientField::Field3, store::RecipientField::Field4};
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            const auto value = std::string(trimBlanks(m_recipient.get(fields[i])));
-            if (m_input.attachField[i] && isFile(value)) {
-                files.push_back(value);
-            }
+    if (m_position > 0) {
+        for (auto& [field, path] : m_merge.customAttachments(m_recipient)) {
+            files.push_back(std::move(path));
         }
     }
     return files;
@@ -117,17 +101,17 @@ std::vector<std::string> MessagePreview::attachments() const
 
 bool MessagePreview::canViewHtml() const
 {
-    return isFile(m_input.htmlPath);
+    return isFile(m_message.htmlPath);
 }
 
 bool MessagePreview::canViewNext() const
 {
-    return !m_input.bulkMode && m_position > 0 && m_position < m_count;
+    return !isBulk() && m_position > 0 && m_position < m_count;
 }
 
 bool MessagePreview::canViewPrevious() const
 {
-    return !m_input.bulkMode && m_position > 1;
+    return !isBulk() && m_position > 1;
 }
 
 void MessagePreview::viewNext()
@@ -148,8 +132,8 @@ void MessagePreview::viewPrevious()
 
 Result<std::filesystem::path> MessagePreview::htmlToView() const
 {
-    const std::filesystem::path html(m_input.htmlPath);
-    if (m_input.bulkMode) {
+    const std::filesystem::path html(m_message.htmlPath);
+    if (isBulk()) {
         return html;
     }
     std::string text = readWholeFile(html);

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "common/Result.h"
+#include "outgoing/MessageMerge.h"
+#include "outgoing/OutgoingMessage.h"
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -17,32 +18,15 @@ inline constexpr std::string_view kPreviewTitle = "Text Message - Preview - (fil
 inline constexpr std::string_view kPreviewHtmlFile = "tcpreview.html";
 inline constexpr std::string_view kPreviewSaveError = "Error saving HTML Preview file.";
 
-// What the preview shows a message with.
-struct PreviewInput
-{
-    std::string senderName;
-    std::string senderAddress;
-    std::string signature;
-    std::string subject;
-    std::string body; // CR LF line breaks
-    std::string htmlPath;
-    std::vector<std::string> attachments;
-    bool wrap = true;
-    std::size_t wrapWidth = 76;
-    std::string groupName;
-    bool bulkMode = false;
-    std::string bulkToText;
-    bool customAttachments = false;
-    std::array<bool, 4> attachField{};
-};
-
 // The message as one recipient of the group will receive it, before anything is sent: merged for
 // the current recipient in personal mode, unmerged in bulk mode. Changes nothing; filters, the
 // partial window and the exclusion list do not apply.
 class MessagePreview
 {
 public:
-    MessagePreview(PreviewInput input, std::filesystem::path dataDir);
+    // `wrapWidth` as MessageMerge::wrapWidth gives it for the mailing's settings.
+    MessagePreview(OutgoingMessage message, std::string groupName, std::size_t wrapWidth,
+                   std::filesystem::path dataDir);
 
     // Personal mode: opens the group file and shows its first recipient. A group file that
     // cannot be opened leaves the recipient empty.
@@ -73,7 +57,11 @@ public:
 private:
     void readCurrent();
 
-    PreviewInput m_input;
+    bool isBulk() const { return m_message.mode == SendMode::Bulk; }
+
+    OutgoingMessage m_message;
+    MessageMerge m_merge;
+    std::string m_groupName;
     std::filesystem::path m_dataDir;
     store::RecipientStore m_group;
     store::RecipientRecord m_recipient;

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "outgoing/ComposedMessage.h"
 #include "outgoing/GroupIdentity.h"
 
 #include <array>
 #include <string>
-#include <vector>
 
 namespace tidecast::outgoing
 {
@@ -15,15 +15,10 @@ enum class SendMode
     Bulk,     // one message for everybody, never merged
 };
 
-// Everything about one mailing's message that the builder needs besides the settings: filled by
-// the send session from the composer and the send options. Texts are UTF-8.
-struct OutgoingMessage
+// A composed message with everything a mailing decides about it: who sends it, to whom, and how
+// the text is laid out. The builder needs nothing else but the settings. Texts are UTF-8.
+struct OutgoingMessage : ComposedMessage
 {
-    std::string subject;
-    std::string body;     // the plain text, CR LF line breaks
-    std::string htmlPath; // file whose content is the HTML part; empty or missing file: no HTML part
-    std::vector<std::string> attachments;
-    int priority = 3;       // 1 high, 3 normal, 5 low
     GroupIdentity identity; // the group's own identity or the default one of the settings
     SendMode mode = SendMode::Personal;
     std::string bulkToText; // bulk mode: the text shown in the To header; empty: the sender's address

@@ -1,6 +1,7 @@
 #include "ui/SendFeature.h"
 
 #include "mailing/Mailing.h"
+#include "outgoing/MessageMerge.h"
 #include "store/GroupStore.h"
 #include "ui/ComposerWidget.h"
 #include "ui/GroupSetupController.h"
@@ -104,8 +105,7 @@ void SendFeature::startSending()
         }
     }
     const auto document = messagesFeature->currentDocument();
-    mailing::ComposedMessage message{document.subject, document.body, document.htmlPath, document.attachments,
-                                     document.priority.value_or(1)};
+    const outgoing::ComposedMessage message = mailing::composedMessage(document);
     const std::string selected =
         composer->groupSelector()->currentIndex() >= 0 ? composer->groupSelector()->currentText().toStdString() : "";
 
@@ -131,28 +131,14 @@ void SendFeature::startSending()
             }
             return cancelled;
         });
-        dialog.setPreviewHandler([this, &prepared, &message, &mailingSettings](const mailing::SendOptions& chosen) {
-            outgoing::PreviewInput input;
-            input.senderName = chosen.senderName;
-            input.senderAddress = chosen.senderAddress;
-            input.signature = chosen.signature;
-            input.subject = message.subject;
-            input.body = message.body;
-            input.htmlPath = message.htmlPath;
-            input.attachments = message.attachments;
-            input.wrap = true;
-            input.wrapWidth = static_cast<std::size_t>(std::max(1, mailingSettings.wrapWidth));
-            input.groupName = chosen.groupName;
-            input.bulkMode = chosen.bulkMode;
-            input.bulkToText = chosen.bulkToText;
-            input.customAttachments = chosen.customAttachments;
-            input.attachField = {chosen.attachField1, chosen.attachField2, chosen.attachField3, chosen.attachField4};
-            SendPreviewDialog preview(std::move(input), m_window.paths().dataDir, m_window.prompter(), &m_window);
+        dialog.setPreviewHandler([this, &message, &mailingSettings](const mailing::SendOptions& chosen) {
+            SendPreviewDialog preview(mailing::outgoingMessage(message, chosen), chosen.groupName,
+                                      outgoing::MessageMerge::wrapWidth(mailingSettings), m_window.paths().dataDir,
+                                      m_window.prompter(), &m_window);
             if (m_previewHook) {
                 m_previewHook(preview);
             }
             preview.exec();
-            (void)prepared;
         });
         if (m_optionsHook) {
             m_optionsHook(dialog);

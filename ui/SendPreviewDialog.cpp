@@ -41,10 +41,10 @@ QPushButton* namedButton(QPushButton* button, const char* name)
 
 } // namespace
 
-SendPreviewDialog::SendPreviewDialog(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter,
-                                     QWidget* parent)
+SendPreviewDialog::SendPreviewDialog(outgoing::OutgoingMessage message, std::string groupName, std::size_t wrapWidth,
+                                     std::filesystem::path dataDir, Prompter& prompter, QWidget* parent)
     : QDialog(parent)
-    , m_preview(std::move(input), std::move(dataDir))
+    , m_preview(std::move(message), std::move(groupName), wrapWidth, std::move(dataDir))
     , m_prompter(prompter)
     , m_sender(named(new QLabel(this), "senderLabel"))
     , m_date(named(new QLabel(this), "dateLabel"))

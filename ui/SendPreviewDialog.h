@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 class QLabel;
 class QListWidget;
@@ -23,8 +24,9 @@ class SendPreviewDialog : public QDialog
     Q_OBJECT
 
 public:
-    SendPreviewDialog(outgoing::PreviewInput input, std::filesystem::path dataDir, Prompter& prompter,
-                      QWidget* parent = nullptr);
+    // `wrapWidth` as outgoing::MessageMerge::wrapWidth gives it for the mailing's settings.
+    SendPreviewDialog(outgoing::OutgoingMessage message, std::string groupName, std::size_t wrapWidth,
+                      std::filesystem::path dataDir, Prompter& prompter, QWidget* parent = nullptr);
     ~SendPreviewDialog() override;
 
     // Tests see the file instead of a browser opening it.

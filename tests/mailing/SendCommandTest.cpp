@@ -52,7 +52,7 @@ public:
 
     tidecast::test::TempDir dir;
     settings::Settings settings;
-    ComposedMessage message;
+    outgoing::ComposedMessage message;
     RecordingHost host;
     ScriptedPrompter prompter;
 };
@@ -63,7 +63,6 @@ TEST_F(SendCommandTest, ReadyMailingCarriesDefaultsIdentityAndGroupSize)
     settings.timeout = 0;
     settings.wrapWidth = 0;
     settings.smtpUsername = "user";
-    message.priorityIndex = 2;
 
     const auto mailing = prepare();
 
@@ -77,7 +76,6 @@ TEST_F(SendCommandTest, ReadyMailingCarriesDefaultsIdentityAndGroupSize)
     EXPECT_EQ(mailing->options.recipientCount, 3);
     EXPECT_EQ(mailing->options.groupName, "Friends");
     EXPECT_FALSE(mailing->options.optionsConfirmed);
-    EXPECT_EQ(mailing->priority, 5);
     EXPECT_THAT(host.calls, ElementsAre("close"));
     EXPECT_TRUE(prompter.log().empty());
 }
@@ -180,7 +178,7 @@ TEST_F(SendCommandTest, EachStepStopsWithItsMessage)
         t.settings = settings::Settings{};
         t.settings.smtpServer = "mail.example.test";
         t.settings.emailAddress = "me@example.test";
-        t.message = {"Hello", "Body", "", {}, 1};
+        t.message = {"Hello", "Body", "", {}, outgoing::Priority::Normal};
         t.host = RecordingHost{};
         t.prompter = ScriptedPrompter{};
         c.setup(t);
@@ -204,6 +202,51 @@ TEST(SenderAddress, NeedsSomethingWithAnAtSign)
     EXPECT_FALSE(isUsableSenderAddress(""));
     EXPECT_FALSE(isUsableSenderAddress(" @ "));
     EXPECT_FALSE(isUsableSenderAddress("me.example.test"));
+}
+
+TEST(MessageShapes, DocumentAndOptionsBecomeTheOutgoingMessage)
+{
+    struct Case
+    {
+        std::optional<int> storedPriority;
+        outgoing::Priority priority;
+    };
+    for (const auto& c : {Case{0, outgoing::Priority::High}, Case{1, outgoing::Priority::Normal},
+                          Case{2, outgoing::Priority::Low}, Case{std::nullopt, outgoing::Priority::Normal}}) {
+        messages::MessageDocument document;
+        document.subject = "Hello";
+        document.body = "Body";
+        document.htmlPath = "page.html";
+        document.attachments = {"a.pdf"};
+        document.priority = c.storedPriority;
+        const auto composed = composedMessage(document);
+        EXPECT_EQ(composed.priority, c.priority);
+        EXPECT_EQ(composed.subject, "Hello");
+        EXPECT_EQ(composed.attachments, std::vector<std::string>{"a.pdf"});
+    }
+
+    SendOptions options;
+    options.senderName = "Me";
+    options.senderAddress = "me@example.test";
+    options.signature = "Regards";
+    options.bulkToText = "Friends";
+    options.customAttachments = true;
+    options.attachField3 = true;
+    const outgoing::ComposedMessage composed{"Hello", "Body", "", {}, outgoing::Priority::Low};
+    const auto personal = outgoingMessage(composed, options);
+    EXPECT_EQ(personal.priority, outgoing::Priority::Low);
+    EXPECT_EQ(personal.identity.address, "me@example.test");
+    EXPECT_EQ(personal.identity.signature, "Regards");
+    EXPECT_EQ(personal.mode, outgoing::SendMode::Personal);
+    EXPECT_TRUE(personal.customAttachments);
+    EXPECT_EQ(personal.attachField, (std::array<bool, 4>{false, false, true, false}));
+
+    // Bulk messages are the same for everybody: no recipient's files.
+    options.bulkMode = true;
+    const auto bulk = outgoingMessage(composed, options);
+    EXPECT_EQ(bulk.mode, outgoing::SendMode::Bulk);
+    EXPECT_EQ(bulk.bulkToText, "Friends");
+    EXPECT_FALSE(bulk.customAttachments);
 }
 
 } // namespace

@@ -109,7 +109,7 @@ TEST_F(MessageBuilderTest, PlainTextAloneIsOneTextPartWhateverTheEncoding)
 {
     settings.encoding = "base64";
     settings.wrapWidth = 20;
-    message.priority = 1;
+    message.priority = Priority::High;
     message.subject = "News for !*FIRST_NAME*!";
     message.body = "Dear !*FIRST_NAME*! from !*CITY*!, this line is long enough to wrap.\r\n.\r\nBye";
     const std::string text = build();

@@ -1,6 +1,10 @@
 #include "outgoing/MessagePreview.h"
 
+#include "common/Progress.h"
+#include "outgoing/MessageBuilder.h"
+#include "support/FixedClock.h"
 #include "support/SendTestSupport.h"
+#include "support/SequenceIdSource.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -41,25 +45,41 @@ protected:
         writeWholeFile(dir / "two.txt", "2");
         writeWholeFile(dir / "page.html", "<p>Dear !*FIRST_NAME*!</p>");
 
-        input.senderAddress = "me@example.test";
-        input.signature = "Me";
-        input.subject = "For !*FIRST_NAME*!";
-        input.body = "Hello !*EMAIL*!";
-        input.htmlPath = (dir / "page.html").string();
-        input.attachments = {(dir / "one.txt").string(), (dir / "missing.txt").string()};
-        input.groupName = "Friends";
-        input.bulkToText = "All friends";
-        input.customAttachments = true;
-        input.attachField = {false, true, false, false};
+        message.identity.address = "me@example.test";
+        message.identity.signature = "Me";
+        message.subject = "For !*FIRST_NAME*!";
+        message.body = "Hello !*EMAIL*!";
+        message.htmlPath = (dir / "page.html").string();
+        message.attachments = {(dir / "one.txt").string(), (dir / "missing.txt").string()};
+        message.bulkToText = "All friends";
+        message.customAttachments = true;
+        message.attachField = {false, true, false, false};
+    }
+
+    MessagePreview makePreview(std::size_t wrapWidth = 76) const
+    {
+        return MessagePreview(message, "Friends", wrapWidth, dir.path());
     }
 
     tidecast::test::TempDir dir;
-    PreviewInput input;
+    OutgoingMessage message;
 };
+
+// The file names in the order the message attaches them.
+std::vector<std::string> attachedNames(const std::string& text)
+{
+    std::vector<std::string> names;
+    const std::string marker = "Content-Disposition: attachment; filename=\"";
+    for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at + 1)) {
+        const auto start = at + marker.size();
+        names.push_back(text.substr(start, text.find('"', start) - start));
+    }
+    return names;
+}
 
 TEST_F(MessagePreviewTest, PersonalModeMergesEachRecipientAndWalksTheGroup)
 {
-    MessagePreview preview(input, dir.path());
+    auto preview = makePreview();
     preview.open();
 
     EXPECT_EQ(preview.senderLabel(), "me@example.test");
@@ -88,10 +108,9 @@ TEST_F(MessagePreviewTest, PersonalModeMergesEachRecipientAndWalksTheGroup)
 
 TEST_F(MessagePreviewTest, BulkModeShowsTheMacrosAndCannotNavigate)
 {
-    input.bulkMode = true;
-    input.wrapWidth = 3;
-    input.senderName = "Sender";
-    MessagePreview preview(input, dir.path());
+    message.mode = SendMode::Bulk;
+    message.identity.name = "Sender";
+    auto preview = makePreview(3);
     preview.open();
 
     EXPECT_EQ(preview.senderLabel(), "Sender");
@@ -103,8 +122,41 @@ TEST_F(MessagePreviewTest, BulkModeShowsTheMacrosAndCannotNavigate)
     EXPECT_THAT(preview.attachments(), ElementsAre((dir / "one.txt").string()));
     EXPECT_EQ(*preview.htmlToView(), dir / "page.html");
 
-    input.htmlPath = (dir / "gone.html").string();
-    EXPECT_FALSE(MessagePreview(input, dir.path()).canViewHtml());
+    message.htmlPath = (dir / "gone.html").string();
+    EXPECT_FALSE(makePreview().canViewHtml());
+}
+
+// The preview once wrapped before merging and listed the recipient's files in field order; the
+// message merges before wrapping and attaches the last field's file first.
+TEST_F(MessagePreviewTest, ShowsTheTextAndFilesExactlyAsTheBuilderSendsThem)
+{
+    message.body = "Hello !*EMAIL*!, welcome to the club of friends";
+    message.htmlPath.clear();
+    message.attachments.clear();
+    message.attachField = {true, true, false, false};
+    settings::Settings settings;
+    settings.wrapWidth = 20;
+    settings.encoding = "none";
+    FixedClock clock(std::chrono::system_clock::time_point(std::chrono::seconds(1796566333)));
+    SequenceIdSource ids;
+    auto builder = MessageBuilder::create(message, settings, clock, ids);
+    ASSERT_TRUE(builder);
+
+    auto preview = makePreview(MessageMerge::wrapWidth(settings));
+    preview.open();
+    preview.viewNext(); // Additional Fields 1 and 2 both name a file
+    NullProgress progress;
+    const auto sent = builder->buildMessage(preview.recipient(), progress);
+    ASSERT_TRUE(sent);
+
+    EXPECT_EQ(preview.body(), "Hello nobody@example.test, \r\nwelcome to the club of \r\nfriends\r\n\r\nMe");
+    EXPECT_NE(sent->find("\r\n\r\n" + preview.body()), std::string::npos) << *sent;
+    std::vector<std::string> shown;
+    for (const auto& path : preview.attachments()) {
+        shown.push_back(std::filesystem::path(path).filename().string());
+    }
+    EXPECT_EQ(shown, attachedNames(*sent));
+    EXPECT_THAT(shown, ElementsAre("two.txt", "one.txt"));
 }
 
 } // namespace

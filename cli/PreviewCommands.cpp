@@ -82,7 +82,8 @@ int preview(CliContext& context, const PreviewArguments& arguments)
 
     SystemClock clock;
     SystemIdSource ids;
-    auto builder = outgoing::MessageBuilder::create(mailing::outgoingMessage(setup.message, setup.options), setup.settings, clock, ids);
+    auto builder = outgoing::MessageBuilder::create(mailing::outgoingMessage(setup.message, setup.options),
+                                                    setup.settings, clock, ids);
     if (!builder) {
         return refuse(context, builder.error().detail);
     }

@@ -4,8 +4,8 @@
 #include "common/Text.h"
 #include "mailing/BuilderMessageSource.h"
 #include "mailing/LogSink.h"
-#include "mailing/SendTexts.h"
 #include "mailing/SendStatistics.h"
+#include "mailing/SendTexts.h"
 #include "mailing/SmtpSendChannel.h"
 #include "outgoing/MessageBuilder.h"
 #include "outgoing/OutgoingMessage.h"
@@ -78,7 +78,8 @@ bool Mailing::run(std::stop_token stop)
     if (!askAboutMissingAttachments()) {
         return false;
     }
-    auto builder = outgoing::MessageBuilder::create(outgoingMessage(m_setup.message, m_setup.options), m_setup.settings, m_clock, m_parts->ids);
+    auto builder = outgoing::MessageBuilder::create(outgoingMessage(m_setup.message, m_setup.options), m_setup.settings,
+                                                    m_clock, m_parts->ids);
     if (!builder) {
         m_prompter.message(builder.error().detail, Icon::Critical);
         return false;

@@ -75,7 +75,8 @@ enum class MergeEscape
 
 // Replaces the macros in place, in table order. Each occurrence is replaced from left to right;
 // a value is not searched again for the macro it replaced, but later macros do see it.
-void replaceMergeMacros(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape = MergeEscape::None);
+void replaceMergeMacros(std::string& text, const store::RecipientRecord& recipient,
+                        MergeEscape escape = MergeEscape::None);
 
 // The text with "&", "<", ">" and '"' written as HTML entities.
 std::string escapeHtml(std::string_view text);

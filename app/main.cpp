@@ -105,7 +105,7 @@ int main(int argc, char** argv)
     prompter.setParent(&window);
     instance.setWindow(&window);
     tidecast::ui::installFeatures(window);
-    window.Form_Load(commandLine);
+    window.start(commandLine);
 
     // The README's screenshot: grab the window once it is up, then close.
     if (const char* shot = std::getenv("TIDECAST_SCREENSHOT"); shot != nullptr && *shot != '\0') {

@@ -99,7 +99,7 @@ void BM_LoadDBUsersFirst32000OfAMillion(benchmark::State& state)
     list.setGroup("Large");
     for (auto _ : state) {
         f.prompter.clear();
-        if (!list.LoadDBUsers() || list.rows().size() != store::kMaxListedRecipients) {
+        if (!list.loadRecipients() || list.rows().size() != store::kMaxListedRecipients) {
             state.SkipWithError("wrong row count");
         }
     }
@@ -110,7 +110,7 @@ void BM_LoadDBGroupsWithCounts(benchmark::State& state)
 {
     auto& f = fixture();
     for (auto _ : state) {
-        if (f.groups.LoadDBGroups().size() != kGroupCount) {
+        if (f.groups.loadGroups().size() != kGroupCount) {
             state.SkipWithError("wrong group count");
         }
     }
@@ -127,7 +127,7 @@ void BM_AddOneRecipientToAMillion(benchmark::State& state)
     store::RecipientRecord record;
     for (auto _ : state) {
         record.set(store::RecipientField::EmailAddress, "added" + std::to_string(next++) + "@example.test");
-        if (!list.addRecipientRecord(record)) {
+        if (!list.saveRecipient(record)) {
             state.SkipWithError("not added");
         }
     }

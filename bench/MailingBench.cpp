@@ -118,13 +118,13 @@ Figure runMailing(const std::filesystem::path& dataDir, int port, bool bulk)
     setup.settings.smtpPort = port;
     setup.settings.timeout = 10;
     setup.settings.security = "none";
-    setup.settings.groupLetSize = kGroupLet;
+    setup.settings.bulkGroupSize = kGroupLet;
     setup.options.groupName = "Bench";
     setup.options.senderAddress = "sender@example.test";
     setup.options.senderName = "Sender";
     setup.options.bulkMode = bulk;
     setup.options.bulkToText = "Bench";
-    setup.options.groupLetSize = kGroupLet;
+    setup.options.bulkGroupSize = kGroupLet;
     setup.options.optionsConfirmed = true;
     setup.message = composedMessage(dataDir);
     if (bulk) {

@@ -50,7 +50,7 @@ int addGroup(CliContext& context, const GroupsArguments& arguments)
     }
     StoreSession session(context);
     auto& groups = session.groups();
-    groups.LoadDBGroups();
+    groups.loadGroups();
     groups.beginAddGroup();
     const auto result = groups.acceptGroupDialog("", arguments.name, details);
     if (!result.accepted()) {
@@ -101,7 +101,7 @@ void addGroupsCommands(CLI::App& app, CommandAction& action)
     list->callback([&action] {
         action = [](CliContext& context) {
             StoreSession session(context);
-            for (const auto& row : session.groups().LoadDBGroups()) {
+            for (const auto& row : session.groups().loadGroups()) {
                 context.out << row.name << '\t' << row.count << '\n';
             }
             return int(kExitDone);

@@ -142,16 +142,16 @@ std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArgum
         prompter.message("The message file \"" + arguments.messageFile + "\" does not exist.", Icon::Critical);
         return refuse(kExitRefused);
     }
-    const auto document = messages::ParseMessage(arguments.messageFile);
+    const auto document = messages::readMessageDocument(arguments.messageFile);
     const std::string groupName = arguments.group.empty() ? document.group : arguments.group;
 
-    auto settings = settings::LoadGeneralSettings(context.paths);
+    auto settings = settings::loadSettings(context.paths);
     if (!arguments.server.empty()) {
         settings.smtpServer = arguments.server;
     }
     StoreSession store(context);
     std::vector<std::string> groups;
-    for (const auto& row : store.groups().LoadDBGroups()) {
+    for (const auto& row : store.groups().loadGroups()) {
         groups.push_back(row.name);
     }
 

@@ -96,7 +96,7 @@ int runSend(CliContext& context, const MailingArguments& arguments)
     // As on the desktop, a completed mailing leaves its copy in the message history.
     if (result == mailing::SendResult::Completed) {
         messages::DocumentState state{arguments.messageFile, false};
-        (void)messages::SaveSentMessage(document, summary.groupName, context.paths.dataDir, state, prompter, clock);
+        (void)messages::saveSentCopy(document, summary.groupName, context.paths.dataDir, state, prompter, clock);
     }
     // A script must be able to tell a mailing that reached everybody from one that did not.
     if (result == mailing::SendResult::Completed && summary.counters.errors > 0) {

@@ -32,7 +32,7 @@ void addSettingsCommands(CLI::App& app, CommandAction& action)
     get->callback([arguments, &action] {
         action = [arguments](CliContext& context) {
             const auto fallback = settings::keyDefault(arguments->section, arguments->key, context.paths);
-            context.out << settings::ReadValue(context.paths.settingsFile(), arguments->section, arguments->key,
+            context.out << settings::readValue(context.paths.settingsFile(), arguments->section, arguments->key,
                                                fallback)
                         << '\n';
             return int(kExitDone);
@@ -45,7 +45,7 @@ void addSettingsCommands(CLI::App& app, CommandAction& action)
     set->add_option("VALUE", arguments->value)->required();
     set->callback([arguments, &action] {
         action = [arguments](CliContext& context) {
-            settings::WriteValue(context.paths.settingsFile(), arguments->section, arguments->key, arguments->value);
+            settings::writeValue(context.paths.settingsFile(), arguments->section, arguments->key, arguments->value);
             return int(kExitDone);
         };
     });
@@ -57,7 +57,7 @@ void addSettingsCommands(CLI::App& app, CommandAction& action)
             for (const auto& row : settings::settingsKeyTable()) {
                 const auto fallback = settings::keyDefault(row.section, row.key, context.paths);
                 context.out << row.section << '\t' << row.key << '\t'
-                            << settings::ReadValue(ini, row.section, row.key, fallback) << '\n';
+                            << settings::readValue(ini, row.section, row.key, fallback) << '\n';
             }
             // Keys the table does not name (plug-ins, say) are listed as stored.
             for (const auto& section : ini.sections()) {
@@ -69,7 +69,7 @@ void addSettingsCommands(CLI::App& app, CommandAction& action)
                     }
                     if (!known) {
                         context.out << section.name << '\t' << entry.key << '\t'
-                                    << settings::ReadValue(ini, section.name, entry.key, "") << '\n';
+                                    << settings::readValue(ini, section.name, entry.key, "") << '\n';
                     }
                 }
             }

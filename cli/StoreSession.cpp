@@ -9,12 +9,12 @@ StoreSession::StoreSession(CliContext& context)
     : m_groups(context.paths.dataDir, *context.prompter, m_status, m_progress, m_clock)
 {
     m_groups.setSafeDelete(
-        settings::parseFlag(settings::ReadValue(context.paths.settingsFile(), "Server Setup", "DBSafe Delete", "0")));
+        settings::parseFlag(settings::readValue(context.paths.settingsFile(), "Server Setup", "DBSafe Delete", "0")));
 }
 
 bool StoreSession::requireGroup(std::string_view name)
 {
-    m_groups.LoadDBGroups();
+    m_groups.loadGroups();
     if (m_groups.rowOf(name) >= 0) {
         return true;
     }

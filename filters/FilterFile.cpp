@@ -13,7 +13,7 @@ namespace
 
 std::string& lastFolder(settings::Settings& settings, FilterFileKind kind)
 {
-    return kind == FilterFileKind::Import ? settings.lastIFilterDir : settings.lastSFilterDir;
+    return kind == FilterFileKind::Import ? settings.lastImportFilterFolder : settings.lastSendFilterFolder;
 }
 
 // The folder part of a chosen file, with its trailing separator.
@@ -71,7 +71,8 @@ Result<FilterList> readFilterFile(const std::filesystem::path& path)
 
 std::string filterStartFolder(const settings::Settings& settings, FilterFileKind kind, std::string_view dataFolder)
 {
-    const std::string& folder = kind == FilterFileKind::Import ? settings.lastIFilterDir : settings.lastSFilterDir;
+    const std::string& folder =
+        kind == FilterFileKind::Import ? settings.lastImportFilterFolder : settings.lastSendFilterFolder;
     return folder.empty() ? std::string(dataFolder) : folder;
 }
 

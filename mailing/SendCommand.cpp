@@ -158,7 +158,7 @@ SessionOptions sessionOptions(const SendOptions& options, const std::filesystem:
     session.groupName = options.groupName;
     session.senderAddress = options.senderAddress;
     session.bulkMode = options.bulkMode;
-    session.groupLetSize = options.groupLetSize;
+    session.bulkGroupSize = options.bulkGroupSize;
     session.partialSend = options.partialSend;
     session.partialStart = options.partialStart;
     session.partialEnd = options.partialEnd;

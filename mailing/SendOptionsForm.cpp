@@ -90,9 +90,9 @@ void SendOptionsForm::open(SendOptionsOpening opening)
     if (m_messageHasMacros || m_options.customAttachments) {
         m_entries.bulk = false;
     } else {
-        m_entries.bulk = settings::parseFlag(settings::ReadValue(file, kSendOptionsSection, kBulkKey, "-1"));
+        m_entries.bulk = settings::parseFlag(settings::readValue(file, kSendOptionsSection, kBulkKey, "-1"));
     }
-    m_entries.dsn = settings::parseFlag(settings::ReadValue(file, kSendOptionsSection, kDsnKey, "0"));
+    m_entries.dsn = settings::parseFlag(settings::readValue(file, kSendOptionsSection, kDsnKey, "0"));
     m_groups = std::move(opening.groups);
 }
 
@@ -228,8 +228,8 @@ SendOptionsCheck SendOptionsForm::check(bool checkServer)
     }
     writeOptions();
     const auto file = m_paths.settingsFile();
-    settings::WriteValue(file, kSendOptionsSection, kBulkKey, flagValue(m_entries.bulk));
-    settings::WriteValue(file, kSendOptionsSection, kDsnKey, flagValue(m_entries.dsn));
+    settings::writeValue(file, kSendOptionsSection, kBulkKey, flagValue(m_entries.bulk));
+    settings::writeValue(file, kSendOptionsSection, kDsnKey, flagValue(m_entries.dsn));
     return {true, SendOptionsTab::General, SendOptionsFocus::None};
 }
 
@@ -249,8 +249,8 @@ void SendOptionsForm::writeOptions()
     m_options.bulkToText = toText.empty() ? e.groupName : std::string(toText);
     m_options.dsn = e.dsn;
     m_options.optionsConfirmed = true;
-    m_options.groupLetSize = static_cast<std::int16_t>(
-        std::clamp<int>(m_settings.groupLetSize, 1, std::numeric_limits<std::int16_t>::max()));
+    m_options.bulkGroupSize = static_cast<std::int16_t>(
+        std::clamp<int>(m_settings.bulkGroupSize, 1, std::numeric_limits<std::int16_t>::max()));
 
     std::error_code ec;
     m_options.blockFileOn = !e.blockFile.empty() && std::filesystem::is_regular_file(e.blockFile, ec);

@@ -96,8 +96,8 @@ SendSession::SendSession(SessionOptions options, SendChannel& channel, MessageSo
     , m_clock(clock)
     , m_filters(m_options.sendFilters)
 {
-    if (m_options.groupLetSize < 1) {
-        m_options.groupLetSize = 1;
+    if (m_options.bulkGroupSize < 1) {
+        m_options.bulkGroupSize = 1;
     }
 }
 
@@ -414,7 +414,7 @@ SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipi
         recordError(address);
     }
 
-    if (perConnection >= m_options.groupLetSize) {
+    if (perConnection >= m_options.bulkGroupSize) {
         perConnection = 0;
         return reconnect(false);
     }
@@ -433,7 +433,7 @@ SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted)
         m_bulkRecipients.emplace_back(address);
         ++accepted;
     }
-    if (accepted >= m_options.groupLetSize) {
+    if (accepted >= m_options.bulkGroupSize) {
         transmitBulk();
         accepted = 0;
         return reconnect(true);

@@ -15,7 +15,7 @@ namespace
 
 std::int64_t readCounter(const settings::IniFile& ini, std::string_view key)
 {
-    const auto text = settings::ReadValue(ini, kTechSection, key, "0");
+    const auto text = settings::readValue(ini, kTechSection, key, "0");
     std::int64_t value = 0;
     const auto* begin = text.data();
     const auto* end = text.data() + text.size();
@@ -79,12 +79,12 @@ void writeStatistics(const std::filesystem::path& settingsFile, const SendStatis
 
 void writeLastAction(const std::filesystem::path& settingsFile, std::string_view action)
 {
-    settings::WriteValue(settingsFile, kTechSection, "Action", action);
+    settings::writeValue(settingsFile, kTechSection, "Action", action);
 }
 
 void writeLastError(const std::filesystem::path& settingsFile, std::string_view error)
 {
-    settings::WriteValue(settingsFile, kTechSection, "LError", error);
+    settings::writeValue(settingsFile, kTechSection, "LError", error);
 }
 
 } // namespace tidecast::mailing

@@ -18,7 +18,7 @@ struct SessionOptions
     std::string groupName;
     std::string senderAddress; // the envelope sender
     bool bulkMode = false;
-    int groupLetSize = 25; // messages per connection (personal), recipients per message (bulk)
+    int bulkGroupSize = 25; // messages per connection (personal), recipients per message (bulk)
     bool partialSend = false;
     std::int64_t partialStart = 0; // 1-based, inclusive
     std::int64_t partialEnd = 0;

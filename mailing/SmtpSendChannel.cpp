@@ -88,7 +88,7 @@ bool SmtpSendChannel::connect()
         m_smtp.setCredentials({}, {});
     }
     m_smtp.setSecurity(net::parseSecurity(m_settings.security));
-    m_smtp.setCaFile(m_settings.caFile);
+    m_smtp.setCaFile(m_settings.certificateAuthorityFile);
 
     if (m_settings.pop3Authentication) {
         m_sinks.session.writeLine("Checking Mail on " + m_settings.pop3Server);
@@ -153,7 +153,7 @@ void SmtpSendChannel::logInToPopServer()
         m_settings.pop3Port > 0 && m_settings.pop3Port <= 65535 ? m_settings.pop3Port : 110));
     m_pop.setTimeout(m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds);
     m_pop.setSecurity(net::parseSecurity(m_settings.security));
-    m_pop.setCaFile(m_settings.caFile);
+    m_pop.setCaFile(m_settings.certificateAuthorityFile);
     (void)m_pop.login();
     const std::string line =
         "There are " + std::to_string(m_pop.messageCount()) + " message(s) on " + m_settings.pop3Server;

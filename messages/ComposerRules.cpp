@@ -8,7 +8,7 @@ ComposerField editTarget(std::optional<ComposerField> focused)
     return focused.value_or(ComposerField::Body);
 }
 
-EditCommands checkedit(bool composerTabActive, const FieldState& field, bool clipboardHasText)
+EditCommands updateEditCommands(bool composerTabActive, const FieldState& field, bool clipboardHasText)
 {
     if (!composerTabActive) {
         return {};

@@ -15,7 +15,7 @@ enum class ComposerField
     Html,
 };
 
-// What checkedit needs to know about the focused text field.
+// What updateEditCommands needs to know about the focused text field.
 struct FieldState
 {
     bool hasSelection = false;
@@ -41,7 +41,7 @@ ComposerField editTarget(std::optional<ComposerField> focused);
 
 // All off while the composer's tab is not shown; otherwise cut, copy and clear need a selection,
 // select-all a non-empty field, paste text on the clipboard and undo something to undo.
-EditCommands checkedit(bool composerTabActive, const FieldState& field, bool clipboardHasText);
+EditCommands updateEditCommands(bool composerTabActive, const FieldState& field, bool clipboardHasText);
 
 // A merge macro goes into the subject when it has the focus, else into the body.
 ComposerField macroTarget(std::optional<ComposerField> focused);

@@ -154,12 +154,12 @@ MessageDocument parseMessageText(std::string_view text)
     return document;
 }
 
-MessageDocument ParseMessage(const std::filesystem::path& path)
+MessageDocument readMessageDocument(const std::filesystem::path& path)
 {
     return parseMessageText(toUtf8(readWholeFile(path)));
 }
 
-std::string ParseTextMessage(const std::filesystem::path& path)
+std::string readTextFile(const std::filesystem::path& path)
 {
     return toUtf8(readWholeFile(path));
 }
@@ -172,11 +172,11 @@ bool isMessageDocumentPath(std::string_view path)
 MessageDocument loadMessageFile(const std::filesystem::path& path)
 {
     if (isMessageDocumentPath(path.string())) {
-        return ParseMessage(path);
+        return readMessageDocument(path);
     }
     MessageDocument document;
     document.priority.reset();
-    document.body = ParseTextMessage(path);
+    document.body = readTextFile(path);
     return document;
 }
 

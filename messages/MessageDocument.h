@@ -47,7 +47,7 @@ std::string formatDocumentDate(std::chrono::system_clock::time_point when);
 std::optional<std::chrono::system_clock::time_point> parseDocumentDate(std::string_view text);
 
 // The document text: the four comment lines and the seven keyed lines, joined by CR LF. The body
-// runs to the end; the CR LF that ends the file is added when it is written (SaveFileAs).
+// runs to the end; the CR LF that ends the file is added when it is written (writeDocumentFile).
 std::string buildMessageDocument(const MessageDocument& document, DocumentKind kind,
                                  std::chrono::system_clock::time_point when);
 
@@ -65,10 +65,10 @@ MessageDocument parseMessageText(std::string_view text);
 
 // Reads a document file; an unreadable file reads as an empty document (with no priority).
 // Latin-1 files are taken as well as UTF-8.
-MessageDocument ParseMessage(const std::filesystem::path& path);
+MessageDocument readMessageDocument(const std::filesystem::path& path);
 
 // Any file, whole, as a plain-text body; empty when it cannot be read.
-std::string ParseTextMessage(const std::filesystem::path& path);
+std::string readTextFile(const std::filesystem::path& path);
 
 // True when the path names a message document: its last three characters, in any case, are "tcx".
 bool isMessageDocumentPath(std::string_view path);

@@ -19,7 +19,8 @@ std::string folderOf(const std::filesystem::path& path)
 
 } // namespace
 
-bool SaveFileAs(const std::filesystem::path& path, std::string_view text, DocumentState& state, Prompter& prompter)
+bool writeDocumentFile(const std::filesystem::path& path, std::string_view text, DocumentState& state,
+                       Prompter& prompter)
 {
     const std::string name = path.string();
     if (name.empty() || name == kDocumentExtension) {
@@ -35,34 +36,34 @@ bool SaveFileAs(const std::filesystem::path& path, std::string_view text, Docume
     return true;
 }
 
-std::string GetFileName(const std::string& defaultName, FileChooser& chooser, settings::Settings& settings)
+std::string chooseDocumentFileName(const std::string& defaultName, FileChooser& chooser, settings::Settings& settings)
 {
-    FileDialogRequest request{"Save the current message", std::string(kDocumentFilter), settings.lastSaveDir,
+    FileDialogRequest request{"Save the current message", std::string(kDocumentFilter), settings.lastSaveFolder,
                               defaultName};
     const auto chosen = chooser.saveFile(request);
     if (!chosen || chosen->empty()) {
         return {};
     }
-    settings.lastSaveDir = folderOf(*chosen);
+    settings.lastSaveFolder = folderOf(*chosen);
     return chosen->string();
 }
 
-bool SaveMessage(const MessageDocument& document, DocumentState& state, FileChooser& chooser,
-                 settings::Settings& settings, Prompter& prompter, const Clock& clock)
+bool saveDocument(const MessageDocument& document, DocumentState& state, FileChooser& chooser,
+                  settings::Settings& settings, Prompter& prompter, const Clock& clock)
 {
     const std::string text = buildMessageDocument(document, DocumentKind::Saved, clock.now());
     const std::string defaultName =
         (state.documentName.empty() ? document.subject : state.documentName) + std::string(kDocumentExtension);
-    const std::string path = GetFileName(defaultName, chooser, settings);
+    const std::string path = chooseDocumentFileName(defaultName, chooser, settings);
     if (path.empty()) {
         return false;
     }
     state.textChanged = false;
-    SaveFileAs(path, text, state, prompter);
+    writeDocumentFile(path, text, state, prompter);
     return true;
 }
 
-std::filesystem::path GetRandomFileName(const std::filesystem::path& dataDir)
+std::filesystem::path nextSentCopyPath(const std::filesystem::path& dataDir)
 {
     const auto folder = dataDir / kSentFolder;
     for (unsigned long n = 0;; ++n) {
@@ -76,23 +77,23 @@ std::filesystem::path GetRandomFileName(const std::filesystem::path& dataDir)
     }
 }
 
-std::optional<MessageListEntry> SaveSentMessage(const MessageDocument& document, const std::string& sentGroup,
-                                                const std::filesystem::path& dataDir, DocumentState& state,
-                                                Prompter& prompter, const Clock& clock)
+std::optional<MessageListEntry> saveSentCopy(const MessageDocument& document, const std::string& sentGroup,
+                                             const std::filesystem::path& dataDir, DocumentState& state,
+                                             Prompter& prompter, const Clock& clock)
 {
     MessageDocument copy = document;
     if (!sentGroup.empty()) {
         copy.group = sentGroup;
     }
     const std::string text = buildMessageDocument(copy, DocumentKind::Sent, clock.now());
-    const auto path = GetRandomFileName(dataDir);
+    const auto path = nextSentCopyPath(dataDir);
     std::error_code ec;
     std::filesystem::create_directories(path.parent_path(), ec);
     state.textChanged = false;
-    if (!SaveFileAs(path, text, state, prompter)) {
+    if (!writeDocumentFile(path, text, state, prompter)) {
         return std::nullopt;
     }
-    return ParseMessageHeader(path, clock);
+    return readSentCopyEntry(path, clock);
 }
 
 SaveChoice askSaveFirst(const DocumentState& state, Prompter& prompter)
@@ -114,27 +115,28 @@ SaveChoice askSaveFirst(const DocumentState& state, Prompter& prompter)
 std::optional<std::filesystem::path> chooseMessageToOpen(FileChooser& chooser, settings::Settings& settings)
 {
     FileDialogRequest request{
-        "Choose an existing Corvane Tidecast Message", std::string(kOpenFilter), settings.lastOpenDir, {}};
+        "Choose an existing Corvane Tidecast Message", std::string(kOpenFilter), settings.lastOpenFolder, {}};
     auto chosen = chooser.openFile(request);
     if (!chosen || chosen->empty()) {
         return std::nullopt;
     }
-    settings.lastOpenDir = folderOf(*chosen);
+    settings.lastOpenFolder = folderOf(*chosen);
     return chosen;
 }
 
-std::string GetHTMLFile(FileChooser& chooser, settings::Settings& settings)
+std::string chooseHtmlFileName(FileChooser& chooser, settings::Settings& settings)
 {
-    FileDialogRequest request{"Select a HTML File message file...", std::string(kHtmlFilter), settings.lastHtmlDir, {}};
+    FileDialogRequest request{
+        "Select a HTML File message file...", std::string(kHtmlFilter), settings.lastHtmlFolder, {}};
     const auto chosen = chooser.openFile(request);
     if (!chosen || chosen->empty()) {
         return {};
     }
-    settings.lastHtmlDir = folderOf(*chosen);
+    settings.lastHtmlFolder = folderOf(*chosen);
     return chosen->string();
 }
 
-std::optional<std::string> EmbedText(FileChooser& chooser)
+std::optional<std::string> readChosenTextFile(FileChooser& chooser)
 {
     FileDialogRequest request{
         "Embed the contents of a Text file...", "Text Files (*.txt)|*.txt|All Files (*.*)|*.*", {}, {}};

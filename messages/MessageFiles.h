@@ -32,33 +32,34 @@ inline constexpr std::string_view kHtmlFilter = "HTML Files|*.htm;*.html|Text Fi
 // Writes the text and the CR LF that ends every document, replacing the file. Nothing happens for
 // an empty path or a bare ".tcx". On success the document name becomes the path less its last
 // four characters; a failure says "Error saving message." and changes nothing.
-bool SaveFileAs(const std::filesystem::path& path, std::string_view text, DocumentState& state, Prompter& prompter);
+bool writeDocumentFile(const std::filesystem::path& path, std::string_view text, DocumentState& state,
+                       Prompter& prompter);
 
 // The save dialog for documents, starting in the last save folder, which then follows the choice.
 // Empty when cancelled.
-std::string GetFileName(const std::string& defaultName, FileChooser& chooser, settings::Settings& settings);
+std::string chooseDocumentFileName(const std::string& defaultName, FileChooser& chooser, settings::Settings& settings);
 
 // Save: asks for a name (proposing the document name, else the subject, with ".tcx"), marks the
 // text unchanged and writes the document. False when the dialog was cancelled.
-bool SaveMessage(const MessageDocument& document, DocumentState& state, FileChooser& chooser,
-                 settings::Settings& settings, Prompter& prompter, const Clock& clock);
+bool saveDocument(const MessageDocument& document, DocumentState& state, FileChooser& chooser,
+                  settings::Settings& settings, Prompter& prompter, const Clock& clock);
 
 // The first free sent-copy path: "Sent Messages/i000000000.tcm", "i000000001.tcm", ... counting
 // from 0, so a gap left by a deleted copy is filled first.
-std::filesystem::path GetRandomFileName(const std::filesystem::path& dataDir);
+std::filesystem::path nextSentCopyPath(const std::filesystem::path& dataDir);
 
 // Stores the copy of a message that was sent. `sentGroup` is the group the mailing went to (the
 // document's own group when empty). Returns the new message-list entry, or nothing when the copy
 // could not be written.
-std::optional<MessageListEntry> SaveSentMessage(const MessageDocument& document, const std::string& sentGroup,
-                                                const std::filesystem::path& dataDir, DocumentState& state,
-                                                Prompter& prompter, const Clock& clock);
+std::optional<MessageListEntry> saveSentCopy(const MessageDocument& document, const std::string& sentGroup,
+                                             const std::filesystem::path& dataDir, DocumentState& state,
+                                             Prompter& prompter, const Clock& clock);
 
 // What to do before replacing a changed message.
 enum class SaveChoice
 {
     Continue,         // nothing to save, or the person chose not to
-    SaveThenContinue, // Yes: save first (the caller runs SaveMessage)
+    SaveThenContinue, // Yes: save first (the caller runs saveDocument)
     Stop,             // Cancel
 };
 
@@ -70,10 +71,10 @@ std::optional<std::filesystem::path> chooseMessageToOpen(FileChooser& chooser, s
 
 // The HTML message file dialog, starting in the last HTML folder when one is set. Empty when
 // cancelled.
-std::string GetHTMLFile(FileChooser& chooser, settings::Settings& settings);
+std::string chooseHtmlFileName(FileChooser& chooser, settings::Settings& settings);
 
 // The text-file dialog of "Text from a File", and the text that replaces the body's selection:
 // the whole file, or nothing when it cannot be read or no file was chosen.
-std::optional<std::string> EmbedText(FileChooser& chooser);
+std::optional<std::string> readChosenTextFile(FileChooser& chooser);
 
 } // namespace tidecast::messages

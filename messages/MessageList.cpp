@@ -9,7 +9,7 @@
 namespace tidecast::messages
 {
 
-MessageListEntry ParseMessageHeader(const std::filesystem::path& path, const Clock& clock)
+MessageListEntry readSentCopyEntry(const std::filesystem::path& path, const Clock& clock)
 {
     const std::string text = toUtf8(readWholeFile(path));
     MessageListEntry entry;
@@ -28,7 +28,7 @@ MessageListEntry ParseMessageHeader(const std::filesystem::path& path, const Clo
     return entry;
 }
 
-std::vector<MessageListEntry> LoadMessages(const std::filesystem::path& dataDir, const Clock& clock)
+std::vector<MessageListEntry> loadSentCopies(const std::filesystem::path& dataDir, const Clock& clock)
 {
     const auto folder = dataDir / kSentFolder;
     std::error_code ec;
@@ -49,7 +49,7 @@ std::vector<MessageListEntry> LoadMessages(const std::filesystem::path& dataDir,
     std::vector<MessageListEntry> entries;
     entries.reserve(files.size());
     for (const auto& path : files) {
-        entries.push_back(ParseMessageHeader(path, clock));
+        entries.push_back(readSentCopyEntry(path, clock));
     }
     return entries;
 }
@@ -84,7 +84,7 @@ ListOpenChoice askBeforeListOpen(bool textChanged, Prompter& prompter)
     }
 }
 
-bool MessageDelete(std::vector<MessageListEntry>& entries, std::optional<std::size_t> selected, Prompter& prompter)
+bool deleteSentCopy(std::vector<MessageListEntry>& entries, std::optional<std::size_t> selected, Prompter& prompter)
 {
     if (entries.empty()) {
         prompter.message("There are no messages to delete.", Icon::Exclamation);

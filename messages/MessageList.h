@@ -31,11 +31,11 @@ struct MessageListEntry
 };
 
 // Reads a sent copy into a list entry (an unreadable file gives an entry with empty fields).
-MessageListEntry ParseMessageHeader(const std::filesystem::path& path, const Clock& clock);
+MessageListEntry readSentCopyEntry(const std::filesystem::path& path, const Clock& clock);
 
 // Creates "Sent Messages" in the data folder when missing and reads every "*.tcm" there, in file
 // name order, up to 32000.
-std::vector<MessageListEntry> LoadMessages(const std::filesystem::path& dataDir, const Clock& clock);
+std::vector<MessageListEntry> loadSentCopies(const std::filesystem::path& dataDir, const Clock& clock);
 
 // The checks of the Open button: false after telling the person there is nothing (selected) to open.
 bool canOpenListEntry(std::size_t entryCount, std::optional<std::size_t> selected, Prompter& prompter);
@@ -50,6 +50,6 @@ enum class ListOpenChoice
 ListOpenChoice askBeforeListOpen(bool textChanged, Prompter& prompter);
 
 // The Delete button: checks, asks, deletes the file and removes the entry. True when an entry went.
-bool MessageDelete(std::vector<MessageListEntry>& entries, std::optional<std::size_t> selected, Prompter& prompter);
+bool deleteSentCopy(std::vector<MessageListEntry>& entries, std::optional<std::size_t> selected, Prompter& prompter);
 
 } // namespace tidecast::messages

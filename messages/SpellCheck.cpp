@@ -42,8 +42,8 @@ bool checkSpellingOf(std::string& text, ComposerField field, SpellChecker& check
     return true;
 }
 
-void CheckSpelling(std::string& subject, std::string& body, int& state, SpellChecker& checker, SpellingDialog& dialog,
-                   Prompter& prompter)
+void checkMessageSpelling(std::string& subject, std::string& body, int& state, SpellChecker& checker,
+                          SpellingDialog& dialog, Prompter& prompter)
 {
     ChangeAllList changeAll;
     if (state != kCheckBeforeSending) {
@@ -69,7 +69,7 @@ bool checkSpellingBeforeSending(std::string& subject, std::string& body, SpellCh
                                 Prompter& prompter)
 {
     int state = kCheckBeforeSending;
-    CheckSpelling(subject, body, state, checker, dialog, prompter);
+    checkMessageSpelling(subject, body, state, checker, dialog, prompter);
     if (state != kCheckCancelled) {
         return true;
     }

@@ -69,8 +69,8 @@ bool checkSpellingOf(std::string& text, ComposerField field, SpellChecker& check
 // The spelling check of a message: the subject, then (unless cancelled) the body. `state` comes
 // in as 0 from the spelling command or 2 from the send command and goes out as 9 when the person
 // cancelled. The spelling command's check ends with "Spell Checking has completed".
-void CheckSpelling(std::string& subject, std::string& body, int& state, SpellChecker& checker, SpellingDialog& dialog,
-                   Prompter& prompter);
+void checkMessageSpelling(std::string& subject, std::string& body, int& state, SpellChecker& checker,
+                          SpellingDialog& dialog, Prompter& prompter);
 
 // The check before sending: false when the person cancelled it and then chose not to send.
 bool checkSpellingBeforeSending(std::string& subject, std::string& body, SpellChecker& checker, SpellingDialog& dialog,

@@ -38,10 +38,10 @@ MailTransport::~MailTransport()
     close();
 }
 
-void MailTransport::setCaFile(std::string caFile)
+void MailTransport::setCaFile(std::string certificateAuthorityFile)
 {
-    if (caFile != m_caFile) {
-        m_caFile = std::move(caFile);
+    if (certificateAuthorityFile != m_caFile) {
+        m_caFile = std::move(certificateAuthorityFile);
         m_tlsContext.reset();
     }
 }

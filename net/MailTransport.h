@@ -33,7 +33,7 @@ public:
 
     // Server certificates are checked against the system's trust store plus this file (PEM), if
     // not empty. A file that cannot be read makes the next TLS handshake fail.
-    void setCaFile(std::string caFile);
+    void setCaFile(std::string certificateAuthorityFile);
 
     [[nodiscard]] Result<void> connect(const std::string& host, std::uint16_t port, Duration timeout);
     // Runs the TLS handshake on the open connection and verifies the certificate for `host`.

@@ -30,7 +30,7 @@ public:
     void setPassword(std::string password) { m_password = std::move(password); }
     void setTimeout(int seconds) { m_timeoutSeconds = seconds; }
     void setSecurity(Security security) { m_security = security; }
-    void setCaFile(std::string caFile) { m_transport.setCaFile(std::move(caFile)); }
+    void setCaFile(std::string certificateAuthorityFile) { m_transport.setCaFile(std::move(certificateAuthorityFile)); }
 
     State state() const { return m_state; }
     // Forgets a half-finished state without talking to the server.

@@ -35,7 +35,7 @@ public:
     const std::string& heloDomain() const { return m_heloDomain; }
     void setCredentials(std::string username, std::string password);
     void setSecurity(Security security) { m_security = security; }
-    void setCaFile(std::string caFile) { m_transport.setCaFile(std::move(caFile)); }
+    void setCaFile(std::string certificateAuthorityFile) { m_transport.setCaFile(std::move(certificateAuthorityFile)); }
     // Gives the ENVID of each transaction that requests notifications; random by default.
     void setEnvelopeIdSource(IdSource source) { m_envelopeIds = std::move(source); }
     // Called for every error as it happens (before the failing call returns).

@@ -21,11 +21,11 @@ struct Settings
     std::string pop3Password;
     bool pop3Authentication = false;
     int timeout = 120; // seconds
-    int groupLetSize = 25;
+    int bulkGroupSize = 25;
     std::string domain;
-    bool dbSafeDelete = false;
+    bool safeDelete = false;
     std::string security = "auto"; // "auto", "starttls", "tls" or "none"
-    std::string caFile;
+    std::string certificateAuthorityFile;
 
     // "Client Setup"
     std::string emailAddress;
@@ -33,15 +33,15 @@ struct Settings
     std::string realName;
     std::string organisation;
     std::string signature; // CR LF line breaks
-    std::string lastExportDir;
-    std::string lastImportDir;
-    std::string lastOpenDir;
-    std::string lastSaveDir;
-    std::string lastHtmlDir;
-    std::string lastIFilterDir;
-    std::string lastILayoutDir;
-    std::string lastSFilterDir;
-    std::string lastAEDir;
+    std::string lastExportFolder;
+    std::string lastImportFolder;
+    std::string lastOpenFolder;
+    std::string lastSaveFolder;
+    std::string lastHtmlFolder;
+    std::string lastImportFilterFolder;
+    std::string lastImportLayoutFolder;
+    std::string lastSendFilterFolder;
+    std::string lastSendOptionsFolder;
 
     // "Message Setup"
     std::string characterSet = "iso-8859-1";
@@ -68,8 +68,8 @@ struct Settings
     int height = 7630;
     int top = 0;
     int left = 0;
-    int winState = 1;
-    bool grView = true;
+    int windowState = 1;
+    bool groupsRecipientsView = true;
 };
 
 } // namespace tidecast::settings

@@ -81,7 +81,7 @@ std::string numberText(int value)
 
 } // namespace
 
-std::string ReadValue(const IniFile& ini, std::string_view section, std::string_view key, std::string_view defaultValue)
+std::string readValue(const IniFile& ini, std::string_view section, std::string_view key, std::string_view defaultValue)
 {
     auto stored = ini.value(section, key);
     if (!stored || stored->empty()) {
@@ -90,13 +90,13 @@ std::string ReadValue(const IniFile& ini, std::string_view section, std::string_
     return cutToChars(*stored, kMaxValueLength);
 }
 
-std::string ReadValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+std::string readValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
                       std::string_view defaultValue)
 {
-    return ReadValue(IniFile::load(file), section, key, defaultValue);
+    return readValue(IniFile::load(file), section, key, defaultValue);
 }
 
-void WriteValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+void writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
                 std::string_view value)
 {
     auto ini = IniFile::load(file);
@@ -104,24 +104,24 @@ void WriteValue(const std::filesystem::path& file, std::string_view section, std
     (void)ini.save(file);
 }
 
-std::string GetAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+std::string readAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
                           std::string_view key, std::string_view defaultValue)
 {
     auto stored = IniFile::load(paths.appSettingsFile(application)).value(section, key);
     return stored ? *stored : std::string(defaultValue);
 }
 
-void SaveAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+void writeAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
                     std::string_view key, std::string_view value)
 {
-    WriteValue(paths.appSettingsFile(application), section, key, value);
+    writeValue(paths.appSettingsFile(application), section, key, value);
 }
 
-void WriteInstallPath(const SettingsPaths& paths)
+void writeInstallPath(const SettingsPaths& paths)
 {
     std::string folder = paths.dataFolder();
     folder.pop_back();
-    WriteValue(paths.registryFile(), "Software\\Corvane\\Tidecast", "InstallPath", folder);
+    writeValue(paths.registryFile(), "Software\\Corvane\\Tidecast", "InstallPath", folder);
 }
 
 bool parseFlag(std::string_view text)
@@ -269,7 +269,7 @@ namespace
 void readStoredSettings(const IniFile& ej, const SettingsPaths& paths, Settings& s)
 {
     auto read = [&](std::string_view section, std::string_view key) {
-        return ReadValue(ej, section, key, keyDefault(section, key, paths));
+        return readValue(ej, section, key, keyDefault(section, key, paths));
     };
     s.smtpServer = read(kServer, "SMTP Server");
     s.smtpPort = parseNumber(read(kServer, "SMTP Port"), 25);
@@ -282,25 +282,25 @@ void readStoredSettings(const IniFile& ej, const SettingsPaths& paths, Settings&
     s.pop3Password = unscramblePassword(read(kServer, "POP3 Password"));
     s.pop3Authentication = parseFlag(read(kServer, "POP3 Authentication"));
     s.timeout = parseNumber(read(kServer, "Timeout"), 120);
-    s.groupLetSize = parseNumber(read(kServer, "GroupLet Size"), 25);
+    s.bulkGroupSize = parseNumber(read(kServer, "GroupLet Size"), 25);
     s.domain = read(kServer, "Domain");
-    s.dbSafeDelete = parseFlag(read(kServer, "DBSafe Delete"));
+    s.safeDelete = parseFlag(read(kServer, "DBSafe Delete"));
     s.security = read(kServer, "Security");
-    s.caFile = read(kServer, "CA File");
+    s.certificateAuthorityFile = read(kServer, "CA File");
 
     s.emailAddress = read(kClient, "Email Address");
     s.replyToAddress = read(kClient, "Reply To Address");
     s.realName = read(kClient, "Real Name");
     s.organisation = read(kClient, "Organisation");
-    s.lastExportDir = read(kClient, "LastExportDir");
-    s.lastImportDir = read(kClient, "LastImportDir");
-    s.lastOpenDir = read(kClient, "LastOpenDir");
-    s.lastSaveDir = read(kClient, "LastSaveDir");
-    s.lastHtmlDir = read(kClient, "LastHTMLDir");
-    s.lastIFilterDir = read(kClient, "LastIFilterDir");
-    s.lastILayoutDir = read(kClient, "LastILayoutDir");
-    s.lastSFilterDir = read(kClient, "LastSFilterDir");
-    s.lastAEDir = read(kClient, "LastAEDir");
+    s.lastExportFolder = read(kClient, "LastExportDir");
+    s.lastImportFolder = read(kClient, "LastImportDir");
+    s.lastOpenFolder = read(kClient, "LastOpenDir");
+    s.lastSaveFolder = read(kClient, "LastSaveDir");
+    s.lastHtmlFolder = read(kClient, "LastHTMLDir");
+    s.lastImportFilterFolder = read(kClient, "LastIFilterDir");
+    s.lastImportLayoutFolder = read(kClient, "LastILayoutDir");
+    s.lastSendFilterFolder = read(kClient, "LastSFilterDir");
+    s.lastSendOptionsFolder = read(kClient, "LastAEDir");
 
     s.characterSet = read(kMessage, "Character Set");
     // A stored but empty encoding means none; only a missing key takes the default.
@@ -311,16 +311,16 @@ void readStoredSettings(const IniFile& ej, const SettingsPaths& paths, Settings&
     s.wrapWidth = parseNumber(read(kMessage, "Wrap Width"), 76);
 
     const auto spelling = IniFile::load(paths.spellingFile());
-    s.dictionary = ReadValue(spelling, kEditor, "Dictionary_v6", "");
-    s.ignoreUpperCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Upper Case", "0"));
-    s.ignoreMixedCase = parseFlag(ReadValue(spelling, kEditor, "Ignore Mixed Case", "0"));
-    s.ignoreNumbers = parseFlag(ReadValue(spelling, kEditor, "Ignore Numbers", "-1"));
+    s.dictionary = readValue(spelling, kEditor, "Dictionary_v6", "");
+    s.ignoreUpperCase = parseFlag(readValue(spelling, kEditor, "Ignore Upper Case", "0"));
+    s.ignoreMixedCase = parseFlag(readValue(spelling, kEditor, "Ignore Mixed Case", "0"));
+    s.ignoreNumbers = parseFlag(readValue(spelling, kEditor, "Ignore Numbers", "-1"));
     // Older files kept "Check before Sending" under "Ignore Upper Case"; read it from there
     // when the file has no key of its own for it.
     s.checkBeforeSending = parseFlag(
-        ReadValue(spelling, kEditor, kCheckBeforeSending, ReadValue(spelling, kEditor, "Ignore Upper Case", "0")));
+        readValue(spelling, kEditor, kCheckBeforeSending, readValue(spelling, kEditor, "Ignore Upper Case", "0")));
 
-    s.signature = GetAppSetting(paths, kCurrentApplication, kSetup, "Signature", "");
+    s.signature = readAppSetting(paths, kCurrentApplication, kSetup, "Signature", "");
     if (s.signature.empty()) {
         s.signature = read(kClient, "Signature");
     }
@@ -332,12 +332,12 @@ void readStoredSettings(const IniFile& ej, const SettingsPaths& paths, Settings&
 void takeOverOlderSettings(const IniFile& ej, const SettingsPaths& paths, Settings& s)
 {
     auto held = [&](std::string_view section, std::string_view key) {
-        return !ReadValue(ej, section, key, "").empty();
+        return !readValue(ej, section, key, "").empty();
     };
     const auto spelling = IniFile::load(paths.spellingFile());
-    auto spellingHeld = [&](std::string_view key) { return !ReadValue(spelling, kEditor, key, "").empty(); };
+    auto spellingHeld = [&](std::string_view key) { return !readValue(spelling, kEditor, key, "").empty(); };
     auto older = [&](std::string_view key, std::string_view fallback) {
-        return GetAppSetting(paths, kOlderApplication, kSetup, key, fallback);
+        return readAppSetting(paths, kOlderApplication, kSetup, key, fallback);
     };
     if (!held(kServer, "SMTP Server")) {
         s.smtpServer = older("SMTP Server", "");
@@ -346,7 +346,7 @@ void takeOverOlderSettings(const IniFile& ej, const SettingsPaths& paths, Settin
         s.smtpPort = parseNumber(older("SMTP Port", "25"), 25);
     }
     if (!held(kServer, "GroupLet Size")) {
-        s.groupLetSize = parseNumber(older("GroupLet Size", "25"), 25);
+        s.bulkGroupSize = parseNumber(older("GroupLet Size", "25"), 25);
     }
     if (!held(kServer, "Timeout")) {
         s.timeout = parseNumber(older("Timeout", "120"), 120);
@@ -390,11 +390,11 @@ void takeOverOlderSettings(const IniFile& ej, const SettingsPaths& paths, Settin
         s.htmlEncoding.clear();
     }
     for (auto [key, field] :
-         {std::pair{"LastExportDir", &s.lastExportDir}, std::pair{"LastImportDir", &s.lastImportDir},
-          std::pair{"LastOpenDir", &s.lastOpenDir}, std::pair{"LastSaveDir", &s.lastSaveDir},
-          std::pair{"LastHTMLDir", &s.lastHtmlDir}, std::pair{"LastIFilterDir", &s.lastIFilterDir},
-          std::pair{"LastILayoutDir", &s.lastILayoutDir}, std::pair{"LastSFilterDir", &s.lastSFilterDir},
-          std::pair{"LastAEDir", &s.lastAEDir}}) {
+         {std::pair{"LastExportDir", &s.lastExportFolder}, std::pair{"LastImportDir", &s.lastImportFolder},
+          std::pair{"LastOpenDir", &s.lastOpenFolder}, std::pair{"LastSaveDir", &s.lastSaveFolder},
+          std::pair{"LastHTMLDir", &s.lastHtmlFolder}, std::pair{"LastIFilterDir", &s.lastImportFilterFolder},
+          std::pair{"LastILayoutDir", &s.lastImportLayoutFolder}, std::pair{"LastSFilterDir", &s.lastSendFilterFolder},
+          std::pair{"LastAEDir", &s.lastSendOptionsFolder}}) {
         if (!held(kClient, key)) {
             field->clear();
         }
@@ -405,15 +405,15 @@ void takeOverOlderSettings(const IniFile& ej, const SettingsPaths& paths, Settin
 
 bool olderInstallationKnowsServer(const SettingsPaths& paths)
 {
-    return !GetAppSetting(paths, kOlderApplication, kSetup, "SMTP Server", "").empty();
+    return !readAppSetting(paths, kOlderApplication, kSetup, "SMTP Server", "").empty();
 }
 
-Settings LoadGeneralSettings(const SettingsPaths& paths)
+Settings loadSettings(const SettingsPaths& paths)
 {
     Settings s;
     const auto ej = IniFile::load(paths.settingsFile());
     auto read = [&](std::string_view section, std::string_view key) {
-        return ReadValue(ej, section, key, keyDefault(section, key, paths));
+        return readValue(ej, section, key, keyDefault(section, key, paths));
     };
 
     s.fontName = read(kEditor, "Font");
@@ -422,7 +422,7 @@ Settings LoadGeneralSettings(const SettingsPaths& paths)
     s.fontItalic = parseFlag(read(kEditor, "Italic"));
 
     readStoredSettings(ej, paths, s);
-    if (ReadValue(ej, "Startup", "Welcome", "0") == "0") {
+    if (readValue(ej, "Startup", "Welcome", "0") == "0") {
         takeOverOlderSettings(ej, paths, s);
     }
     s.signature = replaceAll(s.signature, "$-$", kCrLf);
@@ -430,16 +430,16 @@ Settings LoadGeneralSettings(const SettingsPaths& paths)
     return s;
 }
 
-WindowPlacement LoadScreenSettings(const SettingsPaths& paths, Settings& s, int screenWidth, int screenHeight)
+WindowPlacement loadWindowPlacement(const SettingsPaths& paths, Settings& s, int screenWidth, int screenHeight)
 {
     const auto ej = IniFile::load(paths.settingsFile());
-    auto read = [&](std::string_view key) { return ReadValue(ej, kLayout, key, keyDefault(kLayout, key, paths)); };
+    auto read = [&](std::string_view key) { return readValue(ej, kLayout, key, keyDefault(kLayout, key, paths)); };
     s.width = parseNumber(read("Width"), 7250);
     s.height = parseNumber(read("Height"), 7630);
     s.top = parseNumber(read("top"), 0);
     s.left = parseNumber(read("Left"), 0);
-    s.winState = parseNumber(read("WinState"), 1);
-    s.grView = parseFlag(read("GRView"));
+    s.windowState = parseNumber(read("WinState"), 1);
+    s.groupsRecipientsView = parseFlag(read("GRView"));
     return fitWindowToScreen(s, screenWidth, screenHeight);
 }
 
@@ -458,7 +458,7 @@ WindowPlacement fitWindowToScreen(const Settings& s, int screenWidth, int screen
     if (p.left + p.width > screenWidth) {
         p.width = screenWidth - p.left;
     }
-    if (s.winState == 2) {
+    if (s.windowState == 2) {
         p.maximised = true;
     } else if (p.left == 0 || p.top == 0) {
         p.centred = true;
@@ -470,10 +470,10 @@ WindowPlacement fitWindowToScreen(const Settings& s, int screenWidth, int screen
     return p;
 }
 
-void SaveGeneralSettings(const Settings& s, const SettingsPaths& paths)
+void saveSettings(const Settings& s, const SettingsPaths& paths)
 {
     auto ej = IniFile::load(paths.settingsFile());
-    ej.setValue(kLayout, "GRView", s.grView ? "-1" : "0");
+    ej.setValue(kLayout, "GRView", s.groupsRecipientsView ? "-1" : "0");
 
     ej.setValue(kServer, "SMTP Server", s.smtpServer);
     ej.setValue(kServer, "SMTP Port", numberText(s.smtpPort));
@@ -486,11 +486,11 @@ void SaveGeneralSettings(const Settings& s, const SettingsPaths& paths)
     ej.setValue(kServer, "POP3 Password", scramblePassword(s.pop3Password));
     ej.setValue(kServer, "POP3 Authentication", flagText(s.pop3Authentication));
     ej.setValue(kServer, "Timeout", numberText(s.timeout));
-    ej.setValue(kServer, "GroupLet Size", numberText(s.groupLetSize));
+    ej.setValue(kServer, "GroupLet Size", numberText(s.bulkGroupSize));
     ej.setValue(kServer, "Domain", s.domain);
-    ej.setValue(kServer, "DBSafe Delete", flagText(s.dbSafeDelete));
+    ej.setValue(kServer, "DBSafe Delete", flagText(s.safeDelete));
     ej.setValue(kServer, "Security", s.security);
-    ej.setValue(kServer, "CA File", s.caFile);
+    ej.setValue(kServer, "CA File", s.certificateAuthorityFile);
 
     ej.setValue(kClient, "Email Address", s.emailAddress);
     ej.setValue(kClient, "Reply To Address", s.replyToAddress);
@@ -507,22 +507,22 @@ void SaveGeneralSettings(const Settings& s, const SettingsPaths& paths)
     ej.setValue(kLayout, "Height", numberText(s.height));
     ej.setValue(kLayout, "top", numberText(s.top));
     ej.setValue(kLayout, "Left", numberText(s.left));
-    ej.setValue(kLayout, "WinState", numberText(s.winState));
+    ej.setValue(kLayout, "WinState", numberText(s.windowState));
 
     ej.setValue(kEditor, "Font", s.fontName);
     ej.setValue(kEditor, "Size", numberText(s.fontSize));
     ej.setValue(kEditor, "Bold", flagText(s.fontBold));
     ej.setValue(kEditor, "Italic", flagText(s.fontItalic));
 
-    ej.setValue(kClient, "LastExportDir", s.lastExportDir);
-    ej.setValue(kClient, "LastImportDir", s.lastImportDir);
-    ej.setValue(kClient, "LastOpenDir", s.lastOpenDir);
-    ej.setValue(kClient, "LastSaveDir", s.lastSaveDir);
-    ej.setValue(kClient, "LastHTMLDir", s.lastHtmlDir);
-    ej.setValue(kClient, "LastIFilterDir", s.lastIFilterDir);
-    ej.setValue(kClient, "LastILayoutDir", s.lastILayoutDir);
-    ej.setValue(kClient, "LastSFilterDir", s.lastSFilterDir);
-    ej.setValue(kClient, "LastAEDir", s.lastAEDir);
+    ej.setValue(kClient, "LastExportDir", s.lastExportFolder);
+    ej.setValue(kClient, "LastImportDir", s.lastImportFolder);
+    ej.setValue(kClient, "LastOpenDir", s.lastOpenFolder);
+    ej.setValue(kClient, "LastSaveDir", s.lastSaveFolder);
+    ej.setValue(kClient, "LastHTMLDir", s.lastHtmlFolder);
+    ej.setValue(kClient, "LastIFilterDir", s.lastImportFilterFolder);
+    ej.setValue(kClient, "LastILayoutDir", s.lastImportLayoutFolder);
+    ej.setValue(kClient, "LastSFilterDir", s.lastSendFilterFolder);
+    ej.setValue(kClient, "LastAEDir", s.lastSendOptionsFolder);
     (void)ej.save(paths.settingsFile());
 
     auto spelling = IniFile::load(paths.spellingFile());

@@ -17,23 +17,23 @@ inline constexpr std::size_t kMaxValueLength = 127;
 
 // Reads a key: the stored value cut to 127 characters, or `defaultValue` when the key is absent
 // or empty. Section and key compare without regard to case. A missing file reads as empty.
-std::string ReadValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+std::string readValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
                       std::string_view defaultValue);
-std::string ReadValue(const IniFile& ini, std::string_view section, std::string_view key,
+std::string readValue(const IniFile& ini, std::string_view section, std::string_view key,
                       std::string_view defaultValue);
 
 // Stores one key at once, creating the file and section when missing. Failures are ignored.
-void WriteValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
+void writeValue(const std::filesystem::path& file, std::string_view section, std::string_view key,
                 std::string_view value);
 
 // The per-user application-settings area, addressed by application, section and key.
-std::string GetAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+std::string readAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
                           std::string_view key, std::string_view defaultValue);
-void SaveAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
+void writeAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
                     std::string_view key, std::string_view value);
 
 // Writes the data folder (without its trailing separator) as "InstallPath" for plug-ins.
-void WriteInstallPath(const SettingsPaths& paths);
+void writeInstallPath(const SettingsPaths& paths);
 
 // Flags are stored as "True"/"False" but read leniently: either word (any case) or an integer,
 // 0 being false. Anything else reads as false.
@@ -60,7 +60,7 @@ std::string keyDefault(std::string_view section, std::string_view key, const Set
 
 // Fills the record from the files. Until the first-run welcome has been completed, what "ej.dat"
 // does not hold comes from the older application-settings area.
-Settings LoadGeneralSettings(const SettingsPaths& paths);
+Settings loadSettings(const SettingsPaths& paths);
 
 // An older installation's settings name an outgoing server: the first run needs no welcome.
 bool olderInstallationKnowsServer(const SettingsPaths& paths);
@@ -76,11 +76,11 @@ struct WindowPlacement
     int height = 0;
 };
 // Reads the "Layout" keys into the record, then fits the stored rectangle to the screen.
-WindowPlacement LoadScreenSettings(const SettingsPaths& paths, Settings& settings, int screenWidth, int screenHeight);
+WindowPlacement loadWindowPlacement(const SettingsPaths& paths, Settings& settings, int screenWidth, int screenHeight);
 // The fitting alone, on a record whose layout is already read.
 WindowPlacement fitWindowToScreen(const Settings& settings, int screenWidth, int screenHeight);
 
 // The shutdown write-back of the whole record (the window rectangle and state already in it).
-void SaveGeneralSettings(const Settings& settings, const SettingsPaths& paths);
+void saveSettings(const Settings& settings, const SettingsPaths& paths);
 
 } // namespace tidecast::settings

@@ -138,7 +138,7 @@ ServerSetupForm serverSetupForm(const Settings& settings)
     form.server = settings.smtpServer;
     form.port = settings.smtpPort > 0 ? std::to_string(settings.smtpPort) : std::string(kDefaultSmtpPort);
     form.timeoutPosition = timeoutPosition(settings.timeout);
-    form.groupLetSize = groupLetSizeChoice(settings.groupLetSize);
+    form.bulkGroupSize = groupLetSizeChoice(settings.bulkGroupSize);
     form.smtpAuthentication = settings.smtpAuthentication;
     form.smtpUsername = settings.smtpUsername;
     form.smtpPassword = settings.smtpPassword;
@@ -148,7 +148,7 @@ ServerSetupForm serverSetupForm(const Settings& settings)
     form.pop3Username = settings.pop3Username;
     form.pop3Password = settings.pop3Password;
     form.security = std::string(storedAt(securityChoices(), securityIndex(settings.security)));
-    form.caFile = settings.caFile;
+    form.certificateAuthorityFile = settings.certificateAuthorityFile;
     return form;
 }
 
@@ -167,7 +167,7 @@ ServerSetupRefusal applyServerSetup(const ServerSetupForm& form, Settings& setti
     settings.smtpServer = form.server;
     settings.smtpPort = parseNumber(form.port, 25);
     settings.timeout = timeoutSeconds(form.timeoutPosition);
-    settings.groupLetSize = parseNumber(form.groupLetSize, 25);
+    settings.bulkGroupSize = parseNumber(form.bulkGroupSize, 25);
     settings.smtpAuthentication = form.smtpAuthentication;
     settings.smtpUsername = form.smtpUsername;
     settings.smtpPassword = form.smtpPassword;
@@ -177,7 +177,7 @@ ServerSetupRefusal applyServerSetup(const ServerSetupForm& form, Settings& setti
     settings.pop3Username = form.pop3Username;
     settings.pop3Password = form.pop3Password;
     settings.security = std::string(storedAt(securityChoices(), securityIndex(form.security)));
-    settings.caFile = form.caFile;
+    settings.certificateAuthorityFile = form.certificateAuthorityFile;
     return ServerSetupRefusal::None;
 }
 
@@ -202,11 +202,11 @@ void writeWelcomeSettings(const SettingsPaths& paths, Settings& settings, const 
     settings.emailAddress = emailAddress;
     settings.realName = realName;
     const auto file = paths.settingsFile();
-    WriteValue(file, "Server Setup", "SMTP Server", server);
-    WriteValue(file, "Server Setup", "SMTP Port", kDefaultSmtpPort);
-    WriteValue(file, "Client Setup", "Email Address", emailAddress);
-    WriteValue(file, "Client Setup", "Real Name", realName);
-    WriteValue(file, "Startup", "Welcome", "-1");
+    writeValue(file, "Server Setup", "SMTP Server", server);
+    writeValue(file, "Server Setup", "SMTP Port", kDefaultSmtpPort);
+    writeValue(file, "Client Setup", "Email Address", emailAddress);
+    writeValue(file, "Client Setup", "Real Name", realName);
+    writeValue(file, "Startup", "Welcome", "-1");
 }
 
 } // namespace tidecast::settings

@@ -57,7 +57,7 @@ struct ServerSetupForm
     std::string server;
     std::string port;
     int timeoutPosition = kDefaultTimeoutPosition;
-    std::string groupLetSize;
+    std::string bulkGroupSize;
     bool smtpAuthentication = false;
     std::string smtpUsername;
     std::string smtpPassword;
@@ -67,7 +67,7 @@ struct ServerSetupForm
     std::string pop3Username;
     std::string pop3Password;
     std::string security;
-    std::string caFile;
+    std::string certificateAuthorityFile;
 };
 
 ServerSetupForm serverSetupForm(const Settings& settings);

@@ -63,7 +63,7 @@ std::string formatGroupDetails(const GroupDetails& details, const Clock& clock)
     return out;
 }
 
-bool SaveGroupDetails(const std::filesystem::path& file, const GroupDetails& details, const Clock& clock)
+bool writeGroupDetails(const std::filesystem::path& file, const GroupDetails& details, const Clock& clock)
 {
     return writeWholeFile(file, formatGroupDetails(details, clock));
 }

@@ -30,7 +30,8 @@ std::filesystem::path groupDetailsPath(const std::filesystem::path& dataDir, std
 std::string formatGroupDetails(const GroupDetails& details, const Clock& clock);
 
 // Writes the details file whole; false when it cannot be written.
-[[nodiscard]] bool SaveGroupDetails(const std::filesystem::path& file, const GroupDetails& details, const Clock& clock);
+[[nodiscard]] bool writeGroupDetails(const std::filesystem::path& file, const GroupDetails& details,
+                                     const Clock& clock);
 
 // Reads a details file. A missing file means the default identity with empty fields. Each key is
 // looked for anywhere in the text (first occurrence) and its value is the rest of that line,

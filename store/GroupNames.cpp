@@ -18,7 +18,7 @@ bool isAsciiLetterOrDigit(char32_t c)
 
 } // namespace
 
-std::string CleanFilename(std::string_view path)
+std::string groupNameOfPath(std::string_view path)
 {
     const auto slash = path.find_last_of("/\\");
     const auto fileName = slash == std::string_view::npos ? path : path.substr(slash + 1);

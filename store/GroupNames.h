@@ -17,7 +17,7 @@ inline constexpr std::string_view kAllGroups = "All Groups";
 // The group name of a listed path: its file name without the folder and without the last four
 // characters (the ".gdb"). Accepts either kind of separator, as older lists were written
 // elsewhere. An empty path gives an empty name.
-std::string CleanFilename(std::string_view path);
+std::string groupNameOfPath(std::string_view path);
 
 // Keys the group-name box lets through: space, hyphen, digits, ASCII letters and backspace.
 bool isGroupNameKey(char32_t key);

@@ -82,13 +82,13 @@ void GroupStore::setCount(std::string_view name, std::int64_t count)
     }
 }
 
-const std::vector<GroupRow>& GroupStore::LoadDBGroups()
+const std::vector<GroupRow>& GroupStore::loadGroups()
 {
     m_status.showStatus(text::kLoadingGroups);
     m_rows.clear();
     const auto content = readWholeFile(listFile());
     for (const auto& line : splitLines(toUtf8(content))) {
-        const auto name = CleanFilename(line);
+        const auto name = groupNameOfPath(line);
         if (name.empty()) {
             continue;
         }
@@ -103,7 +103,7 @@ const std::vector<GroupRow>& GroupStore::LoadDBGroups()
     return m_rows;
 }
 
-void GroupStore::UpdateGroupList()
+void GroupStore::writeGroupList()
 {
     std::error_code ec;
     std::filesystem::remove(listFile(), ec);
@@ -132,7 +132,7 @@ void GroupStore::UpdateGroupList()
     }
 }
 
-std::optional<std::int64_t> GroupStore::CountDBUsers(std::string_view name)
+std::optional<std::int64_t> GroupStore::countRecipients(std::string_view name)
 {
     closeDatabase();
     if (auto opened = m_database.open(groupPath(name)); !opened) {
@@ -160,9 +160,9 @@ void GroupStore::beginAddGroup()
 
 void GroupStore::finishAddGroup()
 {
-    UpdateGroupList();
+    writeGroupList();
     clearGroupPaths();
-    LoadDBGroups();
+    loadGroups();
 }
 
 bool GroupStore::beginModifyGroup(std::string_view selected)
@@ -180,11 +180,11 @@ bool GroupStore::beginModifyGroup(std::string_view selected)
 std::string GroupStore::finishModifyGroup()
 {
     const auto path = m_newGroupPath.empty() ? m_oldGroupPath : m_newGroupPath;
-    UpdateExclusionList();
-    UpdateGroupList();
+    renameExclusionEntries();
+    writeGroupList();
     clearGroupPaths();
-    LoadDBGroups();
-    return CleanFilename(path);
+    loadGroups();
+    return groupNameOfPath(path);
 }
 
 GroupDialogResult GroupStore::acceptGroupDialog(std::string_view originalName, std::string name,
@@ -216,7 +216,7 @@ bool GroupStore::createGroup(std::string_view name, const GroupDetails& details)
                            Icon::Critical);
         return false;
     }
-    if (!SaveGroupDetails(detailsFile(name), details, m_clock)) {
+    if (!writeGroupDetails(detailsFile(name), details, m_clock)) {
         m_prompter.message(
             text::procedureError("AddGroup: ", {ErrorCode::FileWrite, "Cannot write " + detailsFile(name).string(), 0}),
             Icon::Critical);
@@ -257,7 +257,7 @@ bool GroupStore::renameGroup(std::string_view oldName, std::string_view newName,
         m_oldGroupPath = groupPath(oldName);
         m_newGroupPath = target;
     }
-    if (!SaveGroupDetails(detailsFile(newName), details, m_clock)) {
+    if (!writeGroupDetails(detailsFile(newName), details, m_clock)) {
         m_prompter.message(text::procedureError("ModifyGroup: ", {ErrorCode::FileWrite,
                                                                   "Cannot write " + detailsFile(newName).string(), 0}),
                            Icon::Critical);
@@ -290,15 +290,15 @@ CommandOutcome GroupStore::deleteGroup(std::string_view selected, ExclusionClean
                     Answer::Yes;
         }
         if (clean) {
-            cleaned = CleanExclusionList(name);
+            cleaned = removeExclusionEntries(name);
         }
     }
-    UpdateGroupList();
-    LoadDBGroups();
+    writeGroupList();
+    loadGroups();
     return cleaned ? CommandOutcome::Done : CommandOutcome::Failed;
 }
 
-bool GroupStore::CleanExclusionList(std::string_view groupName)
+bool GroupStore::removeExclusionEntries(std::string_view groupName)
 {
     m_status.showStatus(text::kRemovingExclusions);
     const auto file = exclusionListFile();
@@ -348,15 +348,15 @@ bool GroupStore::CleanExclusionList(std::string_view groupName)
                               "CleanExclusionList: ");
 }
 
-bool GroupStore::UpdateExclusionList()
+bool GroupStore::renameExclusionEntries()
 {
     m_status.showStatus(text::kUpdatingExclusions);
     const auto file = exclusionListFile();
     if (m_oldGroupPath.empty() || m_newGroupPath.empty() || !RecipientStore::isDatabase(file)) {
         return true;
     }
-    const auto oldName = CleanFilename(m_oldGroupPath);
-    const auto newName = CleanFilename(m_newGroupPath);
+    const auto oldName = groupNameOfPath(m_oldGroupPath);
+    const auto newName = groupNameOfPath(m_newGroupPath);
     closeDatabase();
     const auto fail = [this](const Error& error) {
         m_database.rollbackTransaction();
@@ -393,15 +393,15 @@ void GroupStore::reportMissingGroup()
 {
     closeDatabase();
     m_prompter.message(text::kGroupNoLongerExists, Icon::Critical);
-    UpdateGroupList();
-    LoadDBGroups();
+    writeGroupList();
+    loadGroups();
 }
 
 void GroupStore::reportInvalidGroup(std::string_view name)
 {
     closeDatabase();
     m_prompter.message(text::notValidGroup(name), Icon::Critical);
-    LoadDBGroups();
+    loadGroups();
 }
 
 } // namespace tidecast::store

@@ -84,14 +84,14 @@ public:
 
     // Rebuilds the group list from groups.lst: one row per listed group whose file exists, with
     // its record count. Lines whose file is missing are skipped.
-    const std::vector<GroupRow>& LoadDBGroups();
+    const std::vector<GroupRow>& loadGroups();
     // Rewrites groups.lst from the group list and the two shared paths: a renamed group keeps
     // its place, a created one is appended, groups whose file has gone drop out.
-    void UpdateGroupList();
+    void writeGroupList();
     // Refreshes one group's count; nullopt (after a message) on error.
-    std::optional<std::int64_t> CountDBUsers(std::string_view name);
+    std::optional<std::int64_t> countRecipients(std::string_view name);
 
-    // The paths the group dialog shares with UpdateGroupList; empty outside an add or modify.
+    // The paths the group dialog shares with writeGroupList; empty outside an add or modify.
     const std::string& newGroupPath() const { return m_newGroupPath; }
     const std::string& oldGroupPath() const { return m_oldGroupPath; }
     void clearGroupPaths();
@@ -114,9 +114,9 @@ public:
     CommandOutcome deleteGroup(std::string_view selected, ExclusionCleanup cleanup = ExclusionCleanup::Ask);
 
     // Deletes the exclusion entries of a group (exact name) and compacts when any went.
-    bool CleanExclusionList(std::string_view groupName);
+    bool removeExclusionEntries(std::string_view groupName);
     // Renames a group's exclusion entries from the old path's name to the new path's name.
-    bool UpdateExclusionList();
+    bool renameExclusionEntries();
 
     // The failure paths shared with the recipient procedures: the message, then the list rebuild.
     void reportMissingGroup();

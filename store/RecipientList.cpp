@@ -66,7 +66,7 @@ bool RecipientList::openGroup(std::string_view tag, bool missingIsGone)
     return true;
 }
 
-bool RecipientList::LoadDBUsers()
+bool RecipientList::loadRecipients()
 {
     m_rows.clear();
     auto& progress = m_groups.progress();
@@ -104,47 +104,13 @@ bool RecipientList::LoadDBUsers()
     return true;
 }
 
-bool RecipientList::addRecipientRecord(const RecipientRecord& r)
-{
-    using F = RecipientField;
-    return AddNewDBUser(r.get(F::Title), r.get(F::FirstName), r.get(F::Initial), r.get(F::LastName),
-                        r.get(F::EmailAddress), r.get(F::Address1), r.get(F::Address2), r.get(F::City), r.get(F::State),
-                        r.get(F::Zip), r.get(F::Country), r.get(F::Company), r.get(F::JobTitle), r.get(F::Web),
-                        r.get(F::Telephone), r.get(F::Fax), r.get(F::Field1), r.get(F::Field2), r.get(F::Field3),
-                        r.get(F::Field4));
-}
-
-bool RecipientList::AddNewDBUser(std::string_view title, std::string_view firstName, std::string_view initial,
-                                 std::string_view lastName, std::string_view emailAddress, std::string_view address1,
-                                 std::string_view address2, std::string_view city, std::string_view state,
-                                 std::string_view zip, std::string_view country, std::string_view company,
-                                 std::string_view jobTitle, std::string_view web, std::string_view telephone,
-                                 std::string_view fax, std::string_view field1, std::string_view field2,
-                                 std::string_view field3, std::string_view field4)
+bool RecipientList::saveRecipient(const RecipientRecord& input)
 {
     m_groups.status().showStatus(text::kAddingRecipient);
     using F = RecipientField;
-    RecipientRecord record;
-    record.set(F::Title, cutToChars(title, kStoredTitleLength));
-    record.set(F::FirstName, std::string(firstName));
-    record.set(F::Initial, std::string(initial));
-    record.set(F::LastName, std::string(lastName));
-    record.set(F::EmailAddress, std::string(emailAddress));
-    record.set(F::Address1, std::string(address1));
-    record.set(F::Address2, std::string(address2));
-    record.set(F::City, std::string(city));
-    record.set(F::State, std::string(state));
-    record.set(F::Zip, std::string(zip));
-    record.set(F::Country, std::string(country));
-    record.set(F::Company, std::string(company));
-    record.set(F::JobTitle, std::string(jobTitle));
-    record.set(F::Web, std::string(web));
-    record.set(F::Telephone, std::string(telephone));
-    record.set(F::Fax, std::string(fax));
-    record.set(F::Field1, std::string(field1));
-    record.set(F::Field2, std::string(field2));
-    record.set(F::Field3, std::string(field3));
-    record.set(F::Field4, std::string(field4));
+    RecipientRecord record = input;
+    record.set(F::Title, cutToChars(input.get(F::Title), kStoredTitleLength));
+    record.dateAdded.clear();
 
     constexpr std::string_view tag = "AddRecipient Error: ";
     if (!openGroup(tag, false)) {
@@ -152,7 +118,7 @@ bool RecipientList::AddNewDBUser(std::string_view title, std::string_view firstN
     }
     auto& db = m_groups.database();
     // The address column is indexed, so this is one look-up however large the group is.
-    if (auto found = db.find(kAddressField, FindOperator::Equals, emailAddress); !found) {
+    if (auto found = db.find(kAddressField, FindOperator::Equals, record.emailAddress()); !found) {
         return failed(tag, found.error());
     }
     const bool modifying = m_editMode == kModifyUserMode;
@@ -188,7 +154,7 @@ bool RecipientList::AddNewDBUser(std::string_view title, std::string_view firstN
         m_groups.setCount(m_group, count);
     } else if (!modifying) {
         m_groups.setCount(m_group, count);
-        AddDBUser(record.get(F::FirstName), record.get(F::LastName), record.emailAddress());
+        appendRow(record.get(F::FirstName), record.get(F::LastName), record.emailAddress());
     } else if (const int listRow = rowOf(m_modifiedAddress); listRow >= 0) {
         m_rows[static_cast<std::size_t>(listRow)] = {record.get(F::FirstName), record.get(F::LastName),
                                                      record.emailAddress()};
@@ -200,14 +166,14 @@ bool RecipientList::AddNewDBUser(std::string_view title, std::string_view firstN
     return true;
 }
 
-void RecipientList::AddDBUser(std::string_view firstName, std::string_view lastName, std::string_view emailAddress)
+void RecipientList::appendRow(std::string_view firstName, std::string_view lastName, std::string_view emailAddress)
 {
     if (m_rows.size() < kMaxListedRecipients) {
         m_rows.push_back({std::string(firstName), std::string(lastName), std::string(emailAddress)});
     }
 }
 
-bool RecipientList::RemoveDBUser(std::string_view emailAddress)
+bool RecipientList::removeRecipient(std::string_view emailAddress)
 {
     constexpr std::string_view tag = "RemoveDBUser: ";
     if (!openGroup(tag, false)) {
@@ -242,7 +208,7 @@ bool RecipientList::RemoveDBUser(std::string_view emailAddress)
     return true;
 }
 
-Result<bool> RecipientList::CheckExclusionUser(std::string_view emailAddress, std::string_view groupName)
+Result<bool> RecipientList::isExcluded(std::string_view emailAddress, std::string_view groupName)
 {
     const auto file = m_groups.exclusionListFile();
     if (!RecipientStore::isDatabase(file)) {
@@ -306,7 +272,7 @@ std::optional<std::string> RecipientList::beginAddRecipient()
 
 void RecipientList::finishAddRecipient()
 {
-    (void)m_groups.CountDBUsers(m_group);
+    (void)m_groups.countRecipients(m_group);
 }
 
 std::optional<std::string> RecipientList::beginModifyRecipient(std::string_view selectedAddress)
@@ -346,7 +312,7 @@ RecipientDialogResult RecipientList::acceptRecipientDialog(const RecipientRecord
         prompter.message(text::kEnterValidEmail, Icon::Exclamation);
         return {};
     }
-    auto excluded = CheckExclusionUser(address, m_group);
+    auto excluded = isExcluded(address, m_group);
     if (!excluded) {
         prompter.message(text::saveRecipientError(excluded.error()), Icon::Critical);
         return {CommandOutcome::Failed, false};
@@ -361,7 +327,7 @@ RecipientDialogResult RecipientList::acceptRecipientDialog(const RecipientRecord
             return {CommandOutcome::Stopped, false};
         }
     }
-    if (addRecipientRecord(record)) {
+    if (saveRecipient(record)) {
         return {CommandOutcome::Done, true};
     }
     return {CommandOutcome::Refused, false};
@@ -385,7 +351,7 @@ CommandOutcome RecipientList::deleteRecipients(const std::vector<std::string>& s
         return CommandOutcome::Stopped;
     }
     const auto outcome = removeRecipients(selectedAddresses);
-    LoadDBUsers();
+    loadRecipients();
     return outcome;
 }
 

@@ -65,21 +65,16 @@ public:
 
     // Fills the list with the group's first 32000 recipients (telling the person when there are
     // more) and refreshes the group's count. False when the group is gone or could not be read.
-    bool LoadDBUsers();
+    bool loadRecipients();
     // Adds a recipient to the selected group or, in "MODUSER" mode, overwrites the one being
-    // modified. Note the order: the initial comes before the last name. True when written.
-    bool AddNewDBUser(std::string_view title, std::string_view firstName, std::string_view initial,
-                      std::string_view lastName, std::string_view emailAddress, std::string_view address1,
-                      std::string_view address2, std::string_view city, std::string_view state, std::string_view zip,
-                      std::string_view country, std::string_view company, std::string_view jobTitle,
-                      std::string_view web, std::string_view telephone, std::string_view fax, std::string_view field1,
-                      std::string_view field2, std::string_view field3, std::string_view field4);
-    bool addRecipientRecord(const RecipientRecord& record);
-    void AddDBUser(std::string_view firstName, std::string_view lastName, std::string_view emailAddress);
+    // modified. The title is cut to its stored length; the date added is set when the record is
+    // new. True when written.
+    bool saveRecipient(const RecipientRecord& record);
+    void appendRow(std::string_view firstName, std::string_view lastName, std::string_view emailAddress);
     // Deletes one recipient, compacts the file and drops its row. False when not found.
-    bool RemoveDBUser(std::string_view emailAddress);
+    bool removeRecipient(std::string_view emailAddress);
     // True when the exclusion list excludes the address for this group or for "All Groups".
-    [[nodiscard]] Result<bool> CheckExclusionUser(std::string_view emailAddress, std::string_view groupName);
+    [[nodiscard]] Result<bool> isExcluded(std::string_view emailAddress, std::string_view groupName);
 
     // The record with this address in the selected group, for the modify dialog.
     std::optional<RecipientRecord> findRecipient(std::string_view emailAddress);

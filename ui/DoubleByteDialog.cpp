@@ -16,7 +16,7 @@ DoubleByteDialog::DoubleByteDialog(settings::Settings& settings, QWidget* parent
     setObjectName(QStringLiteral("doubleByteDialog"));
     setWindowTitle(tr("Advanced - Double Byte Language Support"));
     m_enabled->setObjectName(QStringLiteral("doubleByteCheckBox"));
-    m_enabled->setChecked(settings.dbSafeDelete);
+    m_enabled->setChecked(settings.safeDelete);
     auto* note = new QLabel(tr("With double byte support on, recipients are moved and deleted the slower, safe way "
                                "and groups cannot be sorted."),
                             this);
@@ -32,7 +32,7 @@ DoubleByteDialog::DoubleByteDialog(settings::Settings& settings, QWidget* parent
 
 void DoubleByteDialog::accept()
 {
-    m_settings.dbSafeDelete = m_enabled->isChecked();
+    m_settings.safeDelete = m_enabled->isChecked();
     QDialog::accept();
 }
 

@@ -1,6 +1,6 @@
 #include "ui/Features.h"
 
-#include "ui/GroupSetupController.h"
+#include "ui/GroupSetupFeature.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagesFeature.h"
 #include "ui/SendFeature.h"
@@ -10,7 +10,7 @@ namespace tidecast::ui
 
 void installFeatures(MainWindow& window)
 {
-    new GroupSetupController(window); // owned by the window
+    new GroupSetupFeature(window); // owned by the window
     installMessagesFeature(window);
     installSendFeature(window);
 }

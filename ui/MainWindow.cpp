@@ -246,7 +246,7 @@ void MainWindow::registerBuiltInCommands()
         if (m_hooks.closeOpenDatabase) {
             m_hooks.closeOpenDatabase();
         }
-        Unloadme();
+        closeFromCommand();
     });
     registerCommand(QStringLiteral("ID_PrintSetup"), [this] {
         static QPrinter printer;
@@ -256,12 +256,12 @@ void MainWindow::registerBuiltInCommands()
     registerCommand(QStringLiteral("ID_GroupMaintenance"), [this] {
         const bool any = groupCount() > 0;
         // Sort answers with its refusal while double-byte safety is on, even before its dialog exists.
-        commandAction(QStringLiteral("ID_Sort"))->setEnabled(any && (m_settings.dbSafeDelete || m_hooks.sort));
+        commandAction(QStringLiteral("ID_Sort"))->setEnabled(any && (m_settings.safeDelete || m_hooks.sort));
         commandAction(QStringLiteral("ID_RepairGroups"))
             ->setEnabled(any && m_commands.contains(QStringLiteral("ID_RepairGroups")));
     });
     registerCommand(QStringLiteral("ID_Sort"), [this] {
-        if (m_settings.dbSafeDelete) {
+        if (m_settings.safeDelete) {
             m_prompter.message("Sorry but Sort is unavailable to you because you have enabled double byte safety.",
                                Icon::Exclamation);
             return;
@@ -341,7 +341,7 @@ int MainWindow::groupCount() const
     return model != nullptr ? model->rowCount() : 0;
 }
 
-void MainWindow::checkedit()
+void MainWindow::updateEditCommands()
 {
     if (m_hooks.checkEdit) {
         m_hooks.checkEdit();
@@ -357,7 +357,7 @@ void MainWindow::checkedit()
 void MainWindow::onTabChanged(int index)
 {
     if (index == EditMessageTab) {
-        checkedit();
+        updateEditCommands();
     } else {
         for (const auto& id : editCommandIds()) {
             if (QAction* action = m_actions.value(id)) {
@@ -414,7 +414,7 @@ void MainWindow::onCommandPanelClicked()
 void MainWindow::switchToGroupsRecipientsView()
 {
     m_groupSetup->showGroupsRecipientsView();
-    m_settings.grView = true;
+    m_settings.groupsRecipientsView = true;
     if (m_hooks.refreshRecipientButtons) {
         m_hooks.refreshRecipientButtons();
     }
@@ -424,7 +424,7 @@ void MainWindow::switchToGroupsRecipientsView()
 void MainWindow::switchToGroupsOnlyView()
 {
     m_groupSetup->showGroupsOnlyView();
-    m_settings.grView = false;
+    m_settings.groupsRecipientsView = false;
     updateCommandPanel();
 }
 
@@ -463,9 +463,9 @@ void MainWindow::applyScreenSettings()
 {
     QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const auto placement = settings::LoadScreenSettings(m_paths, m_settings, area.width() * kTwipsPerPixel,
+    const auto placement = settings::loadWindowPlacement(m_paths, m_settings, area.width() * kTwipsPerPixel,
                                                         area.height() * kTwipsPerPixel);
-    if (m_settings.grView) {
+    if (m_settings.groupsRecipientsView) {
         m_groupSetup->showGroupsRecipientsView();
     } else {
         m_groupSetup->showGroupsOnlyView();
@@ -489,7 +489,7 @@ void MainWindow::storeWindowGeometry()
     m_settings.top = rect.y() * kTwipsPerPixel;
     m_settings.width = rect.width() * kTwipsPerPixel;
     m_settings.height = rect.height() * kTwipsPerPixel;
-    m_settings.winState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
+    m_settings.windowState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
 }
 
 QString MainWindow::toolbarLayoutFile() const
@@ -511,9 +511,9 @@ void MainWindow::waitForSplash(qint64 startedMs)
     loop.exec();
 }
 
-void MainWindow::Form_Load(const QString& commandLine)
+void MainWindow::start(const QString& commandLine)
 {
-    settings::WriteInstallPath(m_paths);
+    settings::writeInstallPath(m_paths);
 
     QFile layout(toolbarLayoutFile());
     if (layout.open(QIODevice::ReadOnly)) {
@@ -537,7 +537,7 @@ void MainWindow::Form_Load(const QString& commandLine)
     }
 
     colourLists();
-    m_settings = settings::LoadGeneralSettings(m_paths);
+    m_settings = settings::loadSettings(m_paths);
     applyScreenSettings();
     applyEditorFont();
     if (m_hooks.loadMessages) {
@@ -546,7 +546,7 @@ void MainWindow::Form_Load(const QString& commandLine)
     if (m_hooks.loadGroups) {
         m_hooks.loadGroups();
     }
-    checkedit();
+    updateEditCommands();
     show();
     repaint();
 
@@ -556,10 +556,10 @@ void MainWindow::Form_Load(const QString& commandLine)
     }
     m_composer->setTextChanged(false);
 
-    if (settings::ReadValue(m_paths.settingsFile(), "Startup", "Welcome", "0") == "0") {
+    if (settings::readValue(m_paths.settingsFile(), "Startup", "Welcome", "0") == "0") {
         if (settings::olderInstallationKnowsServer(m_paths)) {
             // An older installation already knew the server: nothing to welcome.
-            settings::WriteValue(m_paths.settingsFile(), "Startup", "Welcome", "-1");
+            settings::writeValue(m_paths.settingsFile(), "Startup", "Welcome", "-1");
         } else if (m_hooks.showWelcome) {
             m_hooks.showWelcome();
             if (m_hooks.loadGroups) {
@@ -569,13 +569,13 @@ void MainWindow::Form_Load(const QString& commandLine)
     }
 
     if (!commandLine.contains(QStringLiteral("NOCONNECT"))) {
-        ProcessCommandLine(commandLine);
+        openCommandLineDocument(commandLine);
     }
     m_composer->resetPriority();
     m_composer->groupSelector()->setFocus();
 }
 
-void MainWindow::ProcessCommandLine(const QString& commandLine)
+void MainWindow::openCommandLineDocument(const QString& commandLine)
 {
     if (commandLine.isEmpty()) {
         return;
@@ -614,27 +614,27 @@ void MainWindow::closeEvent(QCloseEvent* event)
             return;
         }
     }
-    ShuttingDown();
+    saveOnShutdown();
     event->accept();
     emit closed();
 }
 
-void MainWindow::ShuttingDown()
+void MainWindow::saveOnShutdown()
 {
     if (m_duplicate) {
         return;
     }
-    m_settings.grView = m_groupSetup->isGroupsRecipientsView();
+    m_settings.groupsRecipientsView = m_groupSetup->isGroupsRecipientsView();
     QFile layout(toolbarLayoutFile());
     if (layout.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         layout.write(saveState());
     }
     storeWindowGeometry();
     readEditorFont();
-    settings::SaveGeneralSettings(m_settings, m_paths);
+    settings::saveSettings(m_settings, m_paths);
 }
 
-void MainWindow::Unloadme()
+void MainWindow::closeFromCommand()
 {
     m_closingItself = true;
     close();

@@ -60,7 +60,7 @@ public:
     ~MainWindow() override;
 
     // Start-up after the single-instance check: settings, lists, splash, first run, command line.
-    void Form_Load(const QString& commandLine);
+    void start(const QString& commandLine);
 
     // Runs the command of an identifier; identifiers without a command do nothing.
     void dispatch(const QString& id);
@@ -85,15 +85,15 @@ public:
 
     // Clears the message and reads the named document: "...tcx" as a message document, any
     // other name as plain text into the body.
-    void ProcessCommandLine(const QString& commandLine);
+    void openCommandLineDocument(const QString& commandLine);
     // Writes the settings and the toolbar layout, unless this is a duplicate instance.
-    void ShuttingDown();
-    void Unloadme();
+    void saveOnShutdown();
+    void closeFromCommand();
 
     void setDuplicateInstance(bool duplicate) { m_duplicate = duplicate; }
     bool isDuplicateInstance() const { return m_duplicate; }
 
-    void checkedit();
+    void updateEditCommands();
     void switchToGroupsRecipientsView();
     void switchToGroupsOnlyView();
 

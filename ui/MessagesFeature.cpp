@@ -96,18 +96,18 @@ MessagesFeature::MessagesFeature(MainWindow& window)
     connectHistory();
 
     auto& hooks = window.hooks();
-    hooks.loadMessages = [this] { LoadMessages(); };
-    hooks.checkEdit = [this] { checkedit(); };
+    hooks.loadMessages = [this] { loadMessageList(); };
+    hooks.checkEdit = [this] { updateEditCommands(); };
     hooks.showWelcome = [this] { showWelcome(); };
     hooks.openMessage = [this](const QString& path) {
         clearMessage();
-        loadDocument(messages::ParseMessage(path.toStdString()));
+        loadDocument(messages::readMessageDocument(path.toStdString()));
         m_composer->setTextChanged(false);
         return true;
     };
     hooks.openTextFile = [this](const QString& path) {
         m_composer->bodyEdit()->setPlainText(
-            fromStd(messages::toEditorText(messages::ParseTextMessage(path.toStdString()))));
+            fromStd(messages::toEditorText(messages::readTextFile(path.toStdString()))));
         m_composer->setTextChanged(false);
     };
     hooks.saveMessage = [this](const QString&) { return saveMessage(); };
@@ -126,9 +126,9 @@ void MessagesFeature::registerCommands()
         m_window.registerCommand(QString::fromLatin1(id), std::move(handler), onComposer);
     };
     add(
-        "ID_New", [this] { NewMessage(); }, true);
+        "ID_New", [this] { newMessage(); }, true);
     add(
-        "ID_Open", [this] { OpenMessage(); }, true);
+        "ID_Open", [this] { openMessageFile(); }, true);
     add(
         "ID_Save", [this] { saveMessage(); }, true);
     add(
@@ -143,7 +143,7 @@ void MessagesFeature::registerCommands()
             fromStd(command.commandId), [this, macro] { insertMacro(macro); }, true);
     }
     add(
-        "ID_TextfromaFile...", [this] { EmbedText(); }, true);
+        "ID_TextfromaFile...", [this] { insertTextFile(); }, true);
     add(
         "ID_FileAttachments", [this] { attachFiles(); }, true);
     add(
@@ -152,7 +152,7 @@ void MessagesFeature::registerCommands()
         "ID_SpellCheck",
         [this] {
             m_composer->bodyEdit()->setFocus();
-            CheckSpelling();
+            checkSpelling();
         },
         true);
     add(
@@ -181,7 +181,7 @@ void MessagesFeature::registerCommands()
         },
         false);
     add(
-        "ID_EditorFontSettings", [this] { SetEditorFont(); }, false);
+        "ID_EditorFontSettings", [this] { chooseEditorFont(); }, false);
     add(
         "ID_DBS",
         [this] {
@@ -191,7 +191,7 @@ void MessagesFeature::registerCommands()
         false);
 
     if (QMenu* edit = m_window.menuById(QStringLiteral("ID_Edit"))) {
-        connect(edit, &QMenu::aboutToShow, this, &MessagesFeature::checkedit);
+        connect(edit, &QMenu::aboutToShow, this, &MessagesFeature::updateEditCommands);
     }
 }
 
@@ -215,7 +215,7 @@ void MessagesFeature::connectComposer()
     body->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(body, &QPlainTextEdit::customContextMenuRequested, this, [this, body](const QPoint& at) {
         body->setFocus();
-        checkedit();
+        updateEditCommands();
         QMenu menu(body);
         menu.setObjectName(QStringLiteral("composerContextMenu"));
         const QStringList layout = {QStringLiteral("ID_Undo"),
@@ -244,9 +244,9 @@ void MessagesFeature::connectHistory()
     view->setModel(m_messageList);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->installEventFilter(this);
-    connect(view, &QTreeView::doubleClicked, this, &MessagesFeature::MessageOpen);
-    connect(m_window.history()->openButton(), &QPushButton::clicked, this, &MessagesFeature::MessageOpen);
-    connect(m_window.history()->deleteButton(), &QPushButton::clicked, this, &MessagesFeature::MessageDelete);
+    connect(view, &QTreeView::doubleClicked, this, &MessagesFeature::openSelectedMessage);
+    connect(m_window.history()->openButton(), &QPushButton::clicked, this, &MessagesFeature::openSelectedMessage);
+    connect(m_window.history()->deleteButton(), &QPushButton::clicked, this, &MessagesFeature::deleteSelectedMessage);
 }
 
 bool MessagesFeature::eventFilter(QObject* watched, QEvent* event)
@@ -256,11 +256,11 @@ bool MessagesFeature::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_historyView && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            MessageOpen();
+            openSelectedMessage();
             return true;
         }
         if (key == Qt::Key_Delete) {
-            MessageDelete();
+            deleteSelectedMessage();
             return true;
         }
         return false;
@@ -269,7 +269,7 @@ bool MessagesFeature::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyRelease:
     case QEvent::MouseButtonRelease:
         // After the widget has handled the event, so that the selection is up to date.
-        QTimer::singleShot(0, this, &MessagesFeature::checkedit);
+        QTimer::singleShot(0, this, &MessagesFeature::updateEditCommands);
         break;
     case QEvent::FocusIn:
         if (auto* subject = qobject_cast<QLineEdit*>(watched); subject != nullptr && watched == m_subject) {
@@ -324,7 +324,7 @@ messages::FieldState MessagesFeature::fieldState(messages::ComposerField field) 
     return {text->textCursor().hasSelection(), text->document()->isEmpty(), text->document()->isUndoAvailable()};
 }
 
-void MessagesFeature::checkedit()
+void MessagesFeature::updateEditCommands()
 {
     const bool active = m_window.tabs()->currentIndex() == MainWindow::EditMessageTab;
     messages::EditCommands commands;
@@ -335,7 +335,7 @@ void MessagesFeature::checkedit()
             field = messages::ComposerField::Body;
         }
         const bool clipboardHasText = !QGuiApplication::clipboard()->text().isEmpty();
-        commands = messages::checkedit(true, fieldState(*field), clipboardHasText);
+        commands = messages::updateEditCommands(true, fieldState(*field), clipboardHasText);
     }
     const bool states[] = {commands.undo,  commands.cut,   commands.copy,
                            commands.paste, commands.clear, commands.selectAll};
@@ -384,7 +384,7 @@ void MessagesFeature::editCommand(const QString& id)
             text->selectAll();
         }
     }
-    checkedit();
+    updateEditCommands();
 }
 
 void MessagesFeature::insertMacro(std::string_view macro)
@@ -396,15 +396,15 @@ void MessagesFeature::insertMacro(std::string_view macro)
     } else {
         m_composer->bodyEdit()->insertPlainText(text);
     }
-    checkedit();
+    updateEditCommands();
 }
 
-void MessagesFeature::EmbedText()
+void MessagesFeature::insertTextFile()
 {
-    if (const auto text = messages::EmbedText(*m_chooser)) {
+    if (const auto text = messages::readChosenTextFile(*m_chooser)) {
         m_composer->bodyEdit()->insertPlainText(fromStd(messages::toEditorText(*text)));
     }
-    checkedit();
+    updateEditCommands();
 }
 
 void MessagesFeature::setAttachmentPaths(std::vector<std::string> paths)
@@ -444,14 +444,14 @@ void MessagesFeature::attachFiles()
 
 void MessagesFeature::chooseHtmlFile()
 {
-    const QString path = fromStd(messages::GetHTMLFile(*m_chooser, m_window.settings()));
+    const QString path = fromStd(messages::chooseHtmlFileName(*m_chooser, m_window.settings()));
     if (path != m_composer->htmlFileEdit()->text()) {
         m_composer->htmlFileEdit()->setText(path);
         m_composer->setTextChanged(true);
     }
 }
 
-void MessagesFeature::SetEditorFont()
+void MessagesFeature::chooseEditorFont()
 {
     bool ok = false;
     QPlainTextEdit* body = m_composer->bodyEdit();
@@ -524,7 +524,7 @@ bool MessagesFeature::saveMessage()
 {
     messages::DocumentState state{m_documentName, m_composer->isTextChanged()};
     const bool chosen =
-        messages::SaveMessage(currentDocument(), state, *m_chooser, m_window.settings(), m_window.prompter(), m_clock);
+        messages::saveDocument(currentDocument(), state, *m_chooser, m_window.settings(), m_window.prompter(), m_clock);
     m_documentName = state.documentName;
     m_composer->setTextChanged(state.textChanged);
     return chosen;
@@ -533,8 +533,8 @@ bool MessagesFeature::saveMessage()
 void MessagesFeature::storeSentCopy(const std::string& group)
 {
     messages::DocumentState state{m_documentName, m_composer->isTextChanged()};
-    auto entry = messages::SaveSentMessage(currentDocument(), group, m_window.paths().dataDir, state,
-                                           m_window.prompter(), m_clock);
+    auto entry =
+        messages::saveSentCopy(currentDocument(), group, m_window.paths().dataDir, state, m_window.prompter(), m_clock);
     m_documentName = state.documentName;
     m_composer->setTextChanged(state.textChanged);
     if (entry) {
@@ -542,7 +542,7 @@ void MessagesFeature::storeSentCopy(const std::string& group)
     }
 }
 
-void MessagesFeature::NewMessage()
+void MessagesFeature::newMessage()
 {
     const auto choice = messages::askSaveFirst({m_documentName, m_composer->isTextChanged()}, m_window.prompter());
     if (choice == messages::SaveChoice::Stop) {
@@ -556,7 +556,7 @@ void MessagesFeature::NewMessage()
     m_composer->groupSelector()->setFocus();
 }
 
-void MessagesFeature::OpenMessage()
+void MessagesFeature::openMessageFile()
 {
     const auto choice = messages::askSaveFirst({m_documentName, m_composer->isTextChanged()}, m_window.prompter());
     if (choice == messages::SaveChoice::Stop) {
@@ -572,7 +572,7 @@ void MessagesFeature::OpenMessage()
     clearMessage();
     loadDocument(messages::loadMessageFile(*path));
     m_composer->setTextChanged(false);
-    checkedit();
+    updateEditCommands();
 }
 
 void MessagesFeature::printMessage()
@@ -673,12 +673,12 @@ bool MessagesFeature::runSpellCheck(const SpellWalk& walk)
     return true;
 }
 
-void MessagesFeature::CheckSpelling()
+void MessagesFeature::checkSpelling()
 {
     m_spellState = messages::kCheckingSubject;
     runSpellCheck([this](std::string& subject, std::string& body, messages::SpellChecker& checker,
                          messages::SpellingDialog& dialog) {
-        messages::CheckSpelling(subject, body, m_spellState, checker, dialog, m_window.prompter());
+        messages::checkMessageSpelling(subject, body, m_spellState, checker, dialog, m_window.prompter());
     });
 }
 
@@ -740,12 +740,12 @@ void MessagesFeature::showWelcome()
     wizard.exec();
 }
 
-void MessagesFeature::LoadMessages()
+void MessagesFeature::loadMessageList()
 {
-    m_messageList->setEntries(messages::LoadMessages(m_window.paths().dataDir, m_clock));
+    m_messageList->setEntries(messages::loadSentCopies(m_window.paths().dataDir, m_clock));
 }
 
-void MessagesFeature::MessageOpen()
+void MessagesFeature::openSelectedMessage()
 {
     QTreeView* view = m_window.history()->messagesView();
     view->setFocus();
@@ -770,13 +770,13 @@ void MessagesFeature::MessageOpen()
     const auto path = m_messageList->entry(static_cast<int>(*selected)).path;
     clearMessage();
     if (!path.empty()) {
-        loadDocument(messages::ParseMessage(path));
+        loadDocument(messages::readMessageDocument(path));
     }
     m_composer->setTextChanged(false);
     m_window.tabs()->setCurrentIndex(MainWindow::EditMessageTab);
 }
 
-void MessagesFeature::MessageDelete()
+void MessagesFeature::deleteSelectedMessage()
 {
     QTreeView* view = m_window.history()->messagesView();
     view->setFocus();
@@ -785,7 +785,7 @@ void MessagesFeature::MessageDelete()
     if (!rows.isEmpty()) {
         selected = static_cast<std::size_t>(rows.front().row());
     }
-    if (messages::MessageDelete(m_messageList->entries(), selected, m_window.prompter())) {
+    if (messages::deleteSentCopy(m_messageList->entries(), selected, m_window.prompter())) {
         m_messageList->reset();
     }
 }

@@ -53,14 +53,14 @@ public:
     // cancelled the check and then chose not to send.
     bool checkSpellingBeforeSending();
     // The spelling command's check of subject and body.
-    void CheckSpelling();
+    void checkSpelling();
     int spellCheckState() const { return m_spellState; }
 
     // Prints the composer's message on a printer that is already set up.
     bool printTo(QPrinter& printer);
 
-    // Runs checkedit: which edit commands (and context-menu entries) are enabled.
-    void checkedit();
+    // Runs updateEditCommands: which edit commands (and context-menu entries) are enabled.
+    void updateEditCommands();
 
     const std::string& documentName() const { return m_documentName; }
     const std::vector<std::string>& attachmentPaths() const { return m_attachmentPaths; }
@@ -71,8 +71,8 @@ public:
     void setFileChooser(std::unique_ptr<messages::FileChooser> chooser) { m_chooser = std::move(chooser); }
     void setSpellingDialog(messages::SpellingDialog* dialog) { m_spellingDialog = dialog; }
 
-    void MessageOpen();
-    void MessageDelete();
+    void openSelectedMessage();
+    void deleteSelectedMessage();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -81,19 +81,19 @@ private:
     void registerCommands();
     void connectComposer();
     void connectHistory();
-    void NewMessage();
-    void OpenMessage();
+    void newMessage();
+    void openMessageFile();
     void printMessage();
     void insertMacro(std::string_view macro);
     void editCommand(const QString& id);
-    void EmbedText();
+    void insertTextFile();
     void attachFiles();
     void chooseHtmlFile();
-    void SetEditorFont();
+    void chooseEditorFont();
     void showWelcome();
     void showServerSetup();
     void rebuildAttachmentList();
-    void LoadMessages();
+    void loadMessageList();
     std::optional<messages::ComposerField> focusedField() const;
     QWidget* fieldWidget(messages::ComposerField field) const;
     messages::FieldState fieldState(messages::ComposerField field) const;

@@ -15,7 +15,7 @@ namespace tidecast::ui
 {
 
 // The recipient dialog: the twenty fields of a recipient. OK runs the list's checks (address,
-// exclusion question) and writes through AddNewDBUser in the list's edit mode; the dialog is
+// exclusion question) and writes through saveRecipient in the list's edit mode; the dialog is
 // accepted when the record was written, rejected when the exclusion question was answered No.
 // Double-clicking an additional field picks a custom attachment for that recipient. The opener
 // sets the list's edit mode and group first (RecipientList::beginAddRecipient or

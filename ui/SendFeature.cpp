@@ -4,7 +4,7 @@
 #include "outgoing/MessageMerge.h"
 #include "store/GroupStore.h"
 #include "ui/ComposerWidget.h"
-#include "ui/GroupSetupController.h"
+#include "ui/GroupSetupFeature.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagesFeature.h"
 #include "ui/QtFileChooser.h"
@@ -93,7 +93,7 @@ SendFeature::~SendFeature() = default;
 void SendFeature::startSending()
 {
     auto* messagesFeature = m_window.findChild<MessagesFeature*>();
-    auto* groupsController = m_window.findChild<GroupSetupController*>();
+    auto* groupsController = m_window.findChild<GroupSetupFeature*>();
     auto* composer = m_window.composer();
     if (messagesFeature == nullptr || composer == nullptr) {
         return;

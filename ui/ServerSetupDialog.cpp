@@ -146,9 +146,9 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     const auto initial = settings::serverSetupForm(settings);
     m_server->setText(QString::fromStdString(initial.server));
     m_port->setText(QString::fromStdString(initial.port));
-    m_groupLetSize->setCurrentText(QString::fromStdString(initial.groupLetSize));
+    m_groupLetSize->setCurrentText(QString::fromStdString(initial.bulkGroupSize));
     m_security->setCurrentIndex(settings::securityIndex(initial.security));
-    m_caFile->setText(QString::fromStdString(initial.caFile));
+    m_caFile->setText(QString::fromStdString(initial.certificateAuthorityFile));
     m_smtpAuthentication->setChecked(initial.smtpAuthentication);
     m_smtpUsername->setText(QString::fromStdString(initial.smtpUsername));
     m_smtpPassword->setText(QString::fromStdString(initial.smtpPassword));
@@ -187,7 +187,7 @@ settings::ServerSetupForm ServerSetupDialog::form() const
     form.server = m_server->text().trimmed().toStdString();
     form.port = m_port->text().toStdString();
     form.timeoutPosition = m_timeout->value();
-    form.groupLetSize = m_groupLetSize->currentText().toStdString();
+    form.bulkGroupSize = m_groupLetSize->currentText().toStdString();
     form.smtpAuthentication = m_smtpAuthentication->isChecked();
     form.smtpUsername = m_smtpUsername->text().toStdString();
     form.smtpPassword = m_smtpPassword->text().toStdString();
@@ -197,7 +197,7 @@ settings::ServerSetupForm ServerSetupDialog::form() const
     form.pop3Username = m_pop3Username->text().toStdString();
     form.pop3Password = m_pop3Password->text().toStdString();
     form.security = m_security->currentData().toString().toStdString();
-    form.caFile = m_caFile->text().toStdString();
+    form.certificateAuthorityFile = m_caFile->text().toStdString();
     return form;
 }
 

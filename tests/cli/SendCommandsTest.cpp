@@ -108,7 +108,7 @@ TEST_F(SendCommandTest, PrintsTheResultsAndExitsByResultCode)
         copies.push_back(entry.path());
     }
     ASSERT_EQ(copies.size(), 1U);
-    const auto copy = messages::ParseMessage(copies[0]);
+    const auto copy = messages::readMessageDocument(copies[0]);
     EXPECT_EQ(copy.group, "Friends");
     EXPECT_EQ(copy.subject, "News");
     EXPECT_EQ(copy.body, "Hello,\r\nthe news.\r\n\r\n"); // the line ends the files add
@@ -186,7 +186,7 @@ TEST_F(SendCommandTest, RefusesMistakesBeforeMailingAnyone)
               0);
 
     // A listed attachment that is missing is asked about before the first message.
-    messages::MessageDocument withFile = messages::ParseMessage(message);
+    messages::MessageDocument withFile = messages::readMessageDocument(message);
     withFile.attachments = {(dir / "gone.pdf").string()};
     const std::string withFilePath = (dir / "with-file.tcx").string();
     ASSERT_TRUE(writeWholeFile(withFilePath, messages::buildMessageDocument(withFile, messages::DocumentKind::Saved,

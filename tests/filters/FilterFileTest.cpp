@@ -48,19 +48,19 @@ TEST(FilterFile, SaveAndLoadRememberTheFolderAndTellThePerson)
 
     auto path = dir / "lists" / "mine.gsf";
     EXPECT_TRUE(saveFilterList(FilterFileKind::Send, kThree, path, settings, prompter));
-    EXPECT_EQ(settings.lastSFilterDir, folder);
-    EXPECT_TRUE(settings.lastIFilterDir.empty());
+    EXPECT_EQ(settings.lastSendFilterFolder, folder);
+    EXPECT_TRUE(settings.lastImportFilterFolder.empty());
     EXPECT_EQ(filterStartFolder(settings, FilterFileKind::Send, "/data/"), folder);
 
     FilterList list{"old rule"};
-    settings.lastSFilterDir.clear();
+    settings.lastSendFilterFolder.clear();
     EXPECT_EQ(loadFilterList(FilterFileKind::Import, dir / "lists" / "nope.tcf", settings, prompter, list),
               FilterLoadStatus::Missing);
     EXPECT_EQ(list, FilterList{"old rule"});
-    EXPECT_TRUE(settings.lastIFilterDir.empty());
+    EXPECT_TRUE(settings.lastImportFilterFolder.empty());
     EXPECT_EQ(loadFilterList(FilterFileKind::Import, path, settings, prompter, list), FilterLoadStatus::Loaded);
     EXPECT_EQ(list, kThree);
-    EXPECT_EQ(settings.lastIFilterDir, folder);
+    EXPECT_EQ(settings.lastImportFilterFolder, folder);
 
     EXPECT_EQ(prompter.log(),
               (std::vector<ScriptedPrompter::Entry>{

@@ -95,7 +95,7 @@ TEST_P(MailingReliabilityTest, EveryRecipientEndsInExactlyOneLog)
     setup.options.senderName = "Me";
     setup.options.bulkMode = bulk;
     setup.options.bulkToText = "Friends";
-    setup.options.groupLetSize = 25;
+    setup.options.bulkGroupSize = 25;
     setup.options.optionsConfirmed = true;
     setup.options.blockFileOn = true;
     setup.options.blockFilePath = (dir / "block.log").string();

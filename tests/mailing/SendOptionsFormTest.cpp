@@ -29,7 +29,7 @@ protected:
         settings.smtpServer = "mail.example.test";
         settings.realName = "Default Sender";
         settings.emailAddress = "default@example.test";
-        settings.groupLetSize = 50;
+        settings.bulkGroupSize = 50;
         makeGroup("Customers", 120);
         makeGroup("Empty", 0);
         options.groupName = "Customers";
@@ -64,7 +64,7 @@ protected:
 
     std::string stored(std::string_view key) const
     {
-        return settings::ReadValue(paths.settingsFile(), "Send Options", key, "absent");
+        return settings::readValue(paths.settingsFile(), "Send Options", key, "absent");
     }
 
     test::TempDir dir;
@@ -96,8 +96,8 @@ TEST_F(SendOptionsFormTest, OpeningFillsTheBoxesAndChoosesTheMode)
     EXPECT_TRUE(options.blockFilePath.empty());
     EXPECT_EQ(options.sendFilters, std::vector<std::string>{""});
 
-    settings::WriteValue(paths.settingsFile(), "Send Options", "Bulk", "0");
-    settings::WriteValue(paths.settingsFile(), "Send Options", "DSN", "-1");
+    settings::writeValue(paths.settingsFile(), "Send Options", "Bulk", "0");
+    settings::writeValue(paths.settingsFile(), "Send Options", "DSN", "-1");
     SendOptionsForm personal = openForm();
     EXPECT_FALSE(personal.entries().bulk);
     EXPECT_TRUE(personal.entries().dsn);
@@ -211,7 +211,7 @@ TEST_F(SendOptionsFormTest, ChangingTheGroupReloadsItsIdentity)
     FixedClock clock(std::chrono::system_clock::now());
     makeGroup("Friends", 3);
     store::GroupDetails own{false, "Club Secretary", "club@example.test", "The Club", "", "Regards"};
-    ASSERT_TRUE(store::SaveGroupDetails(store::groupDetailsPath(dir.path(), "Friends"), own, clock));
+    ASSERT_TRUE(store::writeGroupDetails(store::groupDetailsPath(dir.path(), "Friends"), own, clock));
 
     SendOptionsForm form = openForm();
     auto& e = form.entries();
@@ -232,7 +232,7 @@ TEST_F(SendOptionsFormTest, ChangingTheGroupReloadsItsIdentity)
 
     // Own details without an address fall back to the defaults, which the boxes already show.
     own.senderEmail = " ";
-    ASSERT_TRUE(store::SaveGroupDetails(store::groupDetailsPath(dir.path(), "Empty"), own, clock));
+    ASSERT_TRUE(store::writeGroupDetails(store::groupDetailsPath(dir.path(), "Empty"), own, clock));
     ASSERT_TRUE(form.changeGroup("Empty"));
     EXPECT_EQ(e.identity, outgoing::defaultIdentity(settings));
 
@@ -300,7 +300,7 @@ TEST_F(SendOptionsFormTest, SendChecksInOrderThenFillsTheOptions)
     EXPECT_EQ(options.senderAddress, "me@example.test");
     EXPECT_TRUE(options.bulkMode);
     EXPECT_EQ(options.bulkToText, "Customers");
-    EXPECT_EQ(options.groupLetSize, 50);
+    EXPECT_EQ(options.bulkGroupSize, 50);
     EXPECT_TRUE(options.dsn);
     EXPECT_FALSE(options.customAttachments);
     EXPECT_FALSE(options.blockFileOn);

@@ -155,7 +155,7 @@ protected:
         o.groupName = "Friends";
         o.senderAddress = "me@example.test";
         o.bulkMode = bulk;
-        o.groupLetSize = 25;
+        o.bulkGroupSize = 25;
         o.optionsConfirmed = true;
         return o;
     }
@@ -167,7 +167,7 @@ protected:
     }
 
     std::vector<std::string> log(std::string_view name) const { return logLines(dir.path(), name); }
-    std::string tech(std::string_view key) const { return settings::ReadValue(dir / "ej.dat", kTechSection, key, ""); }
+    std::string tech(std::string_view key) const { return settings::readValue(dir / "ej.dat", kTechSection, key, ""); }
 
     tidecast::test::TempDir dir;
     FakeChannel channel;
@@ -247,7 +247,7 @@ TEST_F(SendSessionTest, FailedBulkMessageCountsEveryRecipientAsError)
     ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
     channel.failMessagesFor = {addresses[0]};
     auto o = options(true);
-    o.groupLetSize = 10;
+    o.bulkGroupSize = 10;
 
     EXPECT_TRUE(run(o));
 

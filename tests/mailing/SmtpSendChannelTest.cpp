@@ -54,7 +54,7 @@ public:
 // A whole mailing through the session and our clients to aiosmtpd.
 struct Mailing
 {
-    Mailing(std::uint16_t port, bool bulk, int groupLetSize)
+    Mailing(std::uint16_t port, bool bulk, int bulkGroupSize)
     {
         settings.smtpServer = "127.0.0.1";
         settings.smtpPort = port;
@@ -66,7 +66,7 @@ struct Mailing
         options.groupName = "Friends";
         options.senderAddress = "me@example.test";
         options.bulkMode = bulk;
-        options.groupLetSize = groupLetSize;
+        options.bulkGroupSize = bulkGroupSize;
         options.optionsConfirmed = true;
     }
 
@@ -128,7 +128,7 @@ struct Rig
         settings.timeout = 5;
         settings.domain = "client.test";
         settings.security = std::move(security);
-        settings.caFile = TestCertificates::get().caFile();
+        settings.certificateAuthorityFile = TestCertificates::get().certificateAuthorityFile();
         channel = std::make_unique<SmtpSendChannel>(settings, options,
                                                     ChannelSinks{activity, session, lastError, progress, prompter});
     }
@@ -349,28 +349,28 @@ TEST(SmtpSendChannel, RefusedConnectionsExplainThemselvesAndNeverLeakThePassword
         std::uint16_t port;
         std::string security;
         std::string password;
-        std::string caFile;
+        std::string certificateAuthorityFile;
         std::string error;
         std::string reply;
     };
     const std::vector<Case> cases = {
-        {secured->port(), "auto", "wrong", certs.caFile(),
+        {secured->port(), "auto", "wrong", certs.certificateAuthorityFile(),
          "27108 - Authentication failed: 535 5.7.8 Authentication credentials invalid",
          "S> 535 5.7.8 Authentication credentials invalid"},
         {secured->port(), "starttls", kPassword, "",
          "27107 - The certificate of 127.0.0.1 could not be verified: unable to get local issuer certificate",
          "S> 220 Ready to start TLS"},
-        {plain->port(), "starttls", kPassword, certs.caFile(),
+        {plain->port(), "starttls", kPassword, certs.certificateAuthorityFile(),
          "27118 - The server does not offer STARTTLS, which the security setting requires",
          "S> 530 The server does not offer STARTTLS, which the security setting requires"},
-        {plain->port(), "auto", kPassword, certs.caFile(),
+        {plain->port(), "auto", kPassword, certs.certificateAuthorityFile(),
          "27118 - The connection is not encrypted, so the password was not sent (set Security to none to allow this)",
          "S> 530 The connection is not encrypted, so the password was not sent (set Security to none to allow this)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.error);
         Rig rig(c.port, c.security);
-        rig.settings.caFile = c.caFile;
+        rig.settings.certificateAuthorityFile = c.certificateAuthorityFile;
         rig.settings.smtpAuthentication = true;
         rig.settings.smtpUsername = "ann";
         rig.settings.smtpPassword = c.password;

@@ -16,10 +16,10 @@ TEST(ComposerRules, TargetsAndEnabledCommands)
     EXPECT_EQ(editTarget(std::nullopt), ComposerField::Body);
 
     const FieldState full{true, false, true};
-    EXPECT_EQ(checkedit(false, full, true), EditCommands{});
-    EXPECT_EQ(checkedit(true, full, true), (EditCommands{true, true, true, true, true, true}));
-    EXPECT_EQ(checkedit(true, FieldState{false, true, false}, false), EditCommands{});
-    EXPECT_EQ(checkedit(true, FieldState{false, false, false}, true),
+    EXPECT_EQ(updateEditCommands(false, full, true), EditCommands{});
+    EXPECT_EQ(updateEditCommands(true, full, true), (EditCommands{true, true, true, true, true, true}));
+    EXPECT_EQ(updateEditCommands(true, FieldState{false, true, false}, false), EditCommands{});
+    EXPECT_EQ(updateEditCommands(true, FieldState{false, false, false}, true),
               (EditCommands{false, false, false, true, false, true}));
 }
 

@@ -148,7 +148,7 @@ TEST(MessageDocument, OpensFilesByTheirLastThreeCharacters)
     EXPECT_EQ(asText.body, "SUBJECT: looks like a header\r\nbut is text\r\n");
 
     EXPECT_EQ(loadMessageFile(latin1).body, "caf\xc3\xa9");
-    EXPECT_EQ(ParseMessage(dir / "missing.tcx"), (MessageDocument{{}, "", "", std::nullopt, "", ""}));
+    EXPECT_EQ(readMessageDocument(dir / "missing.tcx"), (MessageDocument{{}, "", "", std::nullopt, "", ""}));
 }
 
 TEST(MessageDocument, DatesRoundTripInLocalTime)

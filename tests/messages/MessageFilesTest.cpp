@@ -45,26 +45,26 @@ TEST(MessageFiles, SaveProposesANameWritesTheDocumentAndRemembersIt)
     ScriptedChooser chooser;
     ScriptedPrompter prompter;
     settings::Settings settings;
-    settings.lastSaveDir = "/start/here";
+    settings.lastSaveFolder = "/start/here";
     DocumentState state{"", true};
     MessageDocument document{{}, "G", "Monthly letter", kNormalPriority, "", "Body"};
 
     chooser.answers.push_back(dir / "letter.tcx");
-    ASSERT_TRUE(SaveMessage(document, state, chooser, settings, prompter, kClock));
+    ASSERT_TRUE(saveDocument(document, state, chooser, settings, prompter, kClock));
     ASSERT_EQ(chooser.requests.size(), 1u);
     EXPECT_EQ(chooser.requests[0].title, "Save the current message");
     EXPECT_EQ(chooser.requests[0].defaultName, "Monthly letter.tcx");
     EXPECT_EQ(chooser.requests[0].startFolder, "/start/here");
-    EXPECT_EQ(settings.lastSaveDir, dir.path().string());
+    EXPECT_EQ(settings.lastSaveFolder, dir.path().string());
     EXPECT_EQ(state.documentName, (dir / "letter").string());
     EXPECT_FALSE(state.textChanged);
-    EXPECT_EQ(ParseMessage(dir / "letter.tcx").body, "Body\r\n");
+    EXPECT_EQ(readMessageDocument(dir / "letter.tcx").body, "Body\r\n");
     const std::string text = readWholeFile(dir / "letter.tcx");
     EXPECT_TRUE(text.ends_with("ALTMESSAGE: Body\r\n")) << text;
 
     // The next save proposes the document's own name; cancelling leaves everything as it was.
     state.textChanged = true;
-    EXPECT_FALSE(SaveMessage(document, state, chooser, settings, prompter, kClock));
+    EXPECT_FALSE(saveDocument(document, state, chooser, settings, prompter, kClock));
     EXPECT_EQ(chooser.requests[1].defaultName, (dir / "letter.tcx").string());
     EXPECT_TRUE(state.textChanged);
     EXPECT_TRUE(prompter.log().empty());
@@ -75,14 +75,14 @@ TEST(MessageFiles, AFailedWriteSaysSoAndKeepsTheDocumentName)
     test::TempDir dir;
     ScriptedPrompter prompter;
     DocumentState state{"old", false};
-    EXPECT_FALSE(SaveFileAs(dir / "no such folder" / "x.tcx", "text", state, prompter));
+    EXPECT_FALSE(writeDocumentFile(dir / "no such folder" / "x.tcx", "text", state, prompter));
     EXPECT_EQ(prompter.log(),
               (std::vector<ScriptedPrompter::Entry>{{"Error saving message.", Icon::Exclamation, false}}));
     EXPECT_EQ(state.documentName, "old");
 
     // A bare extension is not a name.
     prompter.clear();
-    EXPECT_FALSE(SaveFileAs(".tcx", "text", state, prompter));
+    EXPECT_FALSE(writeDocumentFile(".tcx", "text", state, prompter));
     EXPECT_TRUE(prompter.log().empty());
 }
 
@@ -92,18 +92,18 @@ TEST(MessageFiles, SentCopiesFillTheFirstGapAndJoinTheList)
     ScriptedPrompter prompter;
     const auto folder = dir / "Sent Messages";
 
-    auto entries = LoadMessages(dir.path(), kClock);
+    auto entries = loadSentCopies(dir.path(), kClock);
     EXPECT_TRUE(entries.empty());
     ASSERT_TRUE(std::filesystem::is_directory(folder)); // created on first load
 
-    EXPECT_EQ(GetRandomFileName(dir.path()), folder / "i000000000.tcm");
+    EXPECT_EQ(nextSentCopyPath(dir.path()), folder / "i000000000.tcm");
     ASSERT_TRUE(writeWholeFile(folder / "i000000000.tcm", ""));
     ASSERT_TRUE(writeWholeFile(folder / "i000000002.tcm", ""));
-    EXPECT_EQ(GetRandomFileName(dir.path()), folder / "i000000001.tcm");
+    EXPECT_EQ(nextSentCopyPath(dir.path()), folder / "i000000001.tcm");
 
     DocumentState state{"", true};
     MessageDocument document{{"/a/b.pdf"}, "Composer group", "Sale", kHighPriority, "", std::string(150, 'x')};
-    const auto entry = SaveSentMessage(document, "Sent group", dir.path(), state, prompter, kClock);
+    const auto entry = saveSentCopy(document, "Sent group", dir.path(), state, prompter, kClock);
     ASSERT_TRUE(entry.has_value());
     EXPECT_EQ(entry->path, folder / "i000000001.tcm");
     EXPECT_EQ(entry->group, "Sent group");
@@ -118,8 +118,8 @@ TEST(MessageFiles, SentCopiesFillTheFirstGapAndJoinTheList)
     // Without a recorded group the composer's group is stored; list order is file-name order and
     // the age grows with the clock.
     FixedClock later{kClock.now() + std::chrono::hours(5)};
-    ASSERT_TRUE(SaveSentMessage({{}, "Composer group", "Two", 1, "", ""}, "", dir.path(), state, prompter, kClock));
-    entries = LoadMessages(dir.path(), later);
+    ASSERT_TRUE(saveSentCopy({{}, "Composer group", "Two", 1, "", ""}, "", dir.path(), state, prompter, kClock));
+    entries = loadSentCopies(dir.path(), later);
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[1].group, "Sent group");
     EXPECT_DOUBLE_EQ(entries[1].hoursSinceSent, -5.0);
@@ -133,26 +133,26 @@ TEST(MessageFiles, DeleteChecksAsksAndRemovesFileAndEntry)
     test::TempDir dir;
     ScriptedPrompter prompter;
     std::vector<MessageListEntry> entries;
-    EXPECT_FALSE(MessageDelete(entries, std::nullopt, prompter));
+    EXPECT_FALSE(deleteSentCopy(entries, std::nullopt, prompter));
 
     ASSERT_TRUE(writeWholeFile(dir / "i000000000.tcm", "x"));
     entries.push_back({dir / "i000000000.tcm", "G", "S", "", false, "", 0});
     entries.push_back({dir / "gone.tcm", "G", "S2", "", false, "", 0});
-    EXPECT_FALSE(MessageDelete(entries, std::nullopt, prompter));
+    EXPECT_FALSE(deleteSentCopy(entries, std::nullopt, prompter));
 
     prompter.queue(Answer::No);
-    EXPECT_FALSE(MessageDelete(entries, 0, prompter));
+    EXPECT_FALSE(deleteSentCopy(entries, 0, prompter));
     EXPECT_TRUE(std::filesystem::exists(dir / "i000000000.tcm"));
 
     prompter.queue(Answer::Yes);
-    EXPECT_TRUE(MessageDelete(entries, 0, prompter));
+    EXPECT_TRUE(deleteSentCopy(entries, 0, prompter));
     EXPECT_FALSE(std::filesystem::exists(dir / "i000000000.tcm"));
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].subject, "S2");
 
     // A file that is already gone is reported and its entry stays.
     prompter.queue(Answer::Yes);
-    EXPECT_FALSE(MessageDelete(entries, 0, prompter));
+    EXPECT_FALSE(deleteSentCopy(entries, 0, prompter));
     EXPECT_EQ(entries.size(), 1u);
 
     const auto texts = prompter.texts();
@@ -167,22 +167,22 @@ TEST(MessageFiles, DialogsFollowTheLastFolderOfTheirKind)
 {
     ScriptedChooser chooser;
     settings::Settings settings;
-    settings.lastOpenDir = "/open";
-    settings.lastHtmlDir = "";
+    settings.lastOpenFolder = "/open";
+    settings.lastHtmlFolder = "";
 
     chooser.answers.push_back(std::filesystem::path("/docs/a/news.htm"));
-    EXPECT_EQ(GetHTMLFile(chooser, settings), "/docs/a/news.htm");
-    EXPECT_EQ(settings.lastHtmlDir, "/docs/a");
+    EXPECT_EQ(chooseHtmlFileName(chooser, settings), "/docs/a/news.htm");
+    EXPECT_EQ(settings.lastHtmlFolder, "/docs/a");
     EXPECT_EQ(chooser.requests[0].title, "Select a HTML File message file...");
 
     // Cancelling gives an empty path and keeps the folder.
-    EXPECT_EQ(GetHTMLFile(chooser, settings), "");
-    EXPECT_EQ(settings.lastHtmlDir, "/docs/a");
+    EXPECT_EQ(chooseHtmlFileName(chooser, settings), "");
+    EXPECT_EQ(settings.lastHtmlFolder, "/docs/a");
 
     chooser.answers.push_back(std::filesystem::path("/m/x.tcx"));
     EXPECT_EQ(chooseMessageToOpen(chooser, settings), std::filesystem::path("/m/x.tcx"));
     EXPECT_EQ(chooser.requests[2].startFolder, "/open");
-    EXPECT_EQ(settings.lastOpenDir, "/m");
+    EXPECT_EQ(settings.lastOpenFolder, "/m");
 }
 
 TEST(MessageFiles, SaveQuestionsOnlyWhenTheTextChanged)

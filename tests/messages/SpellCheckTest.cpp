@@ -108,7 +108,7 @@ TEST_F(SpellCheckTest, FindsMisspeltWordsAndAddPutsThemInTheUserDictionary)
     std::string body = "A quick bruwn fox.";
     dialog.actions = {{SpellActionKind::Add, {}}, {SpellActionKind::Change, "brown"}};
     int state = kCheckingSubject;
-    CheckSpelling(subject, body, state, *checker, dialog, prompter);
+    checkMessageSpelling(subject, body, state, *checker, dialog, prompter);
 
     EXPECT_EQ(dialog.asked, (std::vector<std::string>{"Tidecastz", "bruwn"}));
     EXPECT_EQ(dialog.fields, (std::vector<ComposerField>{ComposerField::Subject, ComposerField::Body}));
@@ -131,7 +131,7 @@ TEST_F(SpellCheckTest, CancellingTheSubjectSkipsTheBody)
     std::string subject = "Helo";
     std::string body = "Wrld";
     int state = kCheckingSubject;
-    CheckSpelling(subject, body, state, *checker, dialog, prompter); // no actions queued: Cancel
+    checkMessageSpelling(subject, body, state, *checker, dialog, prompter); // no actions queued: Cancel
     EXPECT_EQ(state, kCheckCancelled);
     EXPECT_EQ(dialog.asked, (std::vector<std::string>{"Helo"}));
     EXPECT_TRUE(prompter.log().empty());
@@ -143,7 +143,7 @@ TEST_F(SpellCheckTest, ChangeAllAndIgnoreAllCoverLaterOccurrences)
     std::string body = "teh end, zorp and teh zorp";
     dialog.actions = {{SpellActionKind::ChangeAll, "the"}, {SpellActionKind::IgnoreAll, {}}};
     int state = kCheckBeforeSending;
-    CheckSpelling(subject, body, state, *checker, dialog, prompter);
+    checkMessageSpelling(subject, body, state, *checker, dialog, prompter);
     EXPECT_EQ(subject, "the plan");
     EXPECT_EQ(body, "the end, zorp and the zorp");
     EXPECT_EQ(dialog.asked, (std::vector<std::string>{"teh", "zorp"}));

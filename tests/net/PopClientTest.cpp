@@ -149,7 +149,7 @@ TEST(PopClient, LogsInToDovecotWithOrWithoutStlsAndCountsWithoutTakingMessages)
         pop.setPort(dovecot.port());
         pop.setTimeout(5);
         pop.setSecurity(parseSecurity(c.security));
-        pop.setCaFile(TestCertificates::get().caFile());
+        pop.setCaFile(TestCertificates::get().certificateAuthorityFile());
         pop.setUsername("ann");
         pop.setPassword(c.password);
         EXPECT_EQ(pop.login(), c.count > 0) << (pop.lastError() ? pop.lastError()->description : "") << dovecot.log();
@@ -174,7 +174,7 @@ TEST(PopClient, LogsInToDovecotWithOrWithoutStlsAndCountsWithoutTakingMessages)
         settings.smtpServer = "127.0.0.1";
         settings.smtpPort = smtp->port();
         settings.timeout = 5;
-        settings.caFile = TestCertificates::get().caFile();
+        settings.certificateAuthorityFile = TestCertificates::get().certificateAuthorityFile();
         settings.pop3Authentication = true;
         settings.pop3Server = "127.0.0.1";
         settings.pop3Port = reachable ? dovecot.port() : test::freeLoopbackPort();

@@ -24,7 +24,7 @@ protected:
     }
 
     // A settings file that has been through the welcome, so that the full read runs.
-    void markWelcomed() { WriteValue(m_paths.settingsFile(), "Startup", "Welcome", "-1"); }
+    void markWelcomed() { writeValue(m_paths.settingsFile(), "Startup", "Welcome", "-1"); }
 
     test::TempDir m_dir;
     SettingsPaths m_paths;
@@ -33,15 +33,15 @@ protected:
 TEST_F(SettingsStoreTest, ReadValueCutsAt127AndIgnoresCaseAndFallsBackWhenEmpty)
 {
     const auto file = m_paths.settingsFile();
-    WriteValue(file, "Server Setup", "Domain", std::string(200, 'x'));
-    WriteValue(file, "Server Setup", "Empty", "");
-    EXPECT_EQ(ReadValue(file, "server setup", "DOMAIN", "d"), std::string(127, 'x'));
-    EXPECT_EQ(ReadValue(file, "Server Setup", "Empty", "fallback"), "fallback");
-    EXPECT_EQ(ReadValue(file, "Server Setup", "Absent", "fallback"), "fallback");
-    EXPECT_EQ(ReadValue(m_dir / "no-such-file", "A", "B", "fallback"), "fallback");
+    writeValue(file, "Server Setup", "Domain", std::string(200, 'x'));
+    writeValue(file, "Server Setup", "Empty", "");
+    EXPECT_EQ(readValue(file, "server setup", "DOMAIN", "d"), std::string(127, 'x'));
+    EXPECT_EQ(readValue(file, "Server Setup", "Empty", "fallback"), "fallback");
+    EXPECT_EQ(readValue(file, "Server Setup", "Absent", "fallback"), "fallback");
+    EXPECT_EQ(readValue(m_dir / "no-such-file", "A", "B", "fallback"), "fallback");
 
     // The file keeps the spelling it was written with, with CR LF line ends.
-    WriteValue(file, "Layout", "top", "5");
+    writeValue(file, "Layout", "top", "5");
     const auto text = readWholeFile(file);
     EXPECT_NE(text.find("[Layout]\r\ntop=5\r\n"), std::string::npos);
 }
@@ -72,25 +72,25 @@ TEST_F(SettingsStoreTest, EncodingIsNormalised)
          {std::pair{"7bit", "none"}, std::pair{"", "none"}, std::pair{"quoted", "none"}, std::pair{"printed", "print"},
           std::pair{"print", "print"}, std::pair{"base64", "base64"}, std::pair{" ", "none"}}) {
         markWelcomed();
-        WriteValue(m_paths.settingsFile(), "Message Setup", "Encoding", stored);
-        EXPECT_EQ(LoadGeneralSettings(m_paths).encoding, loaded) << "stored: '" << stored << "'";
+        writeValue(m_paths.settingsFile(), "Message Setup", "Encoding", stored);
+        EXPECT_EQ(loadSettings(m_paths).encoding, loaded) << "stored: '" << stored << "'";
     }
 }
 
 TEST_F(SettingsStoreTest, FirstRunWithoutAnyFileTakesOverOlderSettingsAndWritesEveryKeyAtClose)
 {
-    SaveAppSetting(m_paths, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
-    SaveAppSetting(m_paths, "Tidecast", "Setup", "Encoding", "7bit");
-    auto loaded = LoadGeneralSettings(m_paths);
+    writeAppSetting(m_paths, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
+    writeAppSetting(m_paths, "Tidecast", "Setup", "Encoding", "7bit");
+    auto loaded = loadSettings(m_paths);
     EXPECT_EQ(loaded.smtpServer, "mail.old.test");
     EXPECT_EQ(loaded.encoding, "none");
     EXPECT_EQ(loaded.smtpPort, 25);
     EXPECT_EQ(loaded.timeout, 120);
     EXPECT_EQ(loaded.htmlEncoding, "");
-    EXPECT_EQ(loaded.lastOpenDir, "");
+    EXPECT_EQ(loaded.lastOpenFolder, "");
     EXPECT_FALSE(std::filesystem::exists(m_paths.settingsFile()));
 
-    SaveGeneralSettings(loaded, m_paths);
+    saveSettings(loaded, m_paths);
     const auto ini = IniFile::load(m_paths.settingsFile());
     for (const auto& row : settingsKeyTable()) {
         if (row.section == "Startup" || row.section == "Tech" || row.section == "Send Options" ||
@@ -104,8 +104,8 @@ TEST_F(SettingsStoreTest, FirstRunWithoutAnyFileTakesOverOlderSettingsAndWritesE
 
 TEST_F(SettingsStoreTest, FirstRunReadsWhatTheSettingsFileHoldsAndTheOlderAreaForTheRest)
 {
-    SaveAppSetting(m_paths, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
-    SaveAppSetting(m_paths, "Tidecast", "Setup", "Real Name", "Old Name");
+    writeAppSetting(m_paths, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
+    writeAppSetting(m_paths, "Tidecast", "Setup", "Real Name", "Old Name");
     const auto file = m_paths.settingsFile();
     for (const auto& [section, key, value] : std::vector<std::tuple<std::string, std::string, std::string>>{
              {"Server Setup", "SMTP Server", "mail.new.test"},
@@ -116,9 +116,9 @@ TEST_F(SettingsStoreTest, FirstRunReadsWhatTheSettingsFileHoldsAndTheOlderAreaFo
              {"Client Setup", "Email Address", "me@new.test"},
              {"Message Setup", "Character Set", "utf-8"},
              {"Message Setup", "Encoding", ""}}) {
-        WriteValue(file, section, key, value);
+        writeValue(file, section, key, value);
     }
-    const auto loaded = LoadGeneralSettings(m_paths);
+    const auto loaded = loadSettings(m_paths);
     EXPECT_EQ(loaded.smtpServer, "mail.new.test");
     EXPECT_EQ(loaded.smtpPort, 2525);
     EXPECT_EQ(loaded.security, "none");
@@ -130,7 +130,7 @@ TEST_F(SettingsStoreTest, FirstRunReadsWhatTheSettingsFileHoldsAndTheOlderAreaFo
     EXPECT_EQ(loaded.realName, "Old Name"); // not in "ej.dat": taken over
     EXPECT_EQ(loaded.timeout, 120);
     EXPECT_EQ(loaded.htmlEncoding, ""); // only "ej.dat" could hold it
-    EXPECT_EQ(loaded.lastOpenDir, "");
+    EXPECT_EQ(loaded.lastOpenFolder, "");
     EXPECT_TRUE(olderInstallationKnowsServer(m_paths));
 }
 
@@ -144,61 +144,61 @@ TEST_F(SettingsStoreTest, FullRecordSurvivesAWriteAndARead)
     original.pop3Password = "secret";
     original.signature = "Best wishes,\r\nThe Team";
     original.security = "starttls";
-    original.caFile = "/etc/ca.pem";
+    original.certificateAuthorityFile = "/etc/ca.pem";
     original.wrapping = false;
     original.ignoreUpperCase = true;
     original.checkBeforeSending = false;
-    original.lastOpenDir = "/home/me/";
-    original.grView = false;
-    SaveGeneralSettings(original, m_paths);
+    original.lastOpenFolder = "/home/me/";
+    original.groupsRecipientsView = false;
+    saveSettings(original, m_paths);
 
-    EXPECT_EQ(ReadValue(m_paths.settingsFile(), "Server Setup", "SMTP Password", ""), "bcd");
+    EXPECT_EQ(readValue(m_paths.settingsFile(), "Server Setup", "SMTP Password", ""), "bcd");
     // The signature keeps its line break through the "$-$" form.
-    EXPECT_EQ(GetAppSetting(m_paths, "Corvane Tidecast", "Setup", "Signature", ""), "Best wishes,$-$The Team");
+    EXPECT_EQ(readAppSetting(m_paths, "Corvane Tidecast", "Setup", "Signature", ""), "Best wishes,$-$The Team");
 
-    const auto loaded = LoadGeneralSettings(m_paths);
+    const auto loaded = loadSettings(m_paths);
     EXPECT_EQ(loaded.smtpServer, "smtp.example.test");
     EXPECT_EQ(loaded.smtpPort, 587);
     EXPECT_EQ(loaded.smtpPassword, "abc");
     EXPECT_EQ(loaded.pop3Password, "secret");
     EXPECT_EQ(loaded.signature, "Best wishes,\r\nThe Team");
     EXPECT_EQ(loaded.security, "starttls");
-    EXPECT_EQ(loaded.caFile, "/etc/ca.pem");
+    EXPECT_EQ(loaded.certificateAuthorityFile, "/etc/ca.pem");
     EXPECT_FALSE(loaded.wrapping);
     EXPECT_TRUE(loaded.ignoreUpperCase);
     EXPECT_FALSE(loaded.checkBeforeSending); // its own key: no longer overwritten by the upper-case option
-    EXPECT_EQ(loaded.lastOpenDir, "/home/me/");
-    EXPECT_EQ(ReadValue(m_paths.settingsFile(), "Layout", "GRView", ""), "0");
+    EXPECT_EQ(loaded.lastOpenFolder, "/home/me/");
+    EXPECT_EQ(readValue(m_paths.settingsFile(), "Layout", "GRView", ""), "0");
 }
 
 TEST_F(SettingsStoreTest, DefaultsAndOlderFiles)
 {
     markWelcomed();
-    const auto loaded = LoadGeneralSettings(m_paths);
+    const auto loaded = loadSettings(m_paths);
     EXPECT_EQ(loaded.security, "auto");
-    EXPECT_EQ(loaded.caFile, "");
-    EXPECT_EQ(loaded.lastExportDir, m_paths.dataFolder());
+    EXPECT_EQ(loaded.certificateAuthorityFile, "");
+    EXPECT_EQ(loaded.lastExportFolder, m_paths.dataFolder());
     EXPECT_EQ(loaded.pop3Port, 110);
     EXPECT_TRUE(loaded.ignoreNumbers);
 
     // A file of an older version keeps "Check before Sending" under "Ignore Upper Case".
-    WriteValue(m_paths.spellingFile(), "Editor Setup", "Ignore Upper Case", "-1");
-    EXPECT_TRUE(LoadGeneralSettings(m_paths).checkBeforeSending);
+    writeValue(m_paths.spellingFile(), "Editor Setup", "Ignore Upper Case", "-1");
+    EXPECT_TRUE(loadSettings(m_paths).checkBeforeSending);
 
     // A signature only in "ej.dat" is the fallback.
-    WriteValue(m_paths.settingsFile(), "Client Setup", "Signature", "one$-$two");
-    EXPECT_EQ(LoadGeneralSettings(m_paths).signature, "one\r\ntwo");
+    writeValue(m_paths.settingsFile(), "Client Setup", "Signature", "one$-$two");
+    EXPECT_EQ(loadSettings(m_paths).signature, "one\r\ntwo");
 }
 
 TEST_F(SettingsStoreTest, ScreenSettingsAreReadFromTheLayoutSection)
 {
-    WriteValue(m_paths.settingsFile(), "Layout", "top", "20000");
-    WriteValue(m_paths.settingsFile(), "Layout", "Left", "300");
-    WriteValue(m_paths.settingsFile(), "Layout", "GRView", "0");
+    writeValue(m_paths.settingsFile(), "Layout", "top", "20000");
+    writeValue(m_paths.settingsFile(), "Layout", "Left", "300");
+    writeValue(m_paths.settingsFile(), "Layout", "GRView", "0");
     Settings s;
-    const auto placed = LoadScreenSettings(m_paths, s, 20000, 12000);
+    const auto placed = loadWindowPlacement(m_paths, s, 20000, 12000);
     EXPECT_EQ(s.top, 20000);
-    EXPECT_FALSE(s.grView);
+    EXPECT_FALSE(s.groupsRecipientsView);
     EXPECT_EQ(placed.top, 10500);
     EXPECT_EQ(placed.height, 1500);
 }
@@ -222,10 +222,10 @@ TEST(ScreenSettings, FitsTheWindowToTheScreen)
     EXPECT_EQ(placed.width, 7250);
     EXPECT_EQ(placed.left, (20000 - 7250) / 2);
 
-    s.winState = 2;
+    s.windowState = 2;
     EXPECT_TRUE(fitWindowToScreen(s, 20000, 12000).maximised);
 
-    s.winState = 1;
+    s.windowState = 1;
     s.left = 19000;
     s.top = 100;
     placed = fitWindowToScreen(s, 20000, 12000);

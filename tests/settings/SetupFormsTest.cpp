@@ -81,13 +81,13 @@ TEST(SetupForms, ServerSetupRefusesIncompleteDetailsAndStoresNothing)
     form.pop3Password = "pw";
     form.pop3Port = "";
     form.timeoutPosition = 19;
-    form.groupLetSize = "50";
+    form.bulkGroupSize = "50";
     form.security = "tls";
     EXPECT_EQ(applyServerSetup(form, settings, prompter), ServerSetupRefusal::None);
     EXPECT_EQ(settings.smtpServer, "new.example.test");
     EXPECT_EQ(settings.pop3Port, 110);
     EXPECT_EQ(settings.timeout, 600);
-    EXPECT_EQ(settings.groupLetSize, 50);
+    EXPECT_EQ(settings.bulkGroupSize, 50);
     EXPECT_EQ(settings.security, "tls");
     EXPECT_TRUE(settings.smtpAuthentication);
 
@@ -104,11 +104,11 @@ TEST(SetupForms, WelcomeWritesItsKeysAtOnce)
     settings.smtpPort = 587;
     writeWelcomeSettings(paths, settings, "mail.example.test", "me@example.test", "Me");
     const auto file = paths.settingsFile();
-    EXPECT_EQ(ReadValue(file, "Startup", "Welcome", "0"), "-1");
-    EXPECT_EQ(ReadValue(file, "Server Setup", "SMTP Server", ""), "mail.example.test");
-    EXPECT_EQ(ReadValue(file, "Server Setup", "SMTP Port", ""), "25");
-    EXPECT_EQ(ReadValue(file, "Client Setup", "Email Address", ""), "me@example.test");
-    EXPECT_EQ(ReadValue(file, "Client Setup", "Real Name", ""), "Me");
+    EXPECT_EQ(readValue(file, "Startup", "Welcome", "0"), "-1");
+    EXPECT_EQ(readValue(file, "Server Setup", "SMTP Server", ""), "mail.example.test");
+    EXPECT_EQ(readValue(file, "Server Setup", "SMTP Port", ""), "25");
+    EXPECT_EQ(readValue(file, "Client Setup", "Email Address", ""), "me@example.test");
+    EXPECT_EQ(readValue(file, "Client Setup", "Real Name", ""), "Me");
     EXPECT_EQ(settings.smtpServer, "mail.example.test");
     EXPECT_EQ(settings.realName, "Me");
 }

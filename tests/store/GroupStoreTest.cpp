@@ -42,13 +42,13 @@ TEST_F(GroupStoreTest, GroupListAppendsNewGroupsKeepsRenamedPlaceAndDropsVanishe
 
     // A group file removed behind our back drops out of the list and of the rewritten file.
     std::filesystem::remove(groups.groupPath("Alpha"));
-    EXPECT_EQ(names(groups.LoadDBGroups()), (std::vector<std::string>{"Delta", "Gamma"}));
-    groups.UpdateGroupList();
+    EXPECT_EQ(names(groups.loadGroups()), (std::vector<std::string>{"Delta", "Gamma"}));
+    groups.writeGroupList();
     EXPECT_EQ(listText(), groups.groupPath("Delta") + "\r\n" + groups.groupPath("Gamma") + "\r\n");
 
     // Lines from older lists may carry another folder; only the name counts.
     ASSERT_TRUE(writeWholeFile(groups.listFile(), "C:\\Old\\Place\\Gamma.gdb\nmissing.gdb\n\n"));
-    EXPECT_EQ(groups.LoadDBGroups(), (std::vector<GroupRow>{{"Gamma", 0}}));
+    EXPECT_EQ(groups.loadGroups(), (std::vector<GroupRow>{{"Gamma", 0}}));
     EXPECT_EQ(status.texts.back(), text::kLoadingGroups);
 }
 
@@ -56,9 +56,9 @@ TEST_F(GroupStoreTest, EmptyGroupListLeavesNoFileAndCountsComeFromTheFiles)
 {
     addGroup("Solo");
     fillGroup("Solo", 3);
-    EXPECT_EQ(groups.LoadDBGroups(), (std::vector<GroupRow>{{"Solo", 3}}));
+    EXPECT_EQ(groups.loadGroups(), (std::vector<GroupRow>{{"Solo", 3}}));
     fillGroup("Solo", 2, 3);
-    EXPECT_EQ(groups.CountDBUsers("Solo"), 5);
+    EXPECT_EQ(groups.countRecipients("Solo"), 5);
     EXPECT_EQ(groups.rows()[0].count, 5);
 
     prompter.queue(Answer::Yes);
@@ -132,7 +132,7 @@ TEST_F(GroupStoreTest, ExistingGroupIsRefusedOnAddAndAsRenameTarget)
     EXPECT_FALSE(groups.acceptGroupDialog("One", "Two", {}).accepted());
     EXPECT_EQ(prompter.texts(),
               (std::vector<std::string>{std::string(text::kGroupExists), std::string(text::kGroupExists)}));
-    EXPECT_EQ(groups.CountDBUsers("Two"), 2);
+    EXPECT_EQ(groups.countRecipients("Two"), 2);
 
     prompter.clear();
     EXPECT_FALSE(groups.beginModifyGroup(""));
@@ -162,7 +162,7 @@ TEST_F(GroupStoreTest, GroupDetailsAreWrittenExactlyAndReadBack)
     // Blanks around the signature go; inner lines stay. LF-only files read the same.
     auto padded = details;
     padded.signature = "   Cheers\r\nAnn   ";
-    ASSERT_TRUE(SaveGroupDetails(groups.detailsFile("Club"), padded, clock));
+    ASSERT_TRUE(writeGroupDetails(groups.detailsFile("Club"), padded, clock));
     EXPECT_EQ(parseGroupDetails(groups.detailsFile("Club")).signature, "Cheers\r\nAnn");
     EXPECT_EQ(parseGroupDetailsText("DEFAULT: N\nNAME:  Bob \nSIGNATURE: one\ntwo\nENDSIG\n").signature, "one\r\ntwo");
 
@@ -276,11 +276,11 @@ TEST_F(GroupStoreTest, DeleteAsksThenRemovesFilesAndOptionallyTheGroupsExclusion
 
 TEST(GroupNames, CleanFilenameAndNameKeys)
 {
-    EXPECT_EQ(CleanFilename(""), "");
-    EXPECT_EQ(CleanFilename("/data/Friends.gdb"), "Friends");
-    EXPECT_EQ(CleanFilename("C:\\Data\\My Club.gdb"), "My Club");
-    EXPECT_EQ(CleanFilename("x.gdb"), "x");
-    EXPECT_EQ(CleanFilename(".gdb"), "");
+    EXPECT_EQ(groupNameOfPath(""), "");
+    EXPECT_EQ(groupNameOfPath("/data/Friends.gdb"), "Friends");
+    EXPECT_EQ(groupNameOfPath("C:\\Data\\My Club.gdb"), "My Club");
+    EXPECT_EQ(groupNameOfPath("x.gdb"), "x");
+    EXPECT_EQ(groupNameOfPath(".gdb"), "");
 
     for (char32_t key : {U' ', U'-', U'0', U'9', U'a', U'z', U'A', U'Z', char32_t{8}}) {
         EXPECT_TRUE(isGroupNameKey(key)) << static_cast<int>(key);

@@ -22,7 +22,7 @@ public:
     }
 
     bool isValid() const { return m_valid; }
-    std::string caFile() const { return (m_dir / "ca.pem").string(); }
+    std::string certificateAuthorityFile() const { return (m_dir / "ca.pem").string(); }
     std::string serverCert() const { return (m_dir / "server.pem").string(); }
     std::string serverKey() const { return (m_dir / "server.key").string(); }
     std::string rogueCert() const { return (m_dir / "rogue.pem").string(); }

@@ -177,13 +177,13 @@ private slots:
         body->clear();
         body->setFocus();
         QTRY_VERIFY(body->hasFocus());
-        m_feature->checkedit();
+        m_feature->updateEditCommands();
         QCOMPARE(enabledEditCommands(), QStringList());
 
         QTest::keyClicks(body, QStringLiteral("some text"));
         body->selectAll();
         QApplication::clipboard()->setText(QStringLiteral("clip"));
-        m_feature->checkedit();
+        m_feature->updateEditCommands();
         QCOMPARE(enabledEditCommands(),
                  QStringLiteral("ID_Undo ID_Cut ID_Copy ID_Paste ID_Clear ID_SelectAll").split(QLatin1Char(' ')));
 
@@ -201,7 +201,7 @@ private slots:
         // The subject is judged on its own.
         composer()->subjectEdit()->setFocus();
         QTRY_VERIFY(composer()->subjectEdit()->hasFocus());
-        m_feature->checkedit();
+        m_feature->updateEditCommands();
         QCOMPARE(enabledEditCommands(), QStringLiteral("ID_Paste").split(QLatin1Char(' ')));
     }
 
@@ -226,7 +226,7 @@ private slots:
         m_window->dispatch(QStringLiteral("ID_AttachaHTMLMessageFile"));
         QCOMPARE(composer()->htmlFileEdit()->text(), page);
         QVERIFY(composer()->isTextChanged());
-        QCOMPARE(m_window->settings().lastHtmlDir, m_dir->path().toStdString());
+        QCOMPARE(m_window->settings().lastHtmlFolder, m_dir->path().toStdString());
         composer()->setTextChanged(false);
         m_window->dispatch(QStringLiteral("ID_AttachaHTMLMessageFile"));
         QCOMPARE(composer()->htmlFileEdit()->text(), QString());
@@ -250,7 +250,7 @@ private slots:
         m_window->dispatch(QStringLiteral("ID_Save"));
         QVERIFY(!composer()->isTextChanged());
         QCOMPARE(m_feature->documentName(), (m_dir->path() + QStringLiteral("/note")).toStdString());
-        const auto saved = messages::ParseMessage(file.toStdString());
+        const auto saved = messages::readMessageDocument(file.toStdString());
         QCOMPARE(saved.group, std::string("Friends"));
         QCOMPARE(saved.body, std::string("Line one\r\nLine two\r\n"));
         QCOMPARE(saved.priority, std::optional<int>(0));
@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(composer()->subjectEdit()->text(), QString());
         QCOMPARE(composer()->attachmentList()->count(), 0);
         composer()->groupSelector()->setCurrentIndex(0);
-        m_window->ProcessCommandLine(file);
+        m_window->openCommandLineDocument(file);
         QCOMPARE(composer()->subjectEdit()->text(), QStringLiteral("Meeting"));
         QCOMPARE(composer()->groupSelector()->currentText(), QStringLiteral("Friends"));
         QCOMPARE(composer()->priorityBox()->currentIndex(), 0);

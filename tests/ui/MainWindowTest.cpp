@@ -171,7 +171,7 @@ private slots:
 
     void sortIsRefusedUnderDoubleByteSafetyAndMaintenanceFollowsTheGroupList()
     {
-        m_window->settings().dbSafeDelete = true;
+        m_window->settings().safeDelete = true;
         m_window->dispatch(QStringLiteral("ID_Sort"));
         QCOMPARE(m_prompter.texts(),
                  std::vector<std::string>{
@@ -232,20 +232,20 @@ private slots:
             opened = path;
             return true;
         };
-        m_window->Form_Load(textFile);
+        m_window->start(textFile);
         QCOMPARE(m_window->composer()->bodyEdit()->toPlainText(), QStringLiteral("Hello\nWorld"));
         QVERIFY(!m_window->composer()->isTextChanged());
         QVERIFY(welcomed); // no server known: the welcome runs
         QCOMPARE(m_window->composer()->priorityBox()->currentText(), QStringLiteral("Normal"));
 
         m_window->composer()->subjectEdit()->setText(QStringLiteral("old"));
-        m_window->ProcessCommandLine(QStringLiteral("/some/where/Letter.TcX"));
+        m_window->openCommandLineDocument(QStringLiteral("/some/where/Letter.TcX"));
         QCOMPARE(opened, QStringLiteral("/some/where/Letter.TcX"));
         QVERIFY(m_window->composer()->subjectEdit()->text().isEmpty());
 
         // With an older installation's server known, the welcome is skipped and marked done.
         auto p = paths();
-        settings::SaveAppSetting(p, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
+        settings::writeAppSetting(p, "Tidecast", "Setup", "SMTP Server", "mail.old.test");
         MainWindow second(p, m_prompter);
         bool secondWelcomed = false;
         second.hooks().showWelcome = [&secondWelcomed] { secondWelcomed = true; };
@@ -254,10 +254,10 @@ private slots:
             return true;
         };
         opened.clear();
-        second.Form_Load(QStringLiteral("x.tcx NOCONNECT"));
+        second.start(QStringLiteral("x.tcx NOCONNECT"));
         QVERIFY(!secondWelcomed);
         QVERIFY(opened.isEmpty());
-        QCOMPARE(settings::ReadValue(p.settingsFile(), "Startup", "Welcome", "0"), std::string("-1"));
+        QCOMPARE(settings::readValue(p.settingsFile(), "Startup", "Welcome", "0"), std::string("-1"));
         second.setDuplicateInstance(true);
     }
 
@@ -265,8 +265,8 @@ private slots:
     {
         // Set up from the command line only: the welcome still runs, filled with those values.
         auto p = paths();
-        settings::WriteValue(p.settingsFile(), "Server Setup", "SMTP Server", "mail.cli.test");
-        settings::WriteValue(p.settingsFile(), "Client Setup", "Email Address", "me@cli.test");
+        settings::writeValue(p.settingsFile(), "Server Setup", "SMTP Server", "mail.cli.test");
+        settings::writeValue(p.settingsFile(), "Client Setup", "Email Address", "me@cli.test");
         MainWindow window(p, m_prompter);
         std::string shownServer;
         std::string shownAddress;
@@ -274,7 +274,7 @@ private slots:
             shownServer = window.settings().smtpServer;
             shownAddress = window.settings().emailAddress;
         };
-        window.Form_Load(QStringLiteral("NOCONNECT"));
+        window.start(QStringLiteral("NOCONNECT"));
         QCOMPARE(shownServer, std::string("mail.cli.test"));
         QCOMPARE(shownAddress, std::string("me@cli.test"));
         window.setDuplicateInstance(true);
@@ -283,7 +283,7 @@ private slots:
     void exitAsksAboutAnUnsentMessageAndShutdownWritesEverything()
     {
         auto p = paths();
-        m_window->Form_Load(QString());
+        m_window->start(QString());
         m_window->composer()->subjectEdit()->setText(QStringLiteral("draft"));
         m_window->composer()->setTextChanged(true);
 
@@ -305,10 +305,10 @@ private slots:
         QVERIFY(m_window->close());
         QVERIFY(m_prompter.answersUsedUp());
         QVERIFY(std::filesystem::exists(p.dataDir / "ctc410.atb"));
-        QCOMPARE(settings::ReadValue(p.settingsFile(), "Layout", "GRView", ""), std::string("0"));
-        QCOMPARE(settings::ReadValue(p.settingsFile(), "Editor Setup", "Font", ""),
+        QCOMPARE(settings::readValue(p.settingsFile(), "Layout", "GRView", ""), std::string("0"));
+        QCOMPARE(settings::readValue(p.settingsFile(), "Editor Setup", "Font", ""),
                  m_window->composer()->bodyEdit()->font().family().toStdString());
-        QCOMPARE(settings::ReadValue(p.settingsFile(), "Server Setup", "Security", ""), std::string("auto"));
+        QCOMPARE(settings::readValue(p.settingsFile(), "Server Setup", "Security", ""), std::string("auto"));
 
         // The program closing itself asks nothing, and neither does an unchanged composer.
         MainWindow second(p, m_prompter);

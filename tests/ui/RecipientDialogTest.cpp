@@ -94,7 +94,7 @@ private slots:
         store::RecipientRecord record;
         record.set(RecipientField::EmailAddress, "bob@example.test");
         record.set(RecipientField::LastName, "Builder");
-        QVERIFY(m_list->addRecipientRecord(record));
+        QVERIFY(m_list->saveRecipient(record));
         const auto dateAdded = records()[0].dateAdded;
 
         const auto title = m_list->beginModifyRecipient("bob@example.test");

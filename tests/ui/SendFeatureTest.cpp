@@ -59,7 +59,7 @@ private slots:
                  {"Server Setup", "Timeout", "5"},
                  {"Client Setup", "Email Address", "me@example.test"},
                  {"Send Options", "Bulk", "0"}}) {
-            settings::WriteValue(ej, section, key, value);
+            settings::writeValue(ej, section, key, value);
         }
         const auto addresses = test::numberedAddresses(3);
         QVERIFY(test::makeGroup(paths.dataDir, "Friends", addresses));
@@ -68,7 +68,7 @@ private slots:
         ScriptedPrompter prompter;
         ui::MainWindow window(paths, prompter);
         ui::installFeatures(window);
-        window.Form_Load(QString());
+        window.start(QString());
 
         auto* composer = window.composer();
         const int friends = composer->groupSelector()->findText(QStringLiteral("Friends"));

@@ -39,7 +39,7 @@ private slots:
         setup.settings.security = "none";
         setup.options.groupName = "Friends";
         setup.options.senderAddress = "me@example.test";
-        setup.options.groupLetSize = 25;
+        setup.options.bulkGroupSize = 25;
         setup.options.optionsConfirmed = true;
         setup.message.subject = "News";
         setup.message.body = "Hello";

@@ -122,11 +122,11 @@ private slots:
         QVERIFY(!wizard.isVisible());
 
         const auto file = paths.settingsFile();
-        QCOMPARE(settings::ReadValue(file, "Startup", "Welcome", "0"), std::string("-1"));
-        QCOMPARE(settings::ReadValue(file, "Server Setup", "SMTP Server", ""), std::string("mail.example.test"));
-        QCOMPARE(settings::ReadValue(file, "Server Setup", "SMTP Port", ""), std::string("25"));
-        QCOMPARE(settings::ReadValue(file, "Client Setup", "Email Address", ""), std::string("me@example.test"));
-        QCOMPARE(settings::ReadValue(file, "Client Setup", "Real Name", ""), std::string("Me"));
+        QCOMPARE(settings::readValue(file, "Startup", "Welcome", "0"), std::string("-1"));
+        QCOMPARE(settings::readValue(file, "Server Setup", "SMTP Server", ""), std::string("mail.example.test"));
+        QCOMPARE(settings::readValue(file, "Server Setup", "SMTP Port", ""), std::string("25"));
+        QCOMPARE(settings::readValue(file, "Client Setup", "Email Address", ""), std::string("me@example.test"));
+        QCOMPARE(settings::readValue(file, "Client Setup", "Real Name", ""), std::string("Me"));
     }
 
     void welcomePagesAndGroupChecks()
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(cancel->text(), QStringLiteral("&Close"));
         cancel->click();
         QCOMPARE(settings.smtpServer, std::string("smtp.example.test"));
-        QCOMPARE(settings::ReadValue(paths.settingsFile(), "Server Setup", "SMTP Server", ""),
+        QCOMPARE(settings::readValue(paths.settingsFile(), "Server Setup", "SMTP Server", ""),
                  std::string("smtp.example.test"));
     }
 };

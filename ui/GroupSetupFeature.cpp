@@ -1,4 +1,4 @@
-#include "ui/GroupSetupController.h"
+#include "ui/GroupSetupFeature.h"
 
 #include "ui/ComposerWidget.h"
 #include "ui/GroupDialog.h"
@@ -19,7 +19,7 @@
 namespace tidecast::ui
 {
 
-GroupSetupController::GroupSetupController(MainWindow& window)
+GroupSetupFeature::GroupSetupFeature(MainWindow& window)
     : QObject(&window)
     , m_window(window)
     , m_progress(window.progressBar())
@@ -34,45 +34,45 @@ GroupSetupController::GroupSetupController(MainWindow& window)
         view->setModel(m_groupModel);
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, view](const QModelIndex& current) { onGroupCurrentChanged(view, current); });
-        connect(view, &QTreeView::doubleClicked, this, &GroupSetupController::modifyGroup);
+        connect(view, &QTreeView::doubleClicked, this, &GroupSetupFeature::modifyGroup);
         view->installEventFilter(this);
     }
     QTreeView* recipients = tab->recipientsView();
     recipients->setModel(m_recipientModel);
     connect(recipients->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { m_recipientModel->setBoldRow(current.row()); });
-    connect(recipients, &QTreeView::doubleClicked, this, &GroupSetupController::modifyRecipient);
+    connect(recipients, &QTreeView::doubleClicked, this, &GroupSetupFeature::modifyRecipient);
     recipients->installEventFilter(this);
 
     for (QPushButton* button : {tab->addGroupButton(), tab->nrAddGroupButton()}) {
-        connect(button, &QPushButton::clicked, this, &GroupSetupController::addGroup);
+        connect(button, &QPushButton::clicked, this, &GroupSetupFeature::addGroup);
     }
     for (QPushButton* button : {tab->modifyGroupButton(), tab->nrModifyGroupButton()}) {
-        connect(button, &QPushButton::clicked, this, &GroupSetupController::modifyGroup);
+        connect(button, &QPushButton::clicked, this, &GroupSetupFeature::modifyGroup);
     }
     for (QPushButton* button : {tab->deleteGroupButton(), tab->nrDeleteGroupButton()}) {
-        connect(button, &QPushButton::clicked, this, &GroupSetupController::deleteGroup);
+        connect(button, &QPushButton::clicked, this, &GroupSetupFeature::deleteGroup);
     }
     for (QPushButton* button : {tab->addRecipientButton(), tab->nrAddRecipientButton()}) {
-        connect(button, &QPushButton::clicked, this, &GroupSetupController::addRecipient);
+        connect(button, &QPushButton::clicked, this, &GroupSetupFeature::addRecipient);
     }
     for (QPushButton* button : {tab->modifyRecipientButton(), tab->nrModifyRecipientButton()}) {
-        connect(button, &QPushButton::clicked, this, &GroupSetupController::modifyRecipient);
+        connect(button, &QPushButton::clicked, this, &GroupSetupFeature::modifyRecipient);
     }
     for (QPushButton* button : {tab->deleteRecipientButton(), tab->nrDeleteRecipientButton()}) {
-        connect(button, &QPushButton::clicked, this, &GroupSetupController::deleteRecipients);
+        connect(button, &QPushButton::clicked, this, &GroupSetupFeature::deleteRecipients);
     }
-    connect(tab, &GroupSetupWidget::viewChanged, this, &GroupSetupController::onViewChanged);
+    connect(tab, &GroupSetupWidget::viewChanged, this, &GroupSetupFeature::onViewChanged);
     m_recipients.setGroupsOnlyView(!tab->isGroupsRecipientsView());
 
     // The controller is a child of the window and goes while the window is destroyed, so the
     // hooks check that it is still there rather than the controller reaching back into a window
     // that is half gone.
     auto& hooks = window.hooks();
-    QPointer<GroupSetupController> self(this);
+    QPointer<GroupSetupFeature> self(this);
     hooks.loadGroups = [self] {
         if (self) {
-            self->LoadDBGroups();
+            self->loadGroups();
         }
     };
     hooks.closeOpenDatabase = [self] {
@@ -87,30 +87,30 @@ GroupSetupController::GroupSetupController(MainWindow& window)
     };
 }
 
-GroupSetupController::~GroupSetupController() = default;
+GroupSetupFeature::~GroupSetupFeature() = default;
 
-void GroupSetupController::refreshSettings()
+void GroupSetupFeature::refreshSettings()
 {
-    m_groups.setSafeDelete(m_window.settings().dbSafeDelete);
+    m_groups.setSafeDelete(m_window.settings().safeDelete);
 }
 
-QString GroupSetupController::selectedGroup() const
+QString GroupSetupFeature::selectedGroup() const
 {
     return m_groupModel->selectedGroup();
 }
 
-void GroupSetupController::LoadDBGroups()
+void GroupSetupFeature::loadGroups()
 {
     refreshSettings();
     QComboBox* chooser = m_window.composer()->groupSelector();
     const QString remembered = chooser->currentText();
-    m_groups.LoadDBGroups();
+    m_groups.loadGroups();
 
     m_syncing = true;
     m_groupModel->setSelectedGroup({});
     m_groupModel->reload();
     m_recipients.setGroup({});
-    (void)m_recipients.LoadDBUsers(); // clears the list
+    (void)m_recipients.loadRecipients(); // clears the list
     m_recipientModel->reload();
     m_syncing = false;
 
@@ -125,7 +125,7 @@ void GroupSetupController::LoadDBGroups()
     m_window.showStatus("");
 }
 
-void GroupSetupController::selectGroup(const QString& name)
+void GroupSetupFeature::selectGroup(const QString& name)
 {
     const int row = m_groupModel->rowOf(name);
     m_syncing = true;
@@ -143,7 +143,7 @@ void GroupSetupController::selectGroup(const QString& name)
     reloadRecipients();
 }
 
-void GroupSetupController::onGroupCurrentChanged(QTreeView* view, const QModelIndex& current)
+void GroupSetupFeature::onGroupCurrentChanged(QTreeView* view, const QModelIndex& current)
 {
     if (m_syncing || !current.isValid()) {
         return;
@@ -152,13 +152,13 @@ void GroupSetupController::onGroupCurrentChanged(QTreeView* view, const QModelIn
     selectGroup(m_groupModel->nameAt(current.row()));
 }
 
-void GroupSetupController::reloadRecipients()
+void GroupSetupFeature::reloadRecipients()
 {
     const auto rowsBefore = m_groups.rows();
-    const bool loaded = m_recipients.LoadDBUsers();
+    const bool loaded = m_recipients.loadRecipients();
     if (m_groups.rows() != rowsBefore && !loaded) {
         // The group was gone and the lists were rebuilt.
-        LoadDBGroups();
+        loadGroups();
         return;
     }
     m_recipientModel->reload();
@@ -169,7 +169,7 @@ void GroupSetupController::reloadRecipients()
     }
 }
 
-void GroupSetupController::onViewChanged(bool groupsRecipients)
+void GroupSetupFeature::onViewChanged(bool groupsRecipients)
 {
     m_recipients.setGroupsOnlyView(!groupsRecipients);
     if (groupsRecipients && !selectedGroup().isEmpty()) {
@@ -177,7 +177,7 @@ void GroupSetupController::onViewChanged(bool groupsRecipients)
     }
 }
 
-void GroupSetupController::refreshRecipientButtons()
+void GroupSetupFeature::refreshRecipientButtons()
 {
     GroupSetupWidget* tab = m_window.groupSetup();
     m_recipients.setGroupsOnlyView(!tab->isGroupsRecipientsView());
@@ -186,13 +186,13 @@ void GroupSetupController::refreshRecipientButtons()
     tab->deleteRecipientButton()->setEnabled(hasRecipients);
 }
 
-QString GroupSetupController::currentAddress() const
+QString GroupSetupFeature::currentAddress() const
 {
     const QModelIndex current = m_window.groupSetup()->recipientsView()->currentIndex();
     return current.isValid() ? m_recipientModel->addressAt(current.row()) : QString();
 }
 
-QStringList GroupSetupController::selectedAddresses() const
+QStringList GroupSetupFeature::selectedAddresses() const
 {
     QModelIndexList rows = m_window.groupSetup()->recipientsView()->selectionModel()->selectedRows();
     std::sort(rows.begin(), rows.end(), [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
@@ -203,21 +203,21 @@ QStringList GroupSetupController::selectedAddresses() const
     return addresses;
 }
 
-void GroupSetupController::addGroup()
+void GroupSetupFeature::addGroup()
 {
     refreshSettings();
     m_groups.beginAddGroup();
     GroupDialog dialog(m_groups, {}, &m_window);
     if (dialog.exec() == QDialog::Accepted) {
         m_groups.finishAddGroup();
-        LoadDBGroups();
+        loadGroups();
     } else {
         m_groups.clearGroupPaths();
         m_window.showStatus("");
     }
 }
 
-void GroupSetupController::modifyGroup()
+void GroupSetupFeature::modifyGroup()
 {
     refreshSettings();
     const QString name = selectedGroup();
@@ -227,23 +227,23 @@ void GroupSetupController::modifyGroup()
     GroupDialog dialog(m_groups, name, &m_window);
     if (dialog.exec() == QDialog::Accepted) {
         const auto renamed = QString::fromStdString(m_groups.finishModifyGroup());
-        LoadDBGroups();
+        loadGroups();
         selectGroup(renamed);
     } else {
         m_groups.clearGroupPaths();
     }
 }
 
-void GroupSetupController::deleteGroup()
+void GroupSetupFeature::deleteGroup()
 {
     refreshSettings();
     const auto outcome = m_groups.deleteGroup(selectedGroup().toStdString());
     if (outcome == store::CommandOutcome::Done || outcome == store::CommandOutcome::Failed) {
-        LoadDBGroups();
+        loadGroups();
     }
 }
 
-void GroupSetupController::addRecipient()
+void GroupSetupFeature::addRecipient()
 {
     refreshSettings();
     const auto title = m_recipients.beginAddRecipient();
@@ -263,7 +263,7 @@ void GroupSetupController::addRecipient()
     }
 }
 
-void GroupSetupController::modifyRecipient()
+void GroupSetupFeature::modifyRecipient()
 {
     refreshSettings();
     const QString address = currentAddress();
@@ -288,7 +288,7 @@ void GroupSetupController::modifyRecipient()
     }
 }
 
-void GroupSetupController::deleteRecipients()
+void GroupSetupFeature::deleteRecipients()
 {
     refreshSettings();
     std::vector<std::string> addresses;
@@ -305,7 +305,7 @@ void GroupSetupController::deleteRecipients()
     }
 }
 
-bool GroupSetupController::eventFilter(QObject* watched, QEvent* event)
+bool GroupSetupFeature::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress) {
         return QObject::eventFilter(watched, event);

@@ -22,13 +22,13 @@ class RecipientListModel;
 // the recipient list, the group and recipient buttons, Enter, double-click and Delete in the
 // lists, and the composer's group selector. The window's hooks for loading the groups, closing
 // the open group file and refreshing the recipient buttons are set here.
-class GroupSetupController : public QObject
+class GroupSetupFeature : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit GroupSetupController(MainWindow& window);
-    ~GroupSetupController() override;
+    explicit GroupSetupFeature(MainWindow& window);
+    ~GroupSetupFeature() override;
 
     store::GroupStore& groups() { return m_groups; }
     store::RecipientList& recipients() { return m_recipients; }
@@ -36,7 +36,7 @@ public:
     RecipientListModel* recipientModel() const { return m_recipientModel; }
 
     // Rebuilds the group lists and the composer's group selector from groups.lst.
-    void LoadDBGroups();
+    void loadGroups();
     // Selects a group in both lists (bold) and loads its recipients; an empty name clears.
     void selectGroup(const QString& name);
     QString selectedGroup() const;

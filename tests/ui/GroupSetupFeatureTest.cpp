@@ -1,4 +1,4 @@
-#include "ui/GroupSetupController.h"
+#include "ui/GroupSetupFeature.h"
 
 #include "common/Clock.h"
 #include "common/Progress.h"
@@ -55,7 +55,7 @@ bool isBold(const QAbstractItemModel* model, int row)
 
 } // namespace
 
-class GroupSetupControllerTest : public QObject
+class GroupSetupFeatureTest : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     ScriptedPrompter m_prompter;
     std::unique_ptr<MainWindow> m_window;
-    GroupSetupController* m_controller = nullptr;
+    GroupSetupFeature* m_controller = nullptr;
 
     settings::SettingsPaths paths() const
     {
@@ -105,10 +105,10 @@ private slots:
         m_prompter = ScriptedPrompter();
         makeGroups();
         m_window = std::make_unique<MainWindow>(paths(), m_prompter);
-        m_controller = new GroupSetupController(*m_window);
+        m_controller = new GroupSetupFeature(*m_window);
         m_window->tabs()->setCurrentIndex(MainWindow::GroupSetupTab);
         m_window->show();
-        m_controller->LoadDBGroups();
+        m_controller->loadGroups();
         m_prompter.clear();
     }
 
@@ -228,5 +228,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(GroupSetupControllerTest)
-#include "GroupSetupControllerTest.moc"
+QTEST_MAIN(GroupSetupFeatureTest)
+#include "GroupSetupFeatureTest.moc"

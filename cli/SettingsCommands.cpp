@@ -54,7 +54,10 @@ void addSettingsCommands(CLI::App& app, CommandAction& action)
     list->callback([&action] {
         action = [](CliContext& context) {
             const auto ini = settings::IniFile::load(context.paths.settingsFile());
-            for (const auto& row : settings::settingsKeyTable()) {
+            for (const auto& row : settings::settingsTable()) {
+                if (row.file != settings::SettingsFile::Main) {
+                    continue;
+                }
                 const auto fallback = settings::keyDefault(row.section, row.key, context.paths);
                 context.out << row.section << '\t' << row.key << '\t'
                             << settings::readValue(ini, row.section, row.key, fallback) << '\n';
@@ -63,9 +66,10 @@ void addSettingsCommands(CLI::App& app, CommandAction& action)
             for (const auto& section : ini.sections()) {
                 for (const auto& entry : section.entries) {
                     bool known = false;
-                    for (const auto& row : settings::settingsKeyTable()) {
+                    for (const auto& row : settings::settingsTable()) {
                         known = known ||
-                                (equalsIgnoreCase(row.section, section.name) && equalsIgnoreCase(row.key, entry.key));
+                                (row.file == settings::SettingsFile::Main &&
+                                 equalsIgnoreCase(row.section, section.name) && equalsIgnoreCase(row.key, entry.key));
                     }
                     if (!known) {
                         context.out << section.name << '\t' << entry.key << '\t'

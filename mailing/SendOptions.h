@@ -17,7 +17,7 @@ struct SendOptions
     std::string smtpServer;
     std::string groupName;
     std::int32_t recipientCount = 0; // records in the group file when the group was selected
-    std::int16_t bulkGroupSize = 25;  // recipients per bulk message ("GroupLet Size")
+    std::int16_t bulkGroupSize = 25; // recipients per bulk message ("GroupLet Size")
     bool bulkMode = false;
     std::string bulkToText; // bulk mode: the To field's text, the group name when none was typed
     std::string senderName;

@@ -3,6 +3,7 @@
 #include "common/Text.h"
 
 #include <charconv>
+#include <optional>
 
 namespace tidecast::settings
 {
@@ -105,14 +106,14 @@ void writeValue(const std::filesystem::path& file, std::string_view section, std
 }
 
 std::string readAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
-                          std::string_view key, std::string_view defaultValue)
+                           std::string_view key, std::string_view defaultValue)
 {
     auto stored = IniFile::load(paths.appSettingsFile(application)).value(section, key);
     return stored ? *stored : std::string(defaultValue);
 }
 
 void writeAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
-                    std::string_view key, std::string_view value)
+                     std::string_view key, std::string_view value)
 {
     writeValue(paths.appSettingsFile(application), section, key, value);
 }
@@ -184,79 +185,174 @@ std::string normaliseEncoding(std::string_view stored)
     return "none";
 }
 
-const std::vector<KeyDefault>& settingsKeyTable()
+namespace
 {
-    static const std::vector<KeyDefault> table = {
-        {"Startup", "Welcome", "0"},
-        {kServer, "SMTP Server", ""},
-        {kServer, "SMTP Port", "25"},
-        {kServer, "SMTP Username", ""},
-        {kServer, "SMTP Password", ""},
-        {kServer, "SMTP Authentication", "0"},
-        {kServer, "POP3 Server", ""},
-        {kServer, "POP3 Port", "110"},
-        {kServer, "POP3 Username", ""},
-        {kServer, "POP3 Password", ""},
-        {kServer, "POP3 Authentication", "0"},
-        {kServer, "Timeout", "120"},
-        {kServer, "GroupLet Size", "25"},
-        {kServer, "Domain", ""},
-        {kServer, "DBSafe Delete", "0"},
-        {kServer, "Security", "auto"},
-        {kServer, "CA File", ""},
-        {kClient, "Email Address", ""},
-        {kClient, "Reply To Address", ""},
-        {kClient, "Real Name", ""},
-        {kClient, "Organisation", ""},
-        {kClient, "Signature", ""},
-        {kClient, "LastExportDir", kDataFolder},
-        {kClient, "LastImportDir", kDataFolder},
-        {kClient, "LastOpenDir", kDataFolder},
-        {kClient, "LastSaveDir", kDataFolder},
-        {kClient, "LastHTMLDir", kDataFolder},
-        {kClient, "LastIFilterDir", kDataFolder},
-        {kClient, "LastILayoutDir", kDataFolder},
-        {kClient, "LastSFilterDir", kDataFolder},
-        {kClient, "LastAEDir", kDataFolder},
-        {kMessage, "Character Set", "iso-8859-1"},
-        {kMessage, "Encoding", "print"},
-        {kMessage, "HTML Encoding", "print"},
-        {kMessage, "Wrapping", "-1"},
-        {kMessage, "Wrap Width", "76"},
-        {kEditor, "Font", "Courier New"},
-        {kEditor, "Size", "8"},
-        {kEditor, "Bold", "False"},
-        {kEditor, "Italic", "False"},
-        {kLayout, "Width", "7250"},
-        {kLayout, "Height", "7630"},
-        {kLayout, "top", "0"},
-        {kLayout, "Left", "0"},
-        {kLayout, "WinState", "1"},
-        {kLayout, "GRView", "-1"},
-        {"Send Options", "Bulk", "-1"},
-        {"Send Options", "DSN", "0"},
-        {"Tech", "scount", "0"},
-        {"Tech", "bcount", "0"},
-        {"Tech", "ecount", "0"},
-        {"Tech", "mcount", "0"},
-        {"Tech", "pcount", "0"},
-        {"Tech", "tcount", "0"},
-        {"Tech", "lscount", "0"},
-        {"Tech", "lecount", "0"},
-        {"Tech", "ltcount", "0"},
-        {"Tech", "lBULK", "0"},
-        {"Tech", "Date", ""},
-        {"Tech", "Action", ""},
-        {"Tech", "LError", ""},
+
+std::string defaultOf(const SettingKey& row, const SettingsPaths& paths)
+{
+    return row.defaultValue == kDataFolder ? paths.dataFolder() : std::string(row.defaultValue);
+}
+
+// Puts a value as read from a file into the row's member.
+void assign(Settings& s, const SettingKey& row, const std::string& text)
+{
+    if (const auto* member = std::get_if<std::string Settings::*>(&row.member)) {
+        s.** member = row.format == ValueFormat::Password ? unscramblePassword(text) : text;
+    } else if (const auto* number = std::get_if<int Settings::*>(&row.member)) {
+        s.** number = parseNumber(text, parseNumber(row.defaultValue, 0));
+    } else if (const auto* flag = std::get_if<bool Settings::*>(&row.member)) {
+        s.** flag = parseFlag(text);
+    }
+}
+
+// The member's value as it is stored; nothing for a key the record does not hold.
+std::optional<std::string> storedText(const Settings& s, const SettingKey& row)
+{
+    if (const auto* member = std::get_if<std::string Settings::*>(&row.member)) {
+        return row.format == ValueFormat::Password ? scramblePassword(s.**member) : s.**member;
+    }
+    if (const auto* number = std::get_if<int Settings::*>(&row.member)) {
+        return numberText(s.**number);
+    }
+    if (const auto* flag = std::get_if<bool Settings::*>(&row.member)) {
+        return row.format == ValueFormat::NumericFlag ? (s.**flag ? "-1" : "0") : flagText(s.**flag);
+    }
+    return std::nullopt;
+}
+
+std::string readRow(const IniFile& file, const SettingKey& row, const SettingsPaths& paths)
+{
+    if (row.format == ValueFormat::Encoding) {
+        // A stored but empty encoding means none; only a missing key takes the default.
+        if (const auto stored = file.value(row.section, row.key)) {
+            return cutToChars(*stored, kMaxValueLength);
+        }
+    }
+    auto fallback = defaultOf(row, paths);
+    if (!row.olderKey.empty()) {
+        fallback = readValue(file, row.section, row.olderKey, fallback);
+    }
+    return readValue(file, row.section, row.key, fallback);
+}
+
+bool isLayoutKey(const SettingKey& row)
+{
+    return row.file == SettingsFile::Main && row.section == kLayout;
+}
+
+// What an older installation kept in its application-settings area, read on the first run.
+const std::vector<SettingKey>& olderSettingsTable()
+{
+    using S = Settings;
+    static const std::vector<SettingKey> table = {
+        {kSetup, "SMTP Server", &S::smtpServer, ""},
+        {kSetup, "Character Set", &S::characterSet, "iso-8859-1"},
+        {kSetup, "Encoding", &S::encoding, "7bit"},
+        {kSetup, "Wrapping", &S::wrapping, "-1"},
+        {kSetup, "Wrap Width", &S::wrapWidth, "76"},
+        {kSetup, "SMTP Port", &S::smtpPort, "25"},
+        {kSetup, "Email Address", &S::emailAddress, ""},
+        {kSetup, "Reply To Address", &S::replyToAddress, ""},
+        {kSetup, "Real Name", &S::realName, ""},
+        {kSetup, "Dictionary_v6", &S::dictionary, ""},
+        {kSetup, "Ignore Upper Case", &S::ignoreUpperCase, "0"},
+        {kSetup, "Ignore Mixed Case", &S::ignoreMixedCase, "0"},
+        {kSetup, "Ignore Numbers", &S::ignoreNumbers, "-1"},
+        {kSetup, "Signature", &S::signature, ""},
+        {kSetup, "Organisation", &S::organisation, ""},
+        {kSetup, "GroupLet Size", &S::bulkGroupSize, "25"},
+        {kSetup, "Timeout", &S::timeout, "120"},
+    };
+    return table;
+}
+
+} // namespace
+
+const std::vector<SettingKey>& settingsTable()
+{
+    using S = Settings;
+    using F = ValueFormat;
+    static const std::vector<SettingKey> table = {
+        {"Startup", "Welcome", {}, "0"},
+        {kServer, "SMTP Server", &S::smtpServer, ""},
+        {kServer, "SMTP Port", &S::smtpPort, "25"},
+        {kServer, "SMTP Username", &S::smtpUsername, ""},
+        {kServer, "SMTP Password", &S::smtpPassword, "", F::Password},
+        {kServer, "SMTP Authentication", &S::smtpAuthentication, "0"},
+        {kServer, "POP3 Server", &S::pop3Server, ""},
+        {kServer, "POP3 Port", &S::pop3Port, "110"},
+        {kServer, "POP3 Username", &S::pop3Username, ""},
+        {kServer, "POP3 Password", &S::pop3Password, "", F::Password},
+        {kServer, "POP3 Authentication", &S::pop3Authentication, "0"},
+        {kServer, "Timeout", &S::timeout, "120"},
+        {kServer, "GroupLet Size", &S::bulkGroupSize, "25"},
+        {kServer, "Domain", &S::domain, ""},
+        {kServer, "DBSafe Delete", &S::safeDelete, "0"},
+        {kServer, "Security", &S::security, "auto"},
+        {kServer, "CA File", &S::certificateAuthorityFile, ""},
+        {kClient, "Email Address", &S::emailAddress, ""},
+        {kClient, "Reply To Address", &S::replyToAddress, ""},
+        {kClient, "Real Name", &S::realName, ""},
+        {kClient, "Organisation", &S::organisation, ""},
+        // Kept in the application-settings area; read from here only when that holds none.
+        {kClient, "Signature", {}, ""},
+        {kClient, "LastExportDir", &S::lastExportFolder, kDataFolder},
+        {kClient, "LastImportDir", &S::lastImportFolder, kDataFolder},
+        {kClient, "LastOpenDir", &S::lastOpenFolder, kDataFolder},
+        {kClient, "LastSaveDir", &S::lastSaveFolder, kDataFolder},
+        {kClient, "LastHTMLDir", &S::lastHtmlFolder, kDataFolder},
+        {kClient, "LastIFilterDir", &S::lastImportFilterFolder, kDataFolder},
+        {kClient, "LastILayoutDir", &S::lastImportLayoutFolder, kDataFolder},
+        {kClient, "LastSFilterDir", &S::lastSendFilterFolder, kDataFolder},
+        {kClient, "LastAEDir", &S::lastSendOptionsFolder, kDataFolder},
+        {kMessage, "Character Set", &S::characterSet, "iso-8859-1"},
+        {kMessage, "Encoding", &S::encoding, "print", F::Encoding},
+        {kMessage, "HTML Encoding", &S::htmlEncoding, "print"},
+        {kMessage, "Wrapping", &S::wrapping, "-1"},
+        {kMessage, "Wrap Width", &S::wrapWidth, "76"},
+        {kEditor, "Font", &S::fontName, "Courier New"},
+        {kEditor, "Size", &S::fontSize, "8"},
+        {kEditor, "Bold", &S::fontBold, "False"},
+        {kEditor, "Italic", &S::fontItalic, "False"},
+        {kLayout, "Width", &S::width, "7250"},
+        {kLayout, "Height", &S::height, "7630"},
+        {kLayout, "top", &S::top, "0"},
+        {kLayout, "Left", &S::left, "0"},
+        {kLayout, "WinState", &S::windowState, "1"},
+        {kLayout, "GRView", &S::groupsRecipientsView, "-1", F::NumericFlag},
+        {"Send Options", "Bulk", {}, "-1"},
+        {"Send Options", "DSN", {}, "0"},
+        {"Tech", "scount", {}, "0"},
+        {"Tech", "bcount", {}, "0"},
+        {"Tech", "ecount", {}, "0"},
+        {"Tech", "mcount", {}, "0"},
+        {"Tech", "pcount", {}, "0"},
+        {"Tech", "tcount", {}, "0"},
+        {"Tech", "lscount", {}, "0"},
+        {"Tech", "lecount", {}, "0"},
+        {"Tech", "ltcount", {}, "0"},
+        {"Tech", "lBULK", {}, "0"},
+        {"Tech", "Date", {}, ""},
+        {"Tech", "Action", {}, ""},
+        {"Tech", "LError", {}, ""},
+        // The spelling options live in the file "Tidecast". Older files kept "Check before
+        // Sending" under "Ignore Upper Case"; it is read from there when it has no key of its own.
+        {kEditor, "Dictionary_v6", &S::dictionary, "", F::Text, SettingsFile::Spelling},
+        {kEditor, "Ignore Upper Case", &S::ignoreUpperCase, "0", F::Text, SettingsFile::Spelling},
+        {kEditor, "Ignore Mixed Case", &S::ignoreMixedCase, "0", F::Text, SettingsFile::Spelling},
+        {kEditor, "Ignore Numbers", &S::ignoreNumbers, "-1", F::Text, SettingsFile::Spelling},
+        {kEditor, kCheckBeforeSending, &S::checkBeforeSending, "0", F::Text, SettingsFile::Spelling,
+         "Ignore Upper Case"},
     };
     return table;
 }
 
 std::string keyDefault(std::string_view section, std::string_view key, const SettingsPaths& paths)
 {
-    for (const auto& row : settingsKeyTable()) {
-        if (equalsIgnoreCase(row.section, section) && equalsIgnoreCase(row.key, key)) {
-            return row.defaultValue == kDataFolder ? paths.dataFolder() : std::string(row.defaultValue);
+    for (const auto& row : settingsTable()) {
+        if (row.file == SettingsFile::Main && equalsIgnoreCase(row.section, section) &&
+            equalsIgnoreCase(row.key, key)) {
+            return defaultOf(row, paths);
         }
     }
     return {};
@@ -265,139 +361,46 @@ std::string keyDefault(std::string_view section, std::string_view key, const Set
 namespace
 {
 
-// Everything "ej.dat" and the spelling file hold, with each key's default where they hold nothing.
-void readStoredSettings(const IniFile& ej, const SettingsPaths& paths, Settings& s)
+// Before the first-run welcome has been completed, what "ej.dat" and the spelling file do not hold
+// comes from an older installation, and the folders and ports only "ej.dat" can hold start empty.
+// A value written into "ej.dat" (by `tidecast-cli settings set`, say) counts as it stands.
+void takeOverOlderSettings(const IniFile& ej, const IniFile& spelling, const SettingsPaths& paths, Settings& s)
 {
-    auto read = [&](std::string_view section, std::string_view key) {
-        return readValue(ej, section, key, keyDefault(section, key, paths));
+    const auto held = [&](const SettingKey& row) {
+        const IniFile& file = row.file == SettingsFile::Main ? ej : spelling;
+        if (row.format == ValueFormat::Encoding) {
+            return file.value(row.section, row.key).has_value();
+        }
+        return !readValue(file, row.section, row.key, "").empty();
     };
-    s.smtpServer = read(kServer, "SMTP Server");
-    s.smtpPort = parseNumber(read(kServer, "SMTP Port"), 25);
-    s.smtpUsername = read(kServer, "SMTP Username");
-    s.smtpPassword = unscramblePassword(read(kServer, "SMTP Password"));
-    s.smtpAuthentication = parseFlag(read(kServer, "SMTP Authentication"));
-    s.pop3Server = read(kServer, "POP3 Server");
-    s.pop3Port = parseNumber(read(kServer, "POP3 Port"), 110);
-    s.pop3Username = read(kServer, "POP3 Username");
-    s.pop3Password = unscramblePassword(read(kServer, "POP3 Password"));
-    s.pop3Authentication = parseFlag(read(kServer, "POP3 Authentication"));
-    s.timeout = parseNumber(read(kServer, "Timeout"), 120);
-    s.bulkGroupSize = parseNumber(read(kServer, "GroupLet Size"), 25);
-    s.domain = read(kServer, "Domain");
-    s.safeDelete = parseFlag(read(kServer, "DBSafe Delete"));
-    s.security = read(kServer, "Security");
-    s.certificateAuthorityFile = read(kServer, "CA File");
-
-    s.emailAddress = read(kClient, "Email Address");
-    s.replyToAddress = read(kClient, "Reply To Address");
-    s.realName = read(kClient, "Real Name");
-    s.organisation = read(kClient, "Organisation");
-    s.lastExportFolder = read(kClient, "LastExportDir");
-    s.lastImportFolder = read(kClient, "LastImportDir");
-    s.lastOpenFolder = read(kClient, "LastOpenDir");
-    s.lastSaveFolder = read(kClient, "LastSaveDir");
-    s.lastHtmlFolder = read(kClient, "LastHTMLDir");
-    s.lastImportFilterFolder = read(kClient, "LastIFilterDir");
-    s.lastImportLayoutFolder = read(kClient, "LastILayoutDir");
-    s.lastSendFilterFolder = read(kClient, "LastSFilterDir");
-    s.lastSendOptionsFolder = read(kClient, "LastAEDir");
-
-    s.characterSet = read(kMessage, "Character Set");
-    // A stored but empty encoding means none; only a missing key takes the default.
-    const auto storedEncoding = ej.value(kMessage, "Encoding");
-    s.encoding = storedEncoding ? cutToChars(*storedEncoding, kMaxValueLength) : read(kMessage, "Encoding");
-    s.htmlEncoding = read(kMessage, "HTML Encoding");
-    s.wrapping = parseFlag(read(kMessage, "Wrapping"));
-    s.wrapWidth = parseNumber(read(kMessage, "Wrap Width"), 76);
-
-    const auto spelling = IniFile::load(paths.spellingFile());
-    s.dictionary = readValue(spelling, kEditor, "Dictionary_v6", "");
-    s.ignoreUpperCase = parseFlag(readValue(spelling, kEditor, "Ignore Upper Case", "0"));
-    s.ignoreMixedCase = parseFlag(readValue(spelling, kEditor, "Ignore Mixed Case", "0"));
-    s.ignoreNumbers = parseFlag(readValue(spelling, kEditor, "Ignore Numbers", "-1"));
-    // Older files kept "Check before Sending" under "Ignore Upper Case"; read it from there
-    // when the file has no key of its own for it.
-    s.checkBeforeSending = parseFlag(
-        readValue(spelling, kEditor, kCheckBeforeSending, readValue(spelling, kEditor, "Ignore Upper Case", "0")));
-
-    s.signature = readAppSetting(paths, kCurrentApplication, kSetup, "Signature", "");
-    if (s.signature.empty()) {
-        s.signature = read(kClient, "Signature");
-    }
-}
-
-// Before the first-run welcome has been completed, what "ej.dat" does not hold comes from an
-// older installation, and what only "ej.dat" can hold starts empty. A value written into "ej.dat"
-// (by `tidecast-cli settings set`, say) counts as it stands.
-void takeOverOlderSettings(const IniFile& ej, const SettingsPaths& paths, Settings& s)
-{
-    auto held = [&](std::string_view section, std::string_view key) {
-        return !readValue(ej, section, key, "").empty();
+    const auto currentRow = [](const SettingMember& member) -> const SettingKey* {
+        for (const auto& row : settingsTable()) {
+            if (row.member == member) {
+                return &row;
+            }
+        }
+        return nullptr;
     };
-    const auto spelling = IniFile::load(paths.spellingFile());
-    auto spellingHeld = [&](std::string_view key) { return !readValue(spelling, kEditor, key, "").empty(); };
-    auto older = [&](std::string_view key, std::string_view fallback) {
-        return readAppSetting(paths, kOlderApplication, kSetup, key, fallback);
-    };
-    if (!held(kServer, "SMTP Server")) {
-        s.smtpServer = older("SMTP Server", "");
-    }
-    if (!held(kServer, "SMTP Port")) {
-        s.smtpPort = parseNumber(older("SMTP Port", "25"), 25);
-    }
-    if (!held(kServer, "GroupLet Size")) {
-        s.bulkGroupSize = parseNumber(older("GroupLet Size", "25"), 25);
-    }
-    if (!held(kServer, "Timeout")) {
-        s.timeout = parseNumber(older("Timeout", "120"), 120);
-    }
-    if (!held(kMessage, "Character Set")) {
-        s.characterSet = older("Character Set", "iso-8859-1");
-    }
-    if (!ej.value(kMessage, "Encoding")) {
-        s.encoding = older("Encoding", "7bit");
-    }
-    if (!held(kMessage, "Wrapping")) {
-        s.wrapping = parseFlag(older("Wrapping", "-1"));
-    }
-    if (!held(kMessage, "Wrap Width")) {
-        s.wrapWidth = parseNumber(older("Wrap Width", "76"), 76);
-    }
-    for (auto [key, field] :
-         {std::pair{"Email Address", &s.emailAddress}, std::pair{"Reply To Address", &s.replyToAddress},
-          std::pair{"Real Name", &s.realName}, std::pair{"Organisation", &s.organisation}}) {
-        if (!held(kClient, key)) {
-            *field = older(key, "");
+    for (const auto& older : olderSettingsTable()) {
+        const SettingKey* current = currentRow(older.member);
+        const bool kept = current ? held(*current) : !s.signature.empty();
+        if (!kept) {
+            assign(s, older, readAppSetting(paths, kOlderApplication, kSetup, older.key, older.defaultValue));
         }
     }
-    if (s.signature.empty()) {
-        s.signature = older("Signature", "");
-    }
-    if (!spellingHeld("Dictionary_v6")) {
-        s.dictionary = older("Dictionary_v6", "");
-    }
-    for (auto [key, field, fallback] : {std::tuple{"Ignore Upper Case", &s.ignoreUpperCase, "0"},
-                                        std::tuple{"Ignore Mixed Case", &s.ignoreMixedCase, "0"},
-                                        std::tuple{"Ignore Numbers", &s.ignoreNumbers, "-1"}}) {
-        if (!spellingHeld(key)) {
-            *field = parseFlag(older(key, fallback));
+    for (const auto& row : settingsTable()) {
+        if (row.file != SettingsFile::Main || held(row)) {
+            continue;
+        }
+        if (row.defaultValue == kDataFolder) {
+            s.*std::get<std::string Settings::*>(row.member) = "";
         }
     }
-    if (!held(kServer, "POP3 Port")) {
+    if (!held(*currentRow(&Settings::pop3Port))) {
         s.pop3Port = 0;
     }
-    if (!held(kMessage, "HTML Encoding")) {
+    if (!held(*currentRow(&Settings::htmlEncoding))) {
         s.htmlEncoding.clear();
-    }
-    for (auto [key, field] :
-         {std::pair{"LastExportDir", &s.lastExportFolder}, std::pair{"LastImportDir", &s.lastImportFolder},
-          std::pair{"LastOpenDir", &s.lastOpenFolder}, std::pair{"LastSaveDir", &s.lastSaveFolder},
-          std::pair{"LastHTMLDir", &s.lastHtmlFolder}, std::pair{"LastIFilterDir", &s.lastImportFilterFolder},
-          std::pair{"LastILayoutDir", &s.lastImportLayoutFolder}, std::pair{"LastSFilterDir", &s.lastSendFilterFolder},
-          std::pair{"LastAEDir", &s.lastSendOptionsFolder}}) {
-        if (!held(kClient, key)) {
-            field->clear();
-        }
     }
 }
 
@@ -412,18 +415,18 @@ Settings loadSettings(const SettingsPaths& paths)
 {
     Settings s;
     const auto ej = IniFile::load(paths.settingsFile());
-    auto read = [&](std::string_view section, std::string_view key) {
-        return readValue(ej, section, key, keyDefault(section, key, paths));
-    };
-
-    s.fontName = read(kEditor, "Font");
-    s.fontSize = parseNumber(read(kEditor, "Size"), 8);
-    s.fontBold = parseFlag(read(kEditor, "Bold"));
-    s.fontItalic = parseFlag(read(kEditor, "Italic"));
-
-    readStoredSettings(ej, paths, s);
+    const auto spelling = IniFile::load(paths.spellingFile());
+    for (const auto& row : settingsTable()) {
+        if (!isLayoutKey(row)) {
+            assign(s, row, readRow(row.file == SettingsFile::Main ? ej : spelling, row, paths));
+        }
+    }
+    s.signature = readAppSetting(paths, kCurrentApplication, kSetup, "Signature", "");
+    if (s.signature.empty()) {
+        s.signature = readValue(ej, kClient, "Signature", "");
+    }
     if (readValue(ej, "Startup", "Welcome", "0") == "0") {
-        takeOverOlderSettings(ej, paths, s);
+        takeOverOlderSettings(ej, spelling, paths, s);
     }
     s.signature = replaceAll(s.signature, "$-$", kCrLf);
     s.encoding = normaliseEncoding(s.encoding);
@@ -433,13 +436,11 @@ Settings loadSettings(const SettingsPaths& paths)
 WindowPlacement loadWindowPlacement(const SettingsPaths& paths, Settings& s, int screenWidth, int screenHeight)
 {
     const auto ej = IniFile::load(paths.settingsFile());
-    auto read = [&](std::string_view key) { return readValue(ej, kLayout, key, keyDefault(kLayout, key, paths)); };
-    s.width = parseNumber(read("Width"), 7250);
-    s.height = parseNumber(read("Height"), 7630);
-    s.top = parseNumber(read("top"), 0);
-    s.left = parseNumber(read("Left"), 0);
-    s.windowState = parseNumber(read("WinState"), 1);
-    s.groupsRecipientsView = parseFlag(read("GRView"));
+    for (const auto& row : settingsTable()) {
+        if (isLayoutKey(row)) {
+            assign(s, row, readRow(ej, row, paths));
+        }
+    }
     return fitWindowToScreen(s, screenWidth, screenHeight);
 }
 
@@ -473,64 +474,13 @@ WindowPlacement fitWindowToScreen(const Settings& s, int screenWidth, int screen
 void saveSettings(const Settings& s, const SettingsPaths& paths)
 {
     auto ej = IniFile::load(paths.settingsFile());
-    ej.setValue(kLayout, "GRView", s.groupsRecipientsView ? "-1" : "0");
-
-    ej.setValue(kServer, "SMTP Server", s.smtpServer);
-    ej.setValue(kServer, "SMTP Port", numberText(s.smtpPort));
-    ej.setValue(kServer, "SMTP Username", s.smtpUsername);
-    ej.setValue(kServer, "SMTP Password", scramblePassword(s.smtpPassword));
-    ej.setValue(kServer, "SMTP Authentication", flagText(s.smtpAuthentication));
-    ej.setValue(kServer, "POP3 Server", s.pop3Server);
-    ej.setValue(kServer, "POP3 Port", numberText(s.pop3Port));
-    ej.setValue(kServer, "POP3 Username", s.pop3Username);
-    ej.setValue(kServer, "POP3 Password", scramblePassword(s.pop3Password));
-    ej.setValue(kServer, "POP3 Authentication", flagText(s.pop3Authentication));
-    ej.setValue(kServer, "Timeout", numberText(s.timeout));
-    ej.setValue(kServer, "GroupLet Size", numberText(s.bulkGroupSize));
-    ej.setValue(kServer, "Domain", s.domain);
-    ej.setValue(kServer, "DBSafe Delete", flagText(s.safeDelete));
-    ej.setValue(kServer, "Security", s.security);
-    ej.setValue(kServer, "CA File", s.certificateAuthorityFile);
-
-    ej.setValue(kClient, "Email Address", s.emailAddress);
-    ej.setValue(kClient, "Reply To Address", s.replyToAddress);
-    ej.setValue(kClient, "Real Name", s.realName);
-    ej.setValue(kClient, "Organisation", s.organisation);
-
-    ej.setValue(kMessage, "Character Set", s.characterSet);
-    ej.setValue(kMessage, "Encoding", s.encoding);
-    ej.setValue(kMessage, "HTML Encoding", s.htmlEncoding);
-    ej.setValue(kMessage, "Wrapping", flagText(s.wrapping));
-    ej.setValue(kMessage, "Wrap Width", numberText(s.wrapWidth));
-
-    ej.setValue(kLayout, "Width", numberText(s.width));
-    ej.setValue(kLayout, "Height", numberText(s.height));
-    ej.setValue(kLayout, "top", numberText(s.top));
-    ej.setValue(kLayout, "Left", numberText(s.left));
-    ej.setValue(kLayout, "WinState", numberText(s.windowState));
-
-    ej.setValue(kEditor, "Font", s.fontName);
-    ej.setValue(kEditor, "Size", numberText(s.fontSize));
-    ej.setValue(kEditor, "Bold", flagText(s.fontBold));
-    ej.setValue(kEditor, "Italic", flagText(s.fontItalic));
-
-    ej.setValue(kClient, "LastExportDir", s.lastExportFolder);
-    ej.setValue(kClient, "LastImportDir", s.lastImportFolder);
-    ej.setValue(kClient, "LastOpenDir", s.lastOpenFolder);
-    ej.setValue(kClient, "LastSaveDir", s.lastSaveFolder);
-    ej.setValue(kClient, "LastHTMLDir", s.lastHtmlFolder);
-    ej.setValue(kClient, "LastIFilterDir", s.lastImportFilterFolder);
-    ej.setValue(kClient, "LastILayoutDir", s.lastImportLayoutFolder);
-    ej.setValue(kClient, "LastSFilterDir", s.lastSendFilterFolder);
-    ej.setValue(kClient, "LastAEDir", s.lastSendOptionsFolder);
-    (void)ej.save(paths.settingsFile());
-
     auto spelling = IniFile::load(paths.spellingFile());
-    spelling.setValue(kEditor, "Dictionary_v6", s.dictionary);
-    spelling.setValue(kEditor, "Ignore Upper Case", flagText(s.ignoreUpperCase));
-    spelling.setValue(kEditor, "Ignore Mixed Case", flagText(s.ignoreMixedCase));
-    spelling.setValue(kEditor, "Ignore Numbers", flagText(s.ignoreNumbers));
-    spelling.setValue(kEditor, kCheckBeforeSending, flagText(s.checkBeforeSending));
+    for (const auto& row : settingsTable()) {
+        if (const auto text = storedText(s, row)) {
+            (row.file == SettingsFile::Main ? ej : spelling).setValue(row.section, row.key, *text);
+        }
+    }
+    (void)ej.save(paths.settingsFile());
     (void)spelling.save(paths.spellingFile());
 
     auto app = IniFile::load(paths.appSettingsFile(kCurrentApplication));

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace tidecast::settings
@@ -28,9 +29,9 @@ void writeValue(const std::filesystem::path& file, std::string_view section, std
 
 // The per-user application-settings area, addressed by application, section and key.
 std::string readAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
-                          std::string_view key, std::string_view defaultValue);
+                           std::string_view key, std::string_view defaultValue);
 void writeAppSetting(const SettingsPaths& paths, const std::string& application, std::string_view section,
-                    std::string_view key, std::string_view value);
+                     std::string_view key, std::string_view value);
 
 // Writes the data folder (without its trailing separator) as "InstallPath" for plug-ins.
 void writeInstallPath(const SettingsPaths& paths);
@@ -48,14 +49,55 @@ std::string unscramblePassword(std::string_view stored);
 // "printed" -> "print"; empty or blank -> "none"; anything but "print", "base64", "none" -> "none".
 std::string normaliseEncoding(std::string_view stored);
 
-// The fixed table of "ej.dat" keys with their defaults; `settings get` and `settings list` use it.
-struct KeyDefault
+// Where a key is kept: "ej.dat", or the spelling options of the file "Tidecast".
+enum class SettingsFile
 {
+    Main,
+    Spelling,
+};
+
+// How a member is written: text as it is, a number, a flag ("True"/"False"), a flag as "-1"/"0",
+// a scrambled password, or the encoding (a stored but empty value means none).
+enum class ValueFormat
+{
+    Text,
+    NumericFlag,
+    Password,
+    Encoding,
+};
+
+// The member of the settings record that a key fills; none for keys the record does not hold.
+using SettingMember = std::variant<std::monostate, std::string Settings::*, int Settings::*, bool Settings::*>;
+
+// One key of the settings files: where it lives, the record member it fills and its default.
+// Numbers and flags are told apart by the member's type; `format` says how to store it.
+struct SettingKey
+{
+    SettingKey(std::string_view sectionName, std::string_view keyName, SettingMember filled,
+               std::string_view defaultText, ValueFormat valueFormat = ValueFormat::Text,
+               SettingsFile keptIn = SettingsFile::Main, std::string_view olderKeyName = {})
+        : section(sectionName)
+        , key(keyName)
+        , member(filled)
+        , defaultValue(defaultText)
+        , format(valueFormat)
+        , file(keptIn)
+        , olderKey(olderKeyName)
+    {}
+
     std::string_view section;
     std::string_view key;
+    SettingMember member;
     std::string_view defaultValue; // "<data folder>" for the last-folder keys
+    ValueFormat format = ValueFormat::Text;
+    SettingsFile file = SettingsFile::Main;
+    std::string_view olderKey; // read instead when the key itself is absent
 };
-const std::vector<KeyDefault>& settingsKeyTable();
+
+// Every key in one table: it drives loadSettings, saveSettings, `settings get` and `settings list`
+// (which show the "ej.dat" keys in this order).
+const std::vector<SettingKey>& settingsTable();
+// The default of an "ej.dat" key, the data folder filled in; empty for a key the table lacks.
 std::string keyDefault(std::string_view section, std::string_view key, const SettingsPaths& paths);
 
 // Fills the record from the files. Until the first-run welcome has been completed, what "ej.dat"

@@ -464,7 +464,7 @@ void MainWindow::applyScreenSettings()
     QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const auto placement = settings::loadWindowPlacement(m_paths, m_settings, area.width() * kTwipsPerPixel,
-                                                        area.height() * kTwipsPerPixel);
+                                                         area.height() * kTwipsPerPixel);
     if (m_settings.groupsRecipientsView) {
         m_groupSetup->showGroupsRecipientsView();
     } else {

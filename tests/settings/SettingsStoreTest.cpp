@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <vector>
 
@@ -92,9 +93,9 @@ TEST_F(SettingsStoreTest, FirstRunWithoutAnyFileTakesOverOlderSettingsAndWritesE
 
     saveSettings(loaded, m_paths);
     const auto ini = IniFile::load(m_paths.settingsFile());
-    for (const auto& row : settingsKeyTable()) {
-        if (row.section == "Startup" || row.section == "Tech" || row.section == "Send Options" ||
-            row.key == "Signature") {
+    for (const auto& row : settingsTable()) {
+        if (row.file != SettingsFile::Main || row.section == "Startup" || row.section == "Tech" ||
+            row.section == "Send Options" || row.key == "Signature") {
             continue;
         }
         EXPECT_TRUE(ini.value(row.section, row.key).has_value()) << row.section << "/" << row.key;
@@ -231,6 +232,65 @@ TEST(ScreenSettings, FitsTheWindowToTheScreen)
     placed = fitWindowToScreen(s, 20000, 12000);
     EXPECT_EQ(placed.left, 18500);
     EXPECT_EQ(placed.width, 1500);
+}
+
+TEST_F(SettingsStoreTest, EveryTableKeyIsWrittenFromItsMemberAndReadBackIntoIt)
+{
+    markWelcomed();
+    // A distinct value for every member, so a row that names the wrong member or key shows.
+    Settings original;
+    int counter = 0;
+    for (const auto& row : settingsTable()) {
+        ++counter;
+        if (const auto* text = std::get_if<std::string Settings::*>(&row.member)) {
+            original.** text = row.format == ValueFormat::Encoding ? "base64" : "value " + std::to_string(counter);
+        } else if (const auto* number = std::get_if<int Settings::*>(&row.member)) {
+            original.** number = 1000 + counter;
+        } else if (const auto* flag = std::get_if<bool Settings::*>(&row.member)) {
+            original.** flag = std::string_view(row.defaultValue) == "0" || row.defaultValue == "False";
+        }
+    }
+    // No member is filled by two keys.
+    std::vector<SettingMember> seen;
+    for (const auto& row : settingsTable()) {
+        if (!std::holds_alternative<std::monostate>(row.member)) {
+            EXPECT_EQ(std::count(seen.begin(), seen.end(), row.member), 0) << row.section << "/" << row.key;
+            seen.push_back(row.member);
+        }
+    }
+    saveSettings(original, m_paths);
+
+    const auto main = IniFile::load(m_paths.settingsFile());
+    const auto spelling = IniFile::load(m_paths.spellingFile());
+    for (const auto& row : settingsTable()) {
+        const auto& file = row.file == SettingsFile::Main ? main : spelling;
+        const auto stored = file.value(row.section, row.key);
+        if (std::holds_alternative<std::monostate>(row.member)) {
+            continue;
+        }
+        ASSERT_TRUE(stored.has_value()) << row.section << "/" << row.key;
+        if (const auto* number = std::get_if<int Settings::*>(&row.member)) {
+            EXPECT_EQ(*stored, std::to_string(original.**number)) << row.key;
+        } else if (const auto* flag = std::get_if<bool Settings::*>(&row.member)) {
+            const bool on = original.**flag;
+            EXPECT_EQ(*stored, row.format == ValueFormat::NumericFlag ? (on ? "-1" : "0") : (on ? "True" : "False"))
+                << row.key;
+        } else if (row.format == ValueFormat::Password) {
+            EXPECT_EQ(*stored, scramblePassword(original.*std::get<std::string Settings::*>(row.member))) << row.key;
+        }
+    }
+
+    auto loaded = loadSettings(m_paths);
+    loadWindowPlacement(m_paths, loaded, 20000, 20000);
+    for (const auto& row : settingsTable()) {
+        std::visit(
+            [&](auto member) {
+                if constexpr (!std::is_same_v<decltype(member), std::monostate>) {
+                    EXPECT_EQ(loaded.*member, original.*member) << row.section << "/" << row.key;
+                }
+            },
+            row.member);
+    }
 }
 
 } // namespace

@@ -1,11 +1,11 @@
 // Timings of the group and recipient procedures at the sizes people reach: the first 32000
 // rows of a group of 1,000,000, the group list of 100 groups, and adding one recipient to the
 // large group. The files are built once in a temporary folder and removed at exit.
+#include "commands/GroupSetupCommands.h"
 #include "common/Clock.h"
 #include "common/Progress.h"
 #include "common/StatusSink.h"
 #include "store/GroupStore.h"
-#include "store/RecipientList.h"
 #include "store/RecipientRecord.h"
 #include "support/ScriptedPrompter.h"
 
@@ -95,11 +95,11 @@ Fixture& fixture()
 void BM_LoadDBUsersFirst32000OfAMillion(benchmark::State& state)
 {
     auto& f = fixture();
-    store::RecipientList list(f.groups);
+    commands::GroupSetupCommands list(f.groups);
     list.setGroup("Large");
     for (auto _ : state) {
         f.prompter.clear();
-        if (!list.loadRecipients() || list.rows().size() != store::kMaxListedRecipients) {
+        if (!list.loadRecipients() || list.rows().size() != commands::kMaxListedRecipients) {
             state.SkipWithError("wrong row count");
         }
     }
@@ -120,7 +120,7 @@ BENCHMARK(BM_LoadDBGroupsWithCounts)->Unit(benchmark::kMillisecond);
 void BM_AddOneRecipientToAMillion(benchmark::State& state)
 {
     auto& f = fixture();
-    store::RecipientList list(f.groups);
+    commands::GroupSetupCommands list(f.groups);
     list.setGroup("Large");
     list.setGroupsOnlyView(true);
     static int next = 0;

@@ -1,9 +1,9 @@
 #include "cli/RecipientsCommands.h"
 
 #include "cli/StoreSession.h"
+#include "commands/GroupSetupCommands.h"
 #include "common/Text.h"
 #include "store/RecipientInput.h"
-#include "store/RecipientList.h"
 #include "store/StoreTexts.h"
 
 #include <array>
@@ -136,7 +136,7 @@ int addRecipient(CliContext& context, const RecipientsArguments& arguments)
     if (!session.requireGroup(arguments.group)) {
         return kExitRefused;
     }
-    store::RecipientList list(session.groups());
+    commands::GroupSetupCommands list(session.groups());
     list.setGroup(arguments.group);
     // The command line has no recipient list to keep up to date.
     list.setGroupsOnlyView(true);
@@ -154,7 +154,7 @@ int modifyRecipient(CliContext& context, const RecipientsArguments& arguments)
     if (!session.requireGroup(arguments.group)) {
         return kExitRefused;
     }
-    store::RecipientList list(session.groups());
+    commands::GroupSetupCommands list(session.groups());
     list.setGroup(arguments.group);
     list.setGroupsOnlyView(true);
     auto record = list.findRecipient(arguments.address);
@@ -170,7 +170,7 @@ int modifyRecipient(CliContext& context, const RecipientsArguments& arguments)
     if (!acceptDialogInput(*record, *context.prompter)) {
         return kExitRefused;
     }
-    list.setEditMode(std::string(store::kModifyUserMode), arguments.address);
+    list.setModifying(arguments.address);
     return exitStatus(list.acceptRecipientDialog(*record).outcome);
 }
 
@@ -180,7 +180,7 @@ int removeRecipients(CliContext& context, const RecipientsArguments& arguments)
     if (!session.requireGroup(arguments.group)) {
         return kExitRefused;
     }
-    store::RecipientList list(session.groups());
+    commands::GroupSetupCommands list(session.groups());
     list.setGroup(arguments.group);
     // An address that is not there is most likely a typo: say so, and let a script know.
     std::vector<std::string> present;

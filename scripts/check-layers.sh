@@ -15,6 +15,7 @@ declare -A allowed=(
     [net]="common"
     [outgoing]="mime store settings common"
     [mailing]="outgoing net filters transfer store settings messages common"
+    [commands]="mailing outgoing net mime filters transfer store settings messages common"
 )
 
 status=0

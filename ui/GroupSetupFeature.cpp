@@ -280,7 +280,7 @@ void GroupSetupFeature::modifyRecipient()
     }
     RecipientDialog dialog(m_recipients, QString::fromStdString(*title), record, &m_window);
     dialog.exec();
-    m_recipients.setEditMode({});
+    m_recipients.setAdding();
     m_recipientModel->reload();
     m_groupModel->refreshCounts();
     if (row >= 0 && row < m_recipientModel->rowCount()) {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "commands/GroupSetupCommands.h"
 #include "common/Clock.h"
 #include "store/GroupStore.h"
-#include "store/RecipientList.h"
 #include "ui/ProgressBarAdapter.h"
 
 #include <QObject>
@@ -31,7 +31,7 @@ public:
     ~GroupSetupFeature() override;
 
     store::GroupStore& groups() { return m_groups; }
-    store::RecipientList& recipients() { return m_recipients; }
+    commands::GroupSetupCommands& recipients() { return m_recipients; }
     GroupListModel* groupModel() const { return m_groupModel; }
     RecipientListModel* recipientModel() const { return m_recipientModel; }
 
@@ -64,7 +64,7 @@ private:
     SystemClock m_clock;
     ProgressBarAdapter m_progress;
     store::GroupStore m_groups;
-    store::RecipientList m_recipients;
+    commands::GroupSetupCommands m_recipients;
     GroupListModel* m_groupModel;
     RecipientListModel* m_recipientModel;
     bool m_syncing = false;

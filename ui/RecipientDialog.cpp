@@ -54,7 +54,7 @@ QString& rememberedFolder()
 
 } // namespace
 
-RecipientDialog::RecipientDialog(store::RecipientList& list, const QString& title,
+RecipientDialog::RecipientDialog(commands::GroupSetupCommands& list, const QString& title,
                                  const std::optional<store::RecipientRecord>& initial, QWidget* parent)
     : QDialog(parent)
     , m_list(list)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/RecipientList.h"
+#include "commands/GroupSetupCommands.h"
 
 #include <QDialog>
 
@@ -18,7 +18,7 @@ namespace tidecast::ui
 // exclusion question) and writes through saveRecipient in the list's edit mode; the dialog is
 // accepted when the record was written, rejected when the exclusion question was answered No.
 // Double-clicking an additional field picks a custom attachment for that recipient. The opener
-// sets the list's edit mode and group first (RecipientList::beginAddRecipient or
+// sets the list's edit mode and group first (GroupSetupCommands::beginAddRecipient or
 // beginModifyRecipient), so the welcome wizard can use the dialog as the main window does.
 class RecipientDialog : public QDialog
 {
@@ -28,7 +28,7 @@ public:
     // Shows a file chooser with this title starting in this folder; an empty result is a cancel.
     using AttachmentChooser = std::function<QString(const QString& title, const QString& folder)>;
 
-    RecipientDialog(store::RecipientList& list, const QString& title,
+    RecipientDialog(commands::GroupSetupCommands& list, const QString& title,
                     const std::optional<store::RecipientRecord>& initial = std::nullopt, QWidget* parent = nullptr);
 
     void setAttachmentChooser(AttachmentChooser chooser) { m_chooser = std::move(chooser); }
@@ -47,7 +47,7 @@ protected:
 private:
     void chooseAttachment(QLineEdit* field);
 
-    store::RecipientList& m_list;
+    commands::GroupSetupCommands& m_list;
     QComboBox* m_title;
     std::array<QLineEdit*, store::kRecipientTextFields> m_edits{};
     AttachmentChooser m_chooser;

@@ -7,7 +7,7 @@
 namespace tidecast::ui
 {
 
-RecipientListModel::RecipientListModel(const store::RecipientList& list, QObject* parent)
+RecipientListModel::RecipientListModel(const commands::GroupSetupCommands& list, QObject* parent)
     : QAbstractTableModel(parent)
     , m_list(list)
 {}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/RecipientList.h"
+#include "commands/GroupSetupCommands.h"
 
 #include <QAbstractTableModel>
 
@@ -21,7 +21,7 @@ public:
         AddressColumn = 2,
     };
 
-    explicit RecipientListModel(const store::RecipientList& list, QObject* parent = nullptr);
+    explicit RecipientListModel(const commands::GroupSetupCommands& list, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -35,7 +35,7 @@ public:
     QString addressAt(int row) const;
 
 private:
-    const store::RecipientList& m_list;
+    const commands::GroupSetupCommands& m_list;
     int m_boldRow = -1;
 };
 

@@ -184,7 +184,7 @@ private slots:
         tab()->recipientsView()->setCurrentIndex(m_controller->recipientModel()->index(0, 0));
         QTest::keyClick(tab()->recipientsView(), Qt::Key_Return);
         QCOMPARE(m_controller->recipientModel()->index(0, 1).data().toString(), QStringLiteral("Other"));
-        QCOMPARE(m_controller->recipients().editMode(), std::string());
+        QVERIFY(!m_controller->recipients().modifying());
 
         // The Delete key deletes the selected recipients after the question.
         m_prompter.clear();

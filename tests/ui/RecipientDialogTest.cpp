@@ -26,7 +26,7 @@ private:
     NullProgress m_progress;
     SystemClock m_clock;
     std::unique_ptr<store::GroupStore> m_groups;
-    std::unique_ptr<store::RecipientList> m_list;
+    std::unique_ptr<commands::GroupSetupCommands> m_list;
 
     std::vector<store::RecipientRecord> records()
     {
@@ -54,7 +54,7 @@ private slots:
         m_groups->beginAddGroup();
         QVERIFY(m_groups->acceptGroupDialog("", "Club", {}).accepted());
         m_groups->finishAddGroup();
-        m_list = std::make_unique<store::RecipientList>(*m_groups);
+        m_list = std::make_unique<commands::GroupSetupCommands>(*m_groups);
         m_list->setGroup("Club");
     }
 

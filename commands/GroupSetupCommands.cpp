@@ -1,4 +1,4 @@
-#include "store/RecipientList.h"
+#include "commands/GroupSetupCommands.h"
 
 #include "common/Text.h"
 #include "store/Compaction.h"
@@ -8,8 +8,16 @@
 
 #include <algorithm>
 
-namespace tidecast::store
+namespace tidecast::commands
 {
+
+using store::CommandOutcome;
+using store::FindOperator;
+using store::GroupStore;
+using store::RecipientField;
+using store::RecipientRecord;
+using store::RecipientStore;
+namespace text = store::text;
 
 namespace
 {
@@ -20,17 +28,11 @@ constexpr std::int64_t kProgressBatch = 1000;
 
 } // namespace
 
-RecipientList::RecipientList(GroupStore& groups)
+GroupSetupCommands::GroupSetupCommands(GroupStore& groups)
     : m_groups(groups)
 {}
 
-void RecipientList::setEditMode(std::string mode, std::string modifiedAddress)
-{
-    m_editMode = std::move(mode);
-    m_modifiedAddress = std::move(modifiedAddress);
-}
-
-int RecipientList::rowOf(std::string_view address) const
+int GroupSetupCommands::rowOf(std::string_view address) const
 {
     for (std::size_t i = 0; i < m_rows.size(); ++i) {
         if (m_rows[i].emailAddress == address) {
@@ -40,7 +42,7 @@ int RecipientList::rowOf(std::string_view address) const
     return -1;
 }
 
-bool RecipientList::failed(std::string_view tag, const Error& error)
+bool GroupSetupCommands::failed(std::string_view tag, const Error& error)
 {
     m_groups.database().rollbackTransaction();
     m_groups.closeDatabase();
@@ -48,7 +50,7 @@ bool RecipientList::failed(std::string_view tag, const Error& error)
     return false;
 }
 
-bool RecipientList::openGroup(std::string_view tag, bool missingIsGone)
+bool GroupSetupCommands::openGroup(std::string_view tag, bool missingIsGone)
 {
     const auto path = m_groups.groupPath(m_group);
     if (!RecipientStore::isDatabase(path)) {
@@ -66,7 +68,7 @@ bool RecipientList::openGroup(std::string_view tag, bool missingIsGone)
     return true;
 }
 
-bool RecipientList::loadRecipients()
+bool GroupSetupCommands::loadRecipients()
 {
     m_rows.clear();
     auto& progress = m_groups.progress();
@@ -104,12 +106,12 @@ bool RecipientList::loadRecipients()
     return true;
 }
 
-bool RecipientList::saveRecipient(const RecipientRecord& input)
+bool GroupSetupCommands::saveRecipient(const RecipientRecord& input)
 {
     m_groups.status().showStatus(text::kAddingRecipient);
     using F = RecipientField;
     RecipientRecord record = input;
-    record.set(F::Title, cutToChars(input.get(F::Title), kStoredTitleLength));
+    record.set(F::Title, cutToChars(input.get(F::Title), store::kStoredTitleLength));
     record.dateAdded.clear();
 
     constexpr std::string_view tag = "AddRecipient Error: ";
@@ -121,7 +123,7 @@ bool RecipientList::saveRecipient(const RecipientRecord& input)
     if (auto found = db.find(kAddressField, FindOperator::Equals, record.emailAddress()); !found) {
         return failed(tag, found.error());
     }
-    const bool modifying = m_editMode == kModifyUserMode;
+    const bool modifying = this->modifying();
     if (!db.noMatch() && !modifying) {
         m_groups.closeDatabase();
         m_groups.prompter().message(text::kRecipientExists, Icon::Exclamation);
@@ -139,7 +141,7 @@ bool RecipientList::saveRecipient(const RecipientRecord& input)
             return failed(tag, added.error());
         }
         // Set once, when the record comes into being; a modification keeps it.
-        record.dateAdded = formatShortDate(m_groups.clock().now());
+        record.dateAdded = store::formatShortDate(m_groups.clock().now());
     }
     writeRecipient(db, record);
     if (auto written = db.flush(); !written) {
@@ -166,14 +168,14 @@ bool RecipientList::saveRecipient(const RecipientRecord& input)
     return true;
 }
 
-void RecipientList::appendRow(std::string_view firstName, std::string_view lastName, std::string_view emailAddress)
+void GroupSetupCommands::appendRow(std::string_view firstName, std::string_view lastName, std::string_view emailAddress)
 {
     if (m_rows.size() < kMaxListedRecipients) {
         m_rows.push_back({std::string(firstName), std::string(lastName), std::string(emailAddress)});
     }
 }
 
-bool RecipientList::removeRecipient(std::string_view emailAddress)
+bool GroupSetupCommands::removeRecipient(std::string_view emailAddress)
 {
     constexpr std::string_view tag = "RemoveDBUser: ";
     if (!openGroup(tag, false)) {
@@ -193,8 +195,8 @@ bool RecipientList::removeRecipient(std::string_view emailAddress)
     if (auto closed = db.close(); !closed) {
         return failed(tag, closed.error());
     }
-    if (!compactAfterDelete(m_groups.dataDir(), m_group, kGroupExtension, m_groups.safeDelete(), m_groups.progress(),
-                            m_groups.prompter(), tag)) {
+    if (!store::compactAfterDelete(m_groups.dataDir(), m_group, store::kGroupExtension, m_groups.safeDelete(),
+                                   m_groups.progress(), m_groups.prompter(), tag)) {
         return false;
     }
     if (auto opened = db.open(m_groups.groupPath(m_group)); !opened) {
@@ -208,7 +210,7 @@ bool RecipientList::removeRecipient(std::string_view emailAddress)
     return true;
 }
 
-Result<bool> RecipientList::isExcluded(std::string_view emailAddress, std::string_view groupName)
+Result<bool> GroupSetupCommands::isExcluded(std::string_view emailAddress, std::string_view groupName)
 {
     const auto file = m_groups.exclusionListFile();
     if (!RecipientStore::isDatabase(file)) {
@@ -224,7 +226,7 @@ Result<bool> RecipientList::isExcluded(std::string_view emailAddress, std::strin
     while (found && !db.noMatch() && !excluded) {
         // Group names compare exactly; the entry may name this group or every group.
         const auto group = db.field(kGroupField);
-        excluded = group == groupName || group == kAllGroups;
+        excluded = group == groupName || group == store::kAllGroups;
         if (!excluded) {
             found = db.findNext();
         }
@@ -236,7 +238,7 @@ Result<bool> RecipientList::isExcluded(std::string_view emailAddress, std::strin
     return excluded;
 }
 
-std::optional<RecipientRecord> RecipientList::findRecipient(std::string_view emailAddress)
+std::optional<RecipientRecord> GroupSetupCommands::findRecipient(std::string_view emailAddress)
 {
     constexpr std::string_view tag = "ModifyRecipient: ";
     if (!openGroup(tag, true)) {
@@ -255,7 +257,7 @@ std::optional<RecipientRecord> RecipientList::findRecipient(std::string_view ema
     return record;
 }
 
-std::optional<std::string> RecipientList::beginAddRecipient()
+std::optional<std::string> GroupSetupCommands::beginAddRecipient()
 {
     if (m_groups.rows().empty()) {
         m_groups.prompter().message(text::kAddGroupFirst, Icon::Exclamation);
@@ -265,17 +267,17 @@ std::optional<std::string> RecipientList::beginAddRecipient()
         m_groups.prompter().message(text::kSelectGroupFirst, Icon::Exclamation);
         return std::nullopt;
     }
-    setEditMode({});
+    setAdding();
     m_groups.closeDatabase();
     return text::addRecipientTitle(m_group);
 }
 
-void RecipientList::finishAddRecipient()
+void GroupSetupCommands::finishAddRecipient()
 {
     (void)m_groups.countRecipients(m_group);
 }
 
-std::optional<std::string> RecipientList::beginModifyRecipient(std::string_view selectedAddress)
+std::optional<std::string> GroupSetupCommands::beginModifyRecipient(std::string_view selectedAddress)
 {
     if (m_groups.rows().empty()) {
         m_groups.prompter().message(text::kAddGroupFirst, Icon::Exclamation);
@@ -293,12 +295,12 @@ std::optional<std::string> RecipientList::beginModifyRecipient(std::string_view 
         m_groups.prompter().message(text::kSelectRecipientToModify, Icon::Exclamation);
         return std::nullopt;
     }
-    setEditMode(std::string(kModifyUserMode), std::string(selectedAddress));
+    setModifying(std::string(selectedAddress));
     m_groups.closeDatabase();
     return text::modifyRecipientTitle(m_group);
 }
 
-RecipientDialogResult RecipientList::acceptRecipientDialog(const RecipientRecord& input)
+RecipientDialogResult GroupSetupCommands::acceptRecipientDialog(const RecipientRecord& input)
 {
     auto& prompter = m_groups.prompter();
     RecipientRecord record = input;
@@ -333,7 +335,7 @@ RecipientDialogResult RecipientList::acceptRecipientDialog(const RecipientRecord
     return {CommandOutcome::Refused, false};
 }
 
-CommandOutcome RecipientList::deleteRecipients(const std::vector<std::string>& selectedAddresses)
+CommandOutcome GroupSetupCommands::deleteRecipients(const std::vector<std::string>& selectedAddresses)
 {
     auto& prompter = m_groups.prompter();
     if (m_rows.empty()) {
@@ -355,7 +357,7 @@ CommandOutcome RecipientList::deleteRecipients(const std::vector<std::string>& s
     return outcome;
 }
 
-CommandOutcome RecipientList::removeRecipients(const std::vector<std::string>& addresses, std::int64_t* removed)
+CommandOutcome GroupSetupCommands::removeRecipients(const std::vector<std::string>& addresses, std::int64_t* removed)
 {
     constexpr std::string_view tag = "DeleteRecipients: ";
     if (!openGroup(tag, false)) {
@@ -394,11 +396,11 @@ CommandOutcome RecipientList::removeRecipients(const std::vector<std::string>& a
     if (removed != nullptr) {
         *removed = deleted;
     }
-    if (deleted > 0 && !compactAfterDelete(m_groups.dataDir(), m_group, kGroupExtension, m_groups.safeDelete(),
-                                           progress, m_groups.prompter(), tag)) {
+    if (deleted > 0 && !store::compactAfterDelete(m_groups.dataDir(), m_group, store::kGroupExtension,
+                                                  m_groups.safeDelete(), progress, m_groups.prompter(), tag)) {
         return CommandOutcome::Failed;
     }
     return CommandOutcome::Done;
 }
 
-} // namespace tidecast::store
+} // namespace tidecast::commands

@@ -1,4 +1,4 @@
-#include "store/RecipientList.h"
+#include "commands/GroupSetupCommands.h"
 
 #include "store/Compaction.h"
 #include "store/RecipientInput.h"
@@ -7,15 +7,18 @@
 
 #include <gtest/gtest.h>
 
-namespace tidecast::store::test
+namespace tidecast::commands::test
 {
 namespace
 {
 
-class RecipientListTest : public StoreTest
+using namespace store;
+using namespace store::test;
+
+class GroupSetupCommandsTest : public StoreTest
 {
 protected:
-    RecipientList list{groups};
+    GroupSetupCommands list{groups};
 
     void SetUp() override
     {
@@ -46,7 +49,7 @@ protected:
     }
 };
 
-TEST_F(RecipientListTest, AddTakesInitialBeforeLastNameCutsTitleAndRefusesDuplicatesInAnyCase)
+TEST_F(GroupSetupCommandsTest, AddTakesInitialBeforeLastNameCutsTitleAndRefusesDuplicatesInAnyCase)
 {
     using F = RecipientField;
     RecipientRecord input;
@@ -97,12 +100,12 @@ TEST_F(RecipientListTest, AddTakesInitialBeforeLastNameCutsTitleAndRefusesDuplic
     EXPECT_EQ(groups.rows()[0].count, 2);
 }
 
-TEST_F(RecipientListTest, ModifyOverwritesTheRecordKeepsDateAddedAndRewritesTheRow)
+TEST_F(GroupSetupCommandsTest, ModifyOverwritesTheRecordKeepsDateAddedAndRewritesTheRow)
 {
     fillGroup("Club", 3);
     ASSERT_TRUE(list.loadRecipients());
     ASSERT_TRUE(list.beginModifyRecipient("a1@example.test"));
-    EXPECT_EQ(list.editMode(), kModifyUserMode);
+    EXPECT_TRUE(list.modifying());
 
     auto record = *list.findRecipient("a1@example.test");
     record.set(RecipientField::EmailAddress, "new@example.test");
@@ -117,13 +120,13 @@ TEST_F(RecipientListTest, ModifyOverwritesTheRecordKeepsDateAddedAndRewritesTheR
     EXPECT_EQ(list.rows()[1], (RecipientRow{"First1", "Changed", "new@example.test"}));
 
     // A record that vanished meanwhile is added instead, as a new record with today's date.
-    list.setEditMode(std::string(kModifyUserMode), "gone@example.test");
+    list.setModifying("gone@example.test");
     ASSERT_TRUE(list.saveRecipient(recordOf("back@example.test")));
     EXPECT_EQ(fileRecords().back().dateAdded, "2026-03-14");
     EXPECT_EQ(fileRecords().size(), 4U);
 }
 
-TEST_F(RecipientListTest, DialogChecksAddressThenAsksAboutExclusionsForThisGroupOrAllGroups)
+TEST_F(GroupSetupCommandsTest, DialogChecksAddressThenAsksAboutExclusionsForThisGroupOrAllGroups)
 {
     struct Case
     {
@@ -171,7 +174,7 @@ TEST_F(RecipientListTest, DialogChecksAddressThenAsksAboutExclusionsForThisGroup
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>(3, std::string(text::kExcludedQuestion))));
 }
 
-TEST_F(RecipientListTest, ListShowsAtMost32000RowsAndSaysSoOnlyWhenThereAreMore)
+TEST_F(GroupSetupCommandsTest, ListShowsAtMost32000RowsAndSaysSoOnlyWhenThereAreMore)
 {
     fillGroup("Club", 32000);
     ASSERT_TRUE(list.loadRecipients());
@@ -194,7 +197,7 @@ TEST_F(RecipientListTest, ListShowsAtMost32000RowsAndSaysSoOnlyWhenThereAreMore)
     EXPECT_EQ(groups.rows()[0].count, 32002);
 }
 
-TEST_F(RecipientListTest, DeletingLeavesOnlyTheOtherRecordsWithEitherCompaction)
+TEST_F(GroupSetupCommandsTest, DeletingLeavesOnlyTheOtherRecordsWithEitherCompaction)
 {
     for (const bool safe : {false, true}) {
         SCOPED_TRACE(safe ? "safe rebuild" : "direct compaction");
@@ -232,13 +235,13 @@ TEST_F(RecipientListTest, DeletingLeavesOnlyTheOtherRecordsWithEitherCompaction)
 
     prompter.clear();
     EXPECT_EQ(list.deleteRecipients({}), CommandOutcome::Refused);
-    RecipientList empty{groups};
+    GroupSetupCommands empty{groups};
     EXPECT_EQ(empty.deleteRecipients({"x@example.test"}), CommandOutcome::Refused);
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{std::string(text::kSelectRecipientToDelete),
                                                           std::string(text::kNoRecipientsToDelete)}));
 }
 
-TEST_F(RecipientListTest, SafeRebuildReportsEvery50RecordsAndKeepsRecordOrder)
+TEST_F(GroupSetupCommandsTest, SafeRebuildReportsEvery50RecordsAndKeepsRecordOrder)
 {
     fillGroup("Club", 120);
     const auto before = fileRecords();
@@ -257,9 +260,9 @@ TEST_F(RecipientListTest, SafeRebuildReportsEvery50RecordsAndKeepsRecordOrder)
     EXPECT_FALSE(std::filesystem::exists(dir / "Nothing.gdb"));
 }
 
-TEST_F(RecipientListTest, CommandsRefuseWithoutGroupsSelectionOrRecipients)
+TEST_F(GroupSetupCommandsTest, CommandsRefuseWithoutGroupsSelectionOrRecipients)
 {
-    RecipientList none{groups};
+    GroupSetupCommands none{groups};
     EXPECT_FALSE(none.beginAddRecipient());
     EXPECT_EQ(list.beginAddRecipient(), "Add a New Recipient to 'Club'");
     EXPECT_FALSE(list.beginModifyRecipient(""));
@@ -278,7 +281,7 @@ TEST_F(RecipientListTest, CommandsRefuseWithoutGroupsSelectionOrRecipients)
     EXPECT_EQ(prompter.texts().back(), text::kAddGroupFirst);
 }
 
-TEST_F(RecipientListTest, MissingOrDamagedGroupIsReportedAndTheListsRebuilt)
+TEST_F(GroupSetupCommandsTest, MissingOrDamagedGroupIsReportedAndTheListsRebuilt)
 {
     addGroup("Other");
     std::filesystem::remove(groups.groupPath("Club"));
@@ -318,4 +321,4 @@ TEST(RecipientInput, AddressKeysAndCustomAttachmentLength)
 }
 
 } // namespace
-} // namespace tidecast::store::test
+} // namespace tidecast::commands::test

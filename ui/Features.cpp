@@ -10,9 +10,10 @@ namespace tidecast::ui
 
 void installFeatures(MainWindow& window)
 {
-    new GroupSetupFeature(window); // owned by the window
-    installMessagesFeature(window);
-    installSendFeature(window);
+    // Each is owned by the window and handed the features it works with.
+    auto* groups = new GroupSetupFeature(window);
+    auto* messages = installMessagesFeature(window);
+    installSendFeature(window, *messages, *groups);
 }
 
 } // namespace tidecast::ui

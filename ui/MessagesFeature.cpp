@@ -696,12 +696,10 @@ bool MessagesFeature::checkSpellingBeforeSending()
     return send;
 }
 
-void MessagesFeature::showServerSetup()
+bool MessagesFeature::showServerSetup()
 {
     ServerSetupDialog dialog(m_window.settings(), m_window.prompter(), &m_window);
-    const bool confirmed = dialog.exec() == QDialog::Accepted;
-    // The send options read this mark to stop when the person cancelled the set-up.
-    m_window.setProperty("setupMark", confirmed ? QString() : QStringLiteral("cancelsetup"));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void MessagesFeature::showWelcome()

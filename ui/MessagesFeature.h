@@ -28,7 +28,7 @@ class MessageListModel;
 // The message commands of the main window: new, open, save and print, the composer's edit
 // commands, merge macros, text files, attachments and the HTML file, spelling, the setup dialogs,
 // the editor font, the welcome wizard and the "Message History" tab. Installed once on the window,
-// which owns it; other features reach it with window.findChild<MessagesFeature*>().
+// which owns it; features that work with it are handed it when they are installed.
 class MessagesFeature : public QObject
 {
     Q_OBJECT
@@ -52,6 +52,8 @@ public:
     // The check before sending, run only when "Check before Sending" is on: false when the person
     // cancelled the check and then chose not to send.
     bool checkSpellingBeforeSending();
+    // The server set-up dialog. True when the person confirmed it.
+    bool showServerSetup();
     // The spelling command's check of subject and body.
     void checkSpelling();
     int spellCheckState() const { return m_spellState; }
@@ -91,7 +93,6 @@ private:
     void chooseHtmlFile();
     void chooseEditorFont();
     void showWelcome();
-    void showServerSetup();
     void rebuildAttachmentList();
     void loadMessageList();
     std::optional<messages::ComposerField> focusedField() const;

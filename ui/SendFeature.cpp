@@ -26,7 +26,7 @@ namespace
 class WindowHost final : public mailing::SendCommandHost
 {
 public:
-    WindowHost(MainWindow& window, MessagesFeature* messages)
+    WindowHost(MainWindow& window, MessagesFeature& messages)
         : m_window(window)
         , m_messages(messages)
     {}
@@ -40,12 +40,12 @@ public:
     mailing::SpellCheckOutcome checkSpellingBeforeSending() override
     {
         // The composer's check asks its own question when the person cancels it.
-        if (m_messages == nullptr || m_messages->checkSpellingBeforeSending()) {
+        if (m_messages.checkSpellingBeforeSending()) {
             return mailing::SpellCheckOutcome::Completed;
         }
         return mailing::SpellCheckOutcome::StopSending;
     }
-    void openServerSetup() override { m_window.dispatch(QStringLiteral("ID_EmailSettings")); }
+    void openServerSetup() override { m_messages.showServerSetup(); }
     void openIdentitySetup() override { m_window.dispatch(QStringLiteral("ID_IdentificationSettings")); }
     void setFocus(mailing::SendFocus focus) override
     {
@@ -67,7 +67,7 @@ public:
 
 private:
     MainWindow& m_window;
-    MessagesFeature* m_messages;
+    MessagesFeature& m_messages;
 };
 
 std::chrono::year_month_day today()
@@ -78,9 +78,11 @@ std::chrono::year_month_day today()
 
 } // namespace
 
-SendFeature::SendFeature(MainWindow& window)
+SendFeature::SendFeature(MainWindow& window, MessagesFeature& messages, GroupSetupFeature& groups)
     : QObject(&window)
     , m_window(window)
+    , m_messages(messages)
+    , m_groups(groups)
     , m_chooser(std::make_unique<QtFileChooser>(&window))
 {
     setObjectName(QStringLiteral("sendFeature"));
@@ -92,24 +94,20 @@ SendFeature::~SendFeature() = default;
 
 void SendFeature::startSending()
 {
-    auto* messagesFeature = m_window.findChild<MessagesFeature*>();
-    auto* groupsController = m_window.findChild<GroupSetupFeature*>();
     auto* composer = m_window.composer();
-    if (messagesFeature == nullptr || composer == nullptr) {
+    if (composer == nullptr) {
         return;
     }
     std::vector<std::string> groups;
-    if (groupsController != nullptr) {
-        for (const auto& row : groupsController->groups().rows()) {
-            groups.push_back(row.name);
-        }
+    for (const auto& row : m_groups.groups().rows()) {
+        groups.push_back(row.name);
     }
-    const auto document = messagesFeature->currentDocument();
+    const auto document = m_messages.currentDocument();
     const outgoing::ComposedMessage message = mailing::composedMessage(document);
     const std::string selected =
         composer->groupSelector()->currentIndex() >= 0 ? composer->groupSelector()->currentText().toStdString() : "";
 
-    WindowHost host(m_window, messagesFeature);
+    WindowHost host(m_window, m_messages);
     auto& prompter = m_window.prompter();
     auto prepared =
         mailing::prepareSend(m_window.settings(), m_window.paths().dataDir, groups, selected, message, host, prompter);
@@ -124,8 +122,7 @@ void SendFeature::startSending()
                                  {groups, message.body, message.htmlPath, prepared->identity, today(), message.subject},
                                  &m_window);
         dialog.setSetupHandler([this, &mailingSettings] {
-            m_window.dispatch(QStringLiteral("ID_EmailSettings"));
-            const bool cancelled = m_window.property("setupMark").toString() == QStringLiteral("cancelsetup");
+            const bool cancelled = !m_messages.showServerSetup();
             if (!cancelled) {
                 mailingSettings = m_window.settings();
             }
@@ -160,14 +157,14 @@ void SendFeature::startSending()
         success = dialog.exec() == QDialog::Accepted;
     }
     if (success) {
-        messagesFeature->storeSentCopy(options.groupName);
+        m_messages.storeSentCopy(options.groupName);
     }
     host.closeDatabases();
 }
 
-SendFeature* installSendFeature(MainWindow& window)
+SendFeature* installSendFeature(MainWindow& window, MessagesFeature& messages, GroupSetupFeature& groups)
 {
-    return new SendFeature(window);
+    return new SendFeature(window, messages, groups);
 }
 
 } // namespace tidecast::ui

@@ -16,7 +16,9 @@ class FileChooser;
 namespace tidecast::ui
 {
 
+class GroupSetupFeature;
 class MainWindow;
+class MessagesFeature;
 class SendPreviewDialog;
 class SendProgressDialog;
 class SendOptionsDialog;
@@ -29,7 +31,7 @@ class SendFeature : public QObject
     Q_OBJECT
 
 public:
-    explicit SendFeature(MainWindow& window);
+    SendFeature(MainWindow& window, MessagesFeature& messages, GroupSetupFeature& groups);
     ~SendFeature() override;
 
     void startSending();
@@ -41,12 +43,14 @@ public:
 
 private:
     MainWindow& m_window;
+    MessagesFeature& m_messages;
+    GroupSetupFeature& m_groups;
     std::unique_ptr<messages::FileChooser> m_chooser;
     std::function<void(SendOptionsDialog&)> m_optionsHook;
     std::function<void(SendProgressDialog&)> m_sendHook;
     std::function<void(SendPreviewDialog&)> m_previewHook;
 };
 
-SendFeature* installSendFeature(MainWindow& window);
+SendFeature* installSendFeature(MainWindow& window, MessagesFeature& messages, GroupSetupFeature& groups);
 
 } // namespace tidecast::ui

@@ -44,6 +44,11 @@ void MailMessage::setMessageId(std::string_view id)
     m_messageId = headerSafe(id);
 }
 
+void MailMessage::addHeader(std::string_view name, std::string_view value)
+{
+    m_headers.emplace_back(headerSafe(name), headerSafe(value));
+}
+
 std::string MailMessage::serialize(std::size_t reserve) const
 {
     std::string out;
@@ -73,6 +78,9 @@ std::string MailMessage::serialize(std::size_t reserve) const
     out += std::to_string(m_priority);
     out += priorityName;
     out += kCrLf;
+    for (const auto& [name, value] : m_headers) {
+        appendHeaderLine(out, name, value);
+    }
     m_root.appendTo(out);
     if (!out.ends_with(kCrLf)) {
         out += kCrLf;

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace tidecast::mime
 {
@@ -28,6 +30,8 @@ public:
     void setDate(std::chrono::system_clock::time_point at) { m_date = at; }
     // The identifier between the angle brackets, e.g. "abc.123@example.com".
     void setMessageId(std::string_view id);
+    // Any further top-level field, written after X-Priority in the order added.
+    void addHeader(std::string_view name, std::string_view value);
 
     MimePart& root() { return m_root; }
     const MimePart& root() const { return m_root; }
@@ -42,6 +46,7 @@ private:
     std::string m_organization;
     std::string m_subject;
     std::string m_messageId;
+    std::vector<std::pair<std::string, std::string>> m_headers;
     int m_priority = 3;
     std::chrono::system_clock::time_point m_date{};
     MimePart m_root;

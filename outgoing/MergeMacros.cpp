@@ -2,6 +2,8 @@
 
 #include "common/Text.h"
 
+#include <cctype>
+
 namespace tidecast::outgoing
 {
 
@@ -74,6 +76,24 @@ std::string escapeHtml(std::string_view text)
     return out;
 }
 
+std::string percentEncode(std::string_view text)
+{
+    constexpr std::string_view kHex = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '-' || c == '.' || c == '_' || c == '~') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        }
+    }
+    return out;
+}
+
 void replaceMergeMacros(std::string& text, const store::RecipientRecord& recipient, MergeEscape escape)
 {
     for (const MergeMacro& macro : kMergeMacros) {
@@ -82,7 +102,9 @@ void replaceMergeMacros(std::string& text, const store::RecipientRecord& recipie
             continue;
         }
         const std::string raw = macroValue(macro, recipient);
-        const std::string value = escape == MergeEscape::Html ? escapeHtml(raw) : raw;
+        const std::string value = escape == MergeEscape::Html  ? escapeHtml(raw)
+                                  : escape == MergeEscape::Url ? percentEncode(raw)
+                                                               : raw;
         while (at != std::string::npos) {
             text.replace(at, macro.macro.size(), value);
             at = text.find(macro.macro, at + value.size());

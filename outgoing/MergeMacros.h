@@ -71,6 +71,7 @@ enum class MergeEscape
 {
     None,
     Html, // "&", "<", ">" and '"' as entities, so a value cannot break or inject into the HTML
+    Url,  // percent-encoded, so a value stays one URL component
 };
 
 // Replaces the macros in place, in table order. Each occurrence is replaced from left to right;
@@ -80,5 +81,8 @@ void replaceMergeMacros(std::string& text, const store::RecipientRecord& recipie
 
 // The text with "&", "<", ">" and '"' written as HTML entities.
 std::string escapeHtml(std::string_view text);
+
+// The text with every byte except RFC 3986's unreserved characters written as %XX.
+std::string percentEncode(std::string_view text);
 
 } // namespace tidecast::outgoing

@@ -146,7 +146,12 @@ Result<MessageBuilder> MessageBuilder::create(OutgoingMessage message, const set
     if (!converter) {
         return converter.error();
     }
+    auto unsubscribe = UnsubscribeHeaders::create(settings, message.mode);
+    if (!unsubscribe) {
+        return unsubscribe.error();
+    }
     MessageBuilder builder(std::move(message), settings, clock, ids, std::move(converter.value()));
+    builder.m_unsubscribe = std::move(*unsubscribe);
     if (auto prepared = builder.prepareSession(); !prepared) {
         return prepared.error();
     }
@@ -418,6 +423,12 @@ Result<void> MessageBuilder::setHeaders(mime::MailMessage& message, const store:
     }
     message.setDate(now);
     message.setMessageId(m_ids->uniqueToken() + "@" + messageIdDomain());
+    if (!m_unsubscribe.isEmpty()) {
+        message.addHeader(UnsubscribeHeaders::kListUnsubscribe, m_unsubscribe.listUnsubscribe(&recipient));
+        if (m_unsubscribe.hasOneClick()) {
+            message.addHeader(UnsubscribeHeaders::kListUnsubscribePost, UnsubscribeHeaders::kOneClick);
+        }
+    }
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include "outgoing/MessageCache.h"
 #include "outgoing/MessageMerge.h"
 #include "outgoing/OutgoingMessage.h"
+#include "outgoing/UnsubscribeHeaders.h"
 #include "settings/Settings.h"
 #include "store/RecipientRecord.h"
 
@@ -35,8 +36,9 @@ using ActivitySink = std::function<void(std::string_view line)>;
 class MessageBuilder
 {
 public:
-    // Prepares a session. Fails when the character set is unknown or a recipient-independent
-    // text (subject, plain text, HTML, identity) holds a character the set cannot carry.
+    // Prepares a session. Fails when the character set is unknown, a recipient-independent text
+    // (subject, plain text, HTML, identity) holds a character the set cannot carry, or the
+    // deliverability settings cannot be used (the error's detail says what to fix).
     [[nodiscard]] static Result<MessageBuilder> create(OutgoingMessage message, const settings::Settings& settings,
                                                        const Clock& clock, IdSource& ids);
 
@@ -108,6 +110,7 @@ private:
     bool m_hasHtml = false;
     bool m_singlePart = false;
     std::string m_domain;
+    UnsubscribeHeaders m_unsubscribe;
 
     MessageCache m_cache;
     InlineImageTable m_images;

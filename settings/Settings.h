@@ -63,6 +63,13 @@ struct Settings
     bool ignoreNumbers = true;
     bool checkBeforeSending = false;
 
+    // "Deliverability": one-click unsubscribe headers and DKIM signing; empty keys turn them off
+    std::string unsubscribeMailto; // an address
+    std::string unsubscribeUrl;    // an https URL that may hold merge macros
+    std::string dkimDomain;
+    std::string dkimSelector;
+    std::string dkimKeyFile; // PEM private key, RSA of 2048 bits or more, or Ed25519
+
     // "Layout" (twips)
     int width = 7250;
     int height = 7630;

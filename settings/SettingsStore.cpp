@@ -17,6 +17,7 @@ constexpr std::string_view kClient = "Client Setup";
 constexpr std::string_view kMessage = "Message Setup";
 constexpr std::string_view kEditor = "Editor Setup";
 constexpr std::string_view kLayout = "Layout";
+constexpr std::string_view kDeliverability = "Deliverability";
 constexpr std::string_view kSetup = "Setup";
 const std::string kCurrentApplication = "Corvane Tidecast";
 const std::string kOlderApplication = "Tidecast";
@@ -314,6 +315,11 @@ const std::vector<SettingKey>& settingsTable()
         {kEditor, "Size", &S::fontSize, "8"},
         {kEditor, "Bold", &S::fontBold, "False"},
         {kEditor, "Italic", &S::fontItalic, "False"},
+        {kDeliverability, "Unsubscribe Mailto", &S::unsubscribeMailto, ""},
+        {kDeliverability, "Unsubscribe URL", &S::unsubscribeUrl, ""},
+        {kDeliverability, "DKIM Domain", &S::dkimDomain, ""},
+        {kDeliverability, "DKIM Selector", &S::dkimSelector, ""},
+        {kDeliverability, "DKIM Key File", &S::dkimKeyFile, ""},
         {kLayout, "Width", &S::width, "7250"},
         {kLayout, "Height", &S::height, "7630"},
         {kLayout, "top", &S::top, "0"},

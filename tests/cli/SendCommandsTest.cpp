@@ -174,6 +174,17 @@ TEST_F(SendCommandTest, RefusesMistakesBeforeMailingAnyone)
         EXPECT_EQ(result.err, c.err) << c.args[0] << ' ' << c.args[1];
         EXPECT_EQ(result.out, "") << c.args[0] << ' ' << c.args[1];
     }
+    // A bulk message cannot carry an unsubscribe link made for one recipient.
+    const auto setUrl = [&](const std::string& url) {
+        return run({"--data-dir", data, "settings", "set", "Deliverability", "Unsubscribe URL", url}).status;
+    };
+    ASSERT_EQ(setUrl("https://me.example.test/leave?e=!*EMAIL*!"), 0);
+    const auto personalLink = run({"--data-dir", data, "send", "--message", message, "--bulk"});
+    EXPECT_EQ(personalLink.status, 2);
+    EXPECT_EQ(personalLink.err, "error: This message cannot be sent in bulk because its Unsubscribe URL contains\n"
+                                "error:  personalized information for each recipient.\n"
+                                "error: Remove the merge macros from the Unsubscribe URL or send in personal mode.\n");
+    ASSERT_EQ(setUrl(""), 0);
     EXPECT_TRUE(readWholeFile(record).empty());
 
     // A question with an exclamation icon is a warning; answered No it stops the command.

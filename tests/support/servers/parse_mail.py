@@ -29,7 +29,7 @@ def main():
     out["bare_line_breaks"] = str(sum(line.count(b"\r") + line.count(b"\n") for line in lines))
 
     for name in ("From", "To", "Reply-To", "Organization", "Subject", "Date", "Message-ID",
-                 "MIME-Version", "X-Priority"):
+                 "MIME-Version", "X-Priority", "List-Unsubscribe", "List-Unsubscribe-Post"):
         value = msg.get(name)
         if value is not None:
             out["header." + name] = str(value)

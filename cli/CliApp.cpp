@@ -6,6 +6,7 @@
 #include "cli/RecipientsCommands.h"
 #include "cli/SendCommands.h"
 #include "cli/SettingsCommands.h"
+#include "cli/TransferCommands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -36,6 +37,7 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     addGroupsCommands(app, action);
     addRecipientsCommands(app, action);
     addPreviewCommands(app, action);
+    addTransferCommands(app, action);
 
     try {
         app.parse(argc, argv);

@@ -1,10 +1,23 @@
 #include "cli/TransferCommands.h"
 
+#include "cli/StoreSession.h"
+#include "common/Text.h"
+#include "filters/FilterFile.h"
 #include "transfer/AddressHarvester.h"
+#include "transfer/ImportEngine.h"
+#include "transfer/LayoutFile.h"
+#include "transfer/TextLines.h"
 
+#include <atomic>
+#include <csignal>
 #include <fstream>
+#include <iterator>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <unistd.h>
+#include <vector>
 
 namespace tidecast::cli
 {
@@ -13,11 +26,242 @@ namespace
 {
 
 constexpr std::string_view kNoValidFile = "Please select a valid file to import first.";
+constexpr std::string_view kMatchUpEmail = "You must match up the Email Address field in the import file to the Email "
+                                           "Address field in the Tidecast database.";
 
 struct TransferArguments
 {
+    std::string group;
     std::string source;
+    bool harvest = false;
+    std::string delimiter;
+    std::optional<int> fields;
+    std::string map;
+    bool oneNameField = false;
+    bool noDuplicateCheck = false;
+    std::vector<std::string> filters;
+    std::string filtersFile;
+    std::string layout;
 };
+
+// Ctrl-C and SIGTERM ask the running import to stop at its next line; a second one ends the
+// process at once.
+std::atomic<int> g_interrupts{0};
+
+extern "C" void onInterrupt(int)
+{
+    if (g_interrupts.fetch_add(1) >= 1) {
+        _exit(kExitStopped);
+    }
+}
+
+class InterruptGuard
+{
+public:
+    InterruptGuard()
+    {
+        g_interrupts = 0;
+        m_int = std::signal(SIGINT, onInterrupt);
+        m_term = std::signal(SIGTERM, onInterrupt);
+    }
+    ~InterruptGuard()
+    {
+        std::signal(SIGINT, m_int);
+        std::signal(SIGTERM, m_term);
+    }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    void (*m_int)(int);
+    void (*m_term)(int);
+};
+
+// Nothing but the final summary is printed; an interrupt becomes the Stop button.
+class CliImportProgress final : public transfer::ImportProgress
+{
+public:
+    explicit CliImportProgress(std::stop_source& stop)
+        : m_stop(stop)
+    {}
+    void setLabel(std::string_view) override { poll(); }
+    void setMaximum(std::int64_t) override {}
+    void setValue(std::int64_t) override { poll(); }
+    void setCounts(const transfer::ImportCounts&) override { poll(); }
+
+private:
+    void poll()
+    {
+        if (g_interrupts.load() > 0) {
+            m_stop.request_stop();
+        }
+    }
+    std::stop_source& m_stop;
+};
+
+// The first lines of the data: the layout is guessed from the first, the address field is the
+// first field holding "@" and "." in the first line that has one (a header row has none).
+constexpr int kLinesExamined = 20;
+
+std::vector<std::string> firstLines(std::istream& in)
+{
+    transfer::LineReader reader(in);
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (static_cast<int>(lines.size()) < kLinesExamined && reader.next(line)) {
+        lines.emplace_back(line);
+    }
+    return lines;
+}
+
+// "Email Address=1,First Name=2": labels as the match-up lists name them.
+bool parseMap(std::string_view text, int fieldCount, transfer::ColumnMapping& mapping, std::ostream& err)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find(',', start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        const auto entry = text.substr(start, end - start);
+        start = end + 1;
+        const auto equals = entry.find('=');
+        bool known = false;
+        if (equals != std::string_view::npos) {
+            const auto label = trimBlanks(entry.substr(0, equals));
+            const auto number = transfer::leadingNumber(entry.substr(equals + 1));
+            for (std::size_t i = 0; i < transfer::kMatchUpFields; ++i) {
+                if (equalsIgnoreCase(transfer::matchUpFieldName(static_cast<transfer::MatchUpField>(i)), label) &&
+                    number >= 0 && number <= fieldCount) {
+                    mapping.sources[i] = static_cast<int>(number);
+                    known = true;
+                }
+            }
+        }
+        if (!known) {
+            err << "error: --map: not a field and input field number: " << entry << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+int addressField(const std::vector<std::string>& lines, char delimiter, int fieldCount)
+{
+    std::vector<std::string_view> fields;
+    for (const auto& line : lines) {
+        transfer::splitFields(line, delimiter, fieldCount, fields);
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            if (fields[i].find('@') != std::string_view::npos && fields[i].find('.') != std::string_view::npos) {
+                return static_cast<int>(i) + 1;
+            }
+        }
+    }
+    return 0;
+}
+
+int importRecipients(CliContext& context, const TransferArguments& arguments)
+{
+    StoreSession session(context);
+    if (!session.requireGroup(arguments.group)) {
+        return kExitRefused;
+    }
+    transfer::ImportRequest request;
+    request.groupName = arguments.group;
+    request.groupPath = session.groups().groupPath(arguments.group);
+    request.dataFolder = context.paths.dataDir;
+    request.checkDuplicates = !arguments.noDuplicateCheck;
+
+    std::vector<std::string> lines;
+    if (arguments.source == "-") {
+        request.clipboard = std::string(std::istreambuf_iterator<char>(context.in), std::istreambuf_iterator<char>());
+        std::istringstream in(*request.clipboard);
+        lines = firstLines(in);
+    } else {
+        request.file = arguments.source;
+        std::ifstream in(request.file, std::ios::binary);
+        if (!in || std::filesystem::is_directory(request.file)) {
+            context.prompter->message(kNoValidFile, Icon::Exclamation);
+            return kExitRefused;
+        }
+        lines = firstLines(in);
+    }
+    const std::string head = lines.empty() ? std::string() : lines.front();
+
+    const auto guess = transfer::guessLayout(head);
+    std::optional<transfer::Delimiter> delimiter;
+    if (!arguments.delimiter.empty()) {
+        delimiter = transfer::delimiterByName(arguments.delimiter == "semicolon" ? ";" : arguments.delimiter);
+        if (!delimiter) {
+            context.err << "error: --delimiter must be comma, tab, spaces or semicolon\n";
+            return kExitUsage;
+        }
+    }
+    // Without data there is nothing to lay out: the import itself says so.
+    const bool noData = request.clipboard && trimBlanks(*request.clipboard).empty();
+    const bool harvest = noData || arguments.harvest || (!delimiter && !guess.delimited && !arguments.fields);
+    if (harvest) {
+        request.layout = transfer::ImportLayout::Harvest;
+    } else {
+        request.layout = transfer::ImportLayout::Delimited;
+        request.delimiter = delimiter.value_or(guess.delimiter.value_or(transfer::Delimiter::Comma));
+        const char character = transfer::delimiterCharacter(request.delimiter);
+        int count = arguments.fields.value_or(delimiter || !guess.delimiter ? transfer::countFields(head, character)
+                                                                            : guess.fieldCount);
+        auto& mapping = request.mapping;
+        if (!arguments.layout.empty()) {
+            const auto loaded = transfer::loadLayoutFile(arguments.layout, count, *context.prompter);
+            if (!loaded) {
+                return kExitRefused;
+            }
+            count = loaded->fieldCount;
+            mapping.sources = loaded->positions;
+        }
+        mapping.fieldCount = std::clamp(count, 1, transfer::kMaxImportFields);
+        mapping.oneNameField = arguments.oneNameField;
+        if (!arguments.map.empty()) {
+            if (!parseMap(arguments.map, mapping.fieldCount, mapping, context.err)) {
+                return kExitUsage;
+            }
+        } else if (arguments.layout.empty()) {
+            mapping.source(transfer::MatchUpField::EmailAddress) = addressField(lines, character, mapping.fieldCount);
+        }
+        if (mapping.source(transfer::MatchUpField::EmailAddress) == 0) {
+            context.prompter->message(kMatchUpEmail, Icon::Exclamation);
+            return kExitRefused;
+        }
+    }
+
+    request.filters = arguments.filters;
+    if (!arguments.filtersFile.empty()) {
+        auto loaded = filters::readFilterFile(arguments.filtersFile);
+        if (!loaded) {
+            context.prompter->message(filters::kInvalidFilterFileMessage, Icon::Exclamation);
+            return kExitRefused;
+        }
+        request.filters.insert(request.filters.end(), loaded->begin(), loaded->end());
+    }
+
+    InterruptGuard interrupts;
+    std::stop_source stop;
+    CliImportProgress progress(stop);
+    SystemClock clock;
+    const auto summary = transfer::runImport(request, progress, *context.prompter, clock, stop.get_token());
+    if (summary.refused) {
+        return kExitRefused;
+    }
+    context.out << "Added: " << summary.counts.added << "\nDuplicates: " << summary.counts.duplicates
+                << "\nIgnored: " << summary.counts.ignored << "\nIllegal: " << summary.counts.illegal << '\n';
+    switch (summary.ending) {
+    case transfer::ImportEnding::Completed:
+        return kExitDone;
+    case transfer::ImportEnding::Stopped:
+        return kExitStopped;
+    case transfer::ImportEnding::ErrorsEncountered:
+        break;
+    }
+    return kExitFailed;
+}
 
 // Prints the addresses that pass the seven checks, one per line, in the order they are found.
 int harvest(CliContext& context, const TransferArguments& arguments)
@@ -48,6 +292,25 @@ void addTransferCommands(CLI::App& app, CommandAction& action)
     harvestCommand->add_option("SOURCE", arguments->source, "File to harvest, or - for stdin")->required();
     harvestCommand->callback(
         [arguments, &action] { action = [arguments](CliContext& context) { return harvest(context, *arguments); }; });
+
+    auto* import = app.add_subcommand("import", "Import recipients into a group from a file or stdin");
+    import->add_option("GROUP", arguments->group, "Destination group")->required();
+    import->add_option("SOURCE", arguments->source, "File to import, or - for stdin")->required();
+    auto* harvestFlag = import->add_flag("--harvest", arguments->harvest, "Harvest every address in the data");
+    auto* delimiterOption = import->add_option("--delimiter", arguments->delimiter, "comma, tab, spaces or semicolon");
+    harvestFlag->excludes(delimiterOption);
+    import->add_option("--fields", arguments->fields, "Fields per line");
+    import->add_option("--map", arguments->map, "Match-up, as \"Email Address=1,First Name=2,...\"");
+    import->add_flag("--one-name-field", arguments->oneNameField, "The whole name is in one field");
+    import->add_flag("--no-duplicate-check", arguments->noDuplicateCheck, "Do not check for duplicates");
+    import->add_option("--filter", arguments->filters, "A filter rule in its text form");
+    import->add_option("--filters-file", arguments->filtersFile, "A filter list file (.tcf)");
+    import->add_option("--layout", arguments->layout, "An import layout file (.gil)");
+    import->callback([arguments, &action] {
+        action = [arguments](CliContext& context) { return importRecipients(context, *arguments);
+};
+} // namespace tidecast::cli
+);
 }
 
 } // namespace tidecast::cli

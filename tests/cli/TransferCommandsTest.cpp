@@ -56,5 +56,66 @@ TEST_F(TransferCommandsTest, HarvestRefusesAMissingFile)
     EXPECT_EQ(result.err, "warning: Please select a valid file to import first.\n");
 }
 
+TEST_F(TransferCommandsTest, ImportsFiftyThousandRowsWithADetectedLayout)
+{
+    ASSERT_EQ(run({"groups", "add", "Leads"}).status, 0);
+    // A header, 50,000 rows of which every hundredth repeats an earlier address in capitals,
+    // and one row without an address.
+    std::string csv = "Name,Email,City\r\n";
+    for (int i = 0; i < 50000; ++i) {
+        const int number = i % 100 == 99 ? i - 50 : i;
+        std::string address = "lead" + std::to_string(number) + "@example.com";
+        if (i % 100 == 99) {
+            address = "LEAD" + std::to_string(number) + "@EXAMPLE.COM";
+        }
+        csv += "\"Lee, Ann " + std::to_string(i) + "\"," + address + ",Leeds\r\n";
+    }
+    csv += "Nobody,none,Leeds\r\n";
+    ASSERT_TRUE(writeWholeFile(dir / "leads.csv", csv));
+
+    const auto result = run({"import", "Leads", (dir / "leads.csv").string(), "--one-name-field", "--map",
+                             "Email Address=2,Full Name Macro=1,City=3"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Added: 49500\nDuplicates: 500\nIgnored: 0\nIllegal: 2\n");
+    EXPECT_EQ(run({"groups", "list"}).out, "Leads\t49500\n");
+    const auto report = readWholeFile(dir / "Illegal Import Data.txt");
+    EXPECT_NE(report.find("# Delimiter: COMMA\r\n# Expected Field layout :Field 2, Field 1, Field 3\r\n"),
+              std::string::npos);
+    EXPECT_NE(report.find("** Duplicate Email Address: LEAD49@EXAMPLE.COM\r\n"
+                          "** Complete Record: \"Lee, Ann 99\",LEAD49@EXAMPLE.COM,Leeds\r\n\r\n"),
+              std::string::npos);
+    EXPECT_NE(report.find("** Illegal Email Address: none\r\n** Complete Record: Nobody,none,Leeds\r\n\r\n"),
+              std::string::npos);
+
+    const auto listed = run({"recipients", "list", "Leads", "--limit", "1"});
+    EXPECT_EQ(listed.out.substr(0, listed.out.find("\t\t\t")), "\tLee,\tAnn 0\tlead0@example.com");
+}
+
+TEST_F(TransferCommandsTest, ImportDetectsTheLayoutAndReadsStdin)
+{
+    ASSERT_EQ(run({"groups", "add", "Leads"}).status, 0);
+    const auto detected =
+        run({"import", "Leads", "-"}, "Email;First;Last\nann@example.com;Ann;Lee\nbob@example.com;Bob;Ray\n");
+    EXPECT_EQ(detected.status, 0) << detected.err;
+    EXPECT_EQ(detected.out, "Added: 2\nDuplicates: 0\nIgnored: 0\nIllegal: 1\n");
+    EXPECT_NE(readWholeFile(dir / "Illegal Import Data.txt").find("# Importing :From Clipboard\r\n"),
+              std::string::npos);
+
+    // One address a line has no delimiter at all: the whole text is harvested.
+    const auto harvested = run({"import", "Leads", "-", "--filter", "IGNORE where 'Email Address' Ends with '.net'"},
+                               "cy@example.com\nANN@example.com\ndee@example.net\n");
+    EXPECT_EQ(harvested.out, "Added: 1\nDuplicates: 1\nIgnored: 1\nIllegal: 0\n");
+
+    const auto empty = run({"import", "Leads", "-"}, "  ");
+    EXPECT_EQ(empty.status, 2);
+    EXPECT_EQ(empty.err, "error: No data was found on the clipboard!\nerror: Please copy the data you intend to "
+                         "import to the clip board and try again.\n");
+
+    const auto unmatched = run({"import", "Leads", "-", "--delimiter", "comma"}, "Ann,Lee\n");
+    EXPECT_EQ(unmatched.status, 2);
+    EXPECT_EQ(unmatched.err, "warning: You must match up the Email Address field in the import file to the Email "
+                             "Address field in the Tidecast database.\n");
+}
+
 } // namespace
 } // namespace tidecast::cli

@@ -1,0 +1,531 @@
+#include "transfer/ImportEngine.h"
+
+#include "common/Text.h"
+#include "filters/FilterEvaluators.h"
+#include "filters/FilterSet.h"
+#include "store/LocalDate.h"
+#include "store/RecipientRecord.h"
+#include "store/RecipientStore.h"
+#include "transfer/AddressHarvester.h"
+#include "transfer/KnownAddresses.h"
+#include "transfer/TextLines.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+namespace tidecast::transfer
+{
+
+namespace
+{
+
+constexpr std::string_view kPreparing = "Preparing...";
+constexpr std::string_view kImporting = "Importing...";
+constexpr std::string_view kLoadingGroup = "Loading existing Group ...";
+constexpr std::string_view kReadingFile = "Reading Import file";
+constexpr std::string_view kReadingClipboard = "Reading Clipboard";
+constexpr std::string_view kFromClipboard = "From Clipboard";
+constexpr std::string_view kCannotResetReport = "Unable to reset the Illegal Import Data file. If you have this file "
+                                                "open please close it and then try again.";
+constexpr std::string_view kCannotOpenGroup = "Unable to open the desitination Group: ";
+constexpr std::string_view kNoClipboardData = "No data was found on the clipboard!\r\n"
+                                              "Please copy the data you intend to import to the clip board and try "
+                                              "again.";
+constexpr std::string_view kReviewQuestion = "Tidecast was unable to import some of Recipients contained in the "
+                                             "import data.\r\nWould you like to review the ones that failed?";
+constexpr std::string_view kCannotLaunchEditor = "Unable to launch the default text editor for your system.\r\n"
+                                                 "To view the details please open the following file:\r\n\r\n";
+
+constexpr std::string_view kRawImportTag = "RAWImport Error: ";
+constexpr std::string_view kParseDelimitedTag = "ParseDELData Error: ";
+constexpr std::string_view kAddRecipientTag = "AddRecipient Error: ";
+
+constexpr std::string_view kIllegalLine = "** Illegal Email Address: ";
+constexpr std::string_view kDuplicateLine = "** Duplicate Email Address: ";
+constexpr std::string_view kFilteredLine = "** Filtered Email Address: ";
+constexpr std::string_view kCompleteRecordLine = "** Complete Record: ";
+constexpr std::string_view kDelimiterMissingLine = "** Delimiter Missing **: ";
+
+constexpr std::array<std::string_view, kMatchUpFields> kMatchUpNames = {
+    "Email Address",
+    "Full Name Macro",
+    "Salutation / Title",
+    "First Name",
+    "Initial",
+    "Last Name",
+    "Address1",
+    "Address2",
+    "City",
+    "State / County",
+    "Zip / Post Code",
+    "Country",
+    "Company Name",
+    "Job Title",
+    "WEB URL",
+    "Telephone",
+    "FAX",
+    "Additional Field 1",
+    "Additional Field 2",
+    "Additional Field 3",
+    "Additional Field 4",
+};
+
+// The recipient column each match-up field fills; the whole name has none of its own.
+constexpr std::array<std::optional<store::RecipientField>, kMatchUpFields> kMatchUpColumns = {
+    store::RecipientField::EmailAddress, std::nullopt,
+    store::RecipientField::Title,        store::RecipientField::FirstName,
+    store::RecipientField::Initial,      store::RecipientField::LastName,
+    store::RecipientField::Address1,     store::RecipientField::Address2,
+    store::RecipientField::City,         store::RecipientField::State,
+    store::RecipientField::Zip,          store::RecipientField::Country,
+    store::RecipientField::Company,      store::RecipientField::JobTitle,
+    store::RecipientField::Web,          store::RecipientField::Telephone,
+    store::RecipientField::Fax,          store::RecipientField::Field1,
+    store::RecipientField::Field2,       store::RecipientField::Field3,
+    store::RecipientField::Field4,
+};
+
+std::string errorMessage(std::string_view tag, const Error& error)
+{
+    return std::string(tag) + std::to_string(error.number) + " - " + error.detail;
+}
+
+// One import from start-up to its ending.
+class ImportRun
+{
+public:
+    ImportRun(const ImportRequest& request, ImportProgress& progress, Prompter& prompter, const Clock& clock,
+              std::stop_token stop)
+        : m_request(request)
+        , m_progress(progress)
+        , m_prompter(prompter)
+        , m_clock(clock)
+        , m_stop(std::move(stop))
+        , m_filters(request.filters)
+    {}
+
+    ImportSummary run();
+
+private:
+    bool resetReport();
+    void writeHeader();
+    bool openGroup();
+    bool loadKnownAddresses();
+    void harvest();
+    void harvestFile();
+    void readDelimited();
+    void delimitedLine(std::string_view line);
+    void addRecipient(std::array<std::string, kMatchUpFields>& values, std::string_view recordText);
+    void finishGroup();
+    bool clipboardHasData();
+
+    bool interrupted() const { return m_failed || m_stop.stop_requested(); }
+    void fail(std::string_view tag, const Error& error)
+    {
+        m_prompter.message(errorMessage(tag, error), Icon::Exclamation);
+        m_failed = true;
+    }
+    void reportLine(std::string_view text) { m_report << text << kCrLf; }
+    void reportLine(std::string_view label, std::string_view text) { m_report << label << text << kCrLf; }
+    void showCounts(bool force = false);
+
+    const ImportRequest& m_request;
+    ImportProgress& m_progress;
+    Prompter& m_prompter;
+    const Clock& m_clock;
+    std::stop_token m_stop;
+    filters::FilterSet m_filters;
+
+    std::ofstream m_report;
+    store::RecipientStore m_group;
+    KnownAddresses m_known;
+    ImportCounts m_counts;
+    std::string m_today;
+    std::int64_t m_inBatch = 0;
+    bool m_failed = false;
+    std::chrono::steady_clock::time_point m_lastShown{};
+    std::vector<std::string_view> m_fields;
+};
+
+ImportSummary ImportRun::run()
+{
+    ImportSummary summary;
+    m_progress.setLabel(kPreparing);
+    if (!resetReport()) {
+        m_prompter.message(kCannotResetReport, Icon::Critical);
+        summary.refused = true;
+        summary.ending = ImportEnding::ErrorsEncountered;
+        return summary;
+    }
+    m_progress.setLabel(kImporting);
+    m_report.open(m_request.dataFolder / kReportFileName, std::ios::binary | std::ios::trunc);
+    writeHeader();
+    m_today = store::formatShortDate(m_clock.now());
+    if (openGroup() && loadKnownAddresses()) {
+        if (m_request.clipboard && !clipboardHasData()) {
+            summary.refused = true;
+        } else if (m_request.layout == ImportLayout::Harvest) {
+            harvest();
+        } else {
+            readDelimited();
+        }
+    }
+    finishGroup();
+    m_report.close();
+    m_known.clear();
+    showCounts(true);
+    summary.counts = m_counts;
+    summary.ending = m_failed                  ? ImportEnding::ErrorsEncountered
+                     : m_stop.stop_requested() ? ImportEnding::Stopped
+                                               : ImportEnding::Completed;
+    return summary;
+}
+
+bool ImportRun::resetReport()
+{
+    std::error_code error;
+    const auto path = m_request.dataFolder / kReportFileName;
+    if (!std::filesystem::exists(path, error)) {
+        return true;
+    }
+    return std::filesystem::remove(path, error) && !error;
+}
+
+void ImportRun::writeHeader()
+{
+    const bool delimited = m_request.layout == ImportLayout::Delimited;
+    const std::string source = m_request.clipboard ? std::string(kFromClipboard) : m_request.file.string();
+    reportLine("# Importing :", source);
+    reportLine("# To :", m_request.groupName);
+    reportLine(delimited ? "# Type: Delimited" : "# Type: All other File/Data formats");
+    if (!m_request.checkDuplicates) {
+        reportLine("# Import Data not checked for Duplicates");
+    }
+    if (delimited) {
+        reportLine("# Delimiter: ", delimiterName(m_request.delimiter));
+        reportLine("# Expected Field layout :", layoutDescription(m_request.mapping));
+    } else {
+        reportLine("# Importing Email Address Only");
+    }
+    reportLine("");
+    reportLine("# Date :", store::formatGeneralDate(m_clock.now()));
+    reportLine(" ");
+}
+
+bool ImportRun::openGroup()
+{
+    if (!store::RecipientStore::isDatabase(m_request.groupPath) || !m_group.open(m_request.groupPath)) {
+        m_failed = true;
+        m_prompter.message(std::string(kCannotOpenGroup) + m_request.groupName, Icon::Critical);
+        return false;
+    }
+    if (auto begun = m_group.beginTransaction(); !begun) {
+        fail(kAddRecipientTag, begun.error());
+        return false;
+    }
+    return true;
+}
+
+bool ImportRun::loadKnownAddresses()
+{
+    if (!m_request.checkDuplicates) {
+        return true;
+    }
+    m_progress.setLabel(kLoadingGroup);
+    const auto total = m_group.recordCount();
+    m_progress.setMaximum(total);
+    m_known.reserve(static_cast<std::size_t>(total));
+    const int column = m_group.fieldIndex(store::recipientFieldInfo(store::RecipientField::EmailAddress).name);
+    std::int64_t read = 0;
+    auto loaded = m_group.readRecords(total, {column}, [&](const std::vector<std::string_view>& values) {
+        m_known.insert(values[0]);
+        if (++read % 65536 == 0) {
+            m_progress.setValue(read);
+        }
+    });
+    if (!loaded) {
+        fail(kAddRecipientTag, loaded.error());
+        return false;
+    }
+    m_progress.setValue(total);
+    return true;
+}
+
+bool ImportRun::clipboardHasData()
+{
+    if (!trimBlanks(*m_request.clipboard).empty()) {
+        return true;
+    }
+    m_prompter.message(kNoClipboardData, Icon::Critical);
+    return false;
+}
+
+void ImportRun::showCounts(bool force)
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (force || now - m_lastShown >= std::chrono::milliseconds(100)) {
+        m_lastShown = now;
+        m_progress.setCounts(m_counts);
+    }
+}
+
+void ImportRun::harvest()
+{
+    auto visit = [this](std::string_view candidate, CandidateVerdict verdict) {
+        if (interrupted()) {
+            return;
+        }
+        if (verdict != CandidateVerdict::Legal) {
+            ++m_counts.illegal;
+            reportLine(kIllegalLine, candidate);
+            return;
+        }
+        std::array<std::string, kMatchUpFields> values;
+        values[static_cast<std::size_t>(MatchUpField::EmailAddress)] = candidate;
+        addRecipient(values, candidate);
+    };
+    if (m_request.clipboard) {
+        m_progress.setMaximum(static_cast<std::int64_t>(m_request.clipboard->size()));
+        harvestText(*m_request.clipboard, visit);
+        m_progress.setValue(static_cast<std::int64_t>(m_request.clipboard->size()));
+        return;
+    }
+    std::ifstream in(m_request.file, std::ios::binary);
+    if (!in) {
+        fail(kRawImportTag, Error{ErrorCode::FileRead, "Unable to read " + m_request.file.string(), 53});
+        return;
+    }
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(m_request.file, sizeError);
+    m_progress.setMaximum(sizeError ? 0 : static_cast<std::int64_t>(size));
+    char mark[2] = {};
+    in.read(mark, 2);
+    const bool utf16 =
+        in.gcount() == 2 && ((mark[0] == '\xFF' && mark[1] == '\xFE') || (mark[0] == '\xFE' && mark[1] == '\xFF'));
+    in.clear();
+    in.seekg(0);
+    AddressHarvester harvester(visit);
+    if (utf16) {
+        // Line ends are no address characters, so harvesting line by line finds the same.
+        LineReader lines(in);
+        std::string_view line;
+        while (!interrupted() && lines.next(line)) {
+            harvester.feed(line);
+            harvester.feed("\n");
+            m_progress.setValue(lines.bytesRead());
+            showCounts();
+        }
+    } else {
+        std::string block(AddressHarvester::kBlockSize, '\0');
+        std::int64_t done = 0;
+        while (!interrupted() && in) {
+            in.read(block.data(), static_cast<std::streamsize>(block.size()));
+            const auto got = in.gcount();
+            harvester.feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
+            done += got;
+            m_progress.setValue(done);
+            showCounts();
+        }
+        if (in.bad()) {
+            fail(kRawImportTag, Error{ErrorCode::FileRead, "Unable to read " + m_request.file.string(), 57});
+        }
+    }
+    harvester.finish();
+}
+
+void ImportRun::readDelimited()
+{
+    std::istringstream clipboard;
+    std::ifstream file;
+    std::istream* in = &file;
+    if (m_request.clipboard) {
+        m_progress.setLabel(kReadingClipboard);
+        clipboard.str(*m_request.clipboard);
+        in = &clipboard;
+        m_progress.setMaximum(static_cast<std::int64_t>(m_request.clipboard->size()));
+    } else {
+        m_progress.setLabel(kReadingFile);
+        file.open(m_request.file, std::ios::binary);
+        if (!file) {
+            fail(kParseDelimitedTag, Error{ErrorCode::FileRead, "Unable to read " + m_request.file.string(), 53});
+            return;
+        }
+        std::error_code sizeError;
+        const auto size = std::filesystem::file_size(m_request.file, sizeError);
+        m_progress.setMaximum(sizeError ? 0 : static_cast<std::int64_t>(size));
+    }
+    LineReader lines(*in);
+    std::string_view line;
+    std::int64_t count = 0;
+    while (!interrupted() && lines.next(line)) {
+        delimitedLine(line);
+        if (++count % 1024 == 0) {
+            m_progress.setValue(lines.bytesRead());
+            showCounts();
+        }
+    }
+    m_progress.setValue(lines.bytesRead());
+    if (lines.failed()) {
+        fail(kParseDelimitedTag, Error{ErrorCode::FileRead, "Unable to read " + m_request.file.string(), 57});
+    }
+}
+
+void ImportRun::delimitedLine(std::string_view line)
+{
+    const char delimiter = delimiterCharacter(m_request.delimiter);
+    if (line.find(delimiter) == std::string_view::npos) {
+        ++m_counts.illegal;
+        reportLine(kDelimiterMissingLine, line);
+        reportLine("");
+        return;
+    }
+    const auto& mapping = m_request.mapping;
+    splitFields(line, delimiter, mapping.fieldCount, m_fields);
+    std::array<std::string, kMatchUpFields> values;
+    for (std::size_t i = 0; i < kMatchUpFields; ++i) {
+        const int source = mapping.sources[i];
+        if (source >= 1 && source <= static_cast<int>(m_fields.size())) {
+            values[i] = m_fields[static_cast<std::size_t>(source - 1)];
+        }
+    }
+    const auto& address = values[static_cast<std::size_t>(MatchUpField::EmailAddress)];
+    if (address.find('@') == std::string::npos || address.find('.') == std::string::npos || countChars(address) <= 4) {
+        ++m_counts.illegal;
+        reportLine(kIllegalLine, address);
+        reportLine(kCompleteRecordLine, line);
+        reportLine("");
+        return;
+    }
+    addRecipient(values, line);
+}
+
+void ImportRun::addRecipient(std::array<std::string, kMatchUpFields>& values, std::string_view recordText)
+{
+    for (auto& value : values) {
+        value = cleanField(value);
+    }
+    const auto& address = values[static_cast<std::size_t>(MatchUpField::EmailAddress)];
+    if (m_request.checkDuplicates && m_known.contains(address)) {
+        ++m_counts.duplicates;
+        reportLine(kDuplicateLine, address);
+        reportLine(kCompleteRecordLine, recordText);
+        reportLine("");
+        return;
+    }
+    store::RecipientRecord record;
+    for (std::size_t i = 0; i < kMatchUpFields; ++i) {
+        if (kMatchUpColumns[i]) {
+            record.set(*kMatchUpColumns[i], std::move(values[i]));
+        }
+    }
+    const auto& wholeName = values[static_cast<std::size_t>(MatchUpField::FullNameMacro)];
+    const auto verdict = filters::filterImportedRecipient(m_filters, {record, wholeName}, m_prompter);
+    if (verdict.metError) {
+        m_failed = true;
+    }
+    if (verdict.filtered) {
+        ++m_counts.ignored;
+        reportLine(kFilteredLine, record.emailAddress());
+        reportLine(kCompleteRecordLine, recordText);
+        reportLine("");
+        return;
+    }
+    if (m_failed) {
+        return;
+    }
+    if (m_request.checkDuplicates) {
+        m_known.insert(record.emailAddress());
+    }
+    if (!wholeName.empty()) {
+        auto parts = splitName(wholeName);
+        record.set(store::RecipientField::Title, std::move(parts.title));
+        record.set(store::RecipientField::FirstName, std::move(parts.first));
+        record.set(store::RecipientField::Initial, std::move(parts.initial));
+        record.set(store::RecipientField::LastName, std::move(parts.last));
+    }
+    record.dateAdded = m_today;
+    if (auto added = m_group.addNew(); !added) {
+        fail(kAddRecipientTag, added.error());
+        return;
+    }
+    store::writeRecipient(m_group, record);
+    if (auto written = m_group.flush(); !written) {
+        fail(kAddRecipientTag, written.error());
+        return;
+    }
+    ++m_counts.added;
+    if (++m_inBatch >= kImportBatch) {
+        m_inBatch = 0;
+        auto committed = m_group.commitTransaction();
+        if (committed) {
+            committed = m_group.beginTransaction();
+        }
+        if (!committed) {
+            fail(kAddRecipientTag, committed.error());
+        }
+    }
+}
+
+void ImportRun::finishGroup()
+{
+    if (!m_group.isOpen()) {
+        return;
+    }
+    if (auto closed = m_group.close(); !closed && !m_failed) {
+        fail(kAddRecipientTag, closed.error());
+    }
+}
+
+} // namespace
+
+std::string_view matchUpFieldName(MatchUpField field)
+{
+    return kMatchUpNames[static_cast<std::size_t>(field)];
+}
+
+std::string layoutDescription(const ColumnMapping& mapping)
+{
+    std::string layout;
+    for (const int source : mapping.sources) {
+        if (source > 0) {
+            layout += (layout.empty() ? "Field " : ", Field ") + std::to_string(source);
+        }
+    }
+    return layout;
+}
+
+std::string_view importEndingText(ImportEnding ending)
+{
+    switch (ending) {
+    case ImportEnding::Completed:
+        return "Import Completed";
+    case ImportEnding::Stopped:
+        return "Import Stopped";
+    case ImportEnding::ErrorsEncountered:
+        return "Errors Encountered";
+    }
+    return "Import Completed";
+}
+
+ImportSummary runImport(const ImportRequest& request, ImportProgress& progress, Prompter& prompter, const Clock& clock,
+                        std::stop_token stop)
+{
+    return ImportRun(request, progress, prompter, clock, std::move(stop)).run();
+}
+
+void offerReport(const ImportSummary& summary, const std::filesystem::path& reportPath, Prompter& prompter,
+                 const std::function<bool(const std::filesystem::path&)>& openReport)
+{
+    if (summary.counts.illegal <= 0) {
+        return;
+    }
+    if (prompter.ask(kReviewQuestion, Buttons::YesNo, Icon::Question, Answer::Yes) != Answer::Yes) {
+        return;
+    }
+    if (!openReport(reportPath)) {
+        prompter.message(std::string(kCannotLaunchEditor) + reportPath.string(), Icon::Exclamation);
+    }
+}
+
+} // namespace tidecast::transfer

@@ -15,6 +15,7 @@ packages=(
     xvfb xauth fonts-dejavu-core poppler-utils
     python3 python3-aiosmtpd dovecot-core dovecot-pop3d postfix time ccache
     librsvg2-bin help2man gzip man-db file dpkg-dev fakeroot desktop-file-utils appstream lintian
+    clang-14 libfuzzer-14-dev
 )
 
 missing=()

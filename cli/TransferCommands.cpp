@@ -293,24 +293,23 @@ void addTransferCommands(CLI::App& app, CommandAction& action)
     harvestCommand->callback(
         [arguments, &action] { action = [arguments](CliContext& context) { return harvest(context, *arguments); }; });
 
-    auto* import = app.add_subcommand("import", "Import recipients into a group from a file or stdin");
-    import->add_option("GROUP", arguments->group, "Destination group")->required();
-    import->add_option("SOURCE", arguments->source, "File to import, or - for stdin")->required();
-    auto* harvestFlag = import->add_flag("--harvest", arguments->harvest, "Harvest every address in the data");
-    auto* delimiterOption = import->add_option("--delimiter", arguments->delimiter, "comma, tab, spaces or semicolon");
+    auto* importCommand = app.add_subcommand("import", "Import recipients into a group from a file or stdin");
+    importCommand->add_option("GROUP", arguments->group, "Destination group")->required();
+    importCommand->add_option("SOURCE", arguments->source, "File to import, or - for stdin")->required();
+    auto* harvestFlag = importCommand->add_flag("--harvest", arguments->harvest, "Harvest every address in the data");
+    auto* delimiterOption =
+        importCommand->add_option("--delimiter", arguments->delimiter, "comma, tab, spaces or semicolon");
     harvestFlag->excludes(delimiterOption);
-    import->add_option("--fields", arguments->fields, "Fields per line");
-    import->add_option("--map", arguments->map, "Match-up, as \"Email Address=1,First Name=2,...\"");
-    import->add_flag("--one-name-field", arguments->oneNameField, "The whole name is in one field");
-    import->add_flag("--no-duplicate-check", arguments->noDuplicateCheck, "Do not check for duplicates");
-    import->add_option("--filter", arguments->filters, "A filter rule in its text form");
-    import->add_option("--filters-file", arguments->filtersFile, "A filter list file (.tcf)");
-    import->add_option("--layout", arguments->layout, "An import layout file (.gil)");
-    import->callback([arguments, &action] {
-        action = [arguments](CliContext& context) { return importRecipients(context, *arguments);
-};
-} // namespace tidecast::cli
-);
+    importCommand->add_option("--fields", arguments->fields, "Fields per line");
+    importCommand->add_option("--map", arguments->map, "Match-up, as \"Email Address=1,First Name=2,...\"");
+    importCommand->add_flag("--one-name-field", arguments->oneNameField, "The whole name is in one field");
+    importCommand->add_flag("--no-duplicate-check", arguments->noDuplicateCheck, "Do not check for duplicates");
+    importCommand->add_option("--filter", arguments->filters, "A filter rule in its text form");
+    importCommand->add_option("--filters-file", arguments->filtersFile, "A filter list file (.tcf)");
+    importCommand->add_option("--layout", arguments->layout, "An import layout file (.gil)");
+    importCommand->callback([arguments, &action] {
+        action = [arguments](CliContext& context) { return importRecipients(context, *arguments); };
+    });
 }
 
 } // namespace tidecast::cli

@@ -549,17 +549,22 @@ Result<void> RecipientStore::flush()
         return {};
     }
     if (m_pendingNew) {
-        std::string placeholders;
-        for (std::size_t i = 0; i < m_fields.size(); ++i) {
-            placeholders += i == 0 ? "?" : ",?";
+        // Imports add records by the million: the statement text is only built once.
+        std::string sql;
+        if (!m_insertStatement.isValid()) {
+            sql = "INSERT INTO records(" + m_columnList + ") VALUES(?";
+            for (std::size_t i = 1; i < m_fields.size(); ++i) {
+                sql += ",?";
+            }
+            sql += ")";
         }
-        auto statement =
-            cached(m_insertStatement, "INSERT INTO records(" + m_columnList + ") VALUES(" + placeholders + ")");
+        auto statement = cached(m_insertStatement, sql);
         if (!statement) {
             return statement.error();
         }
+        // The values stay as they are until the statement has run.
         for (std::size_t i = 0; i < m_values.size(); ++i) {
-            (*statement)->bind(static_cast<int>(i) + 1, m_values[i]);
+            (*statement)->bindUnchanged(static_cast<int>(i) + 1, m_values[i]);
         }
         if (auto ran = (*statement)->run(); !ran) {
             return ran;

@@ -143,6 +143,11 @@ void SqliteStatement::bind(int index, std::string_view text)
     sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+void SqliteStatement::bindUnchanged(int index, std::string_view text)
+{
+    sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
 void SqliteStatement::bind(int index, std::int64_t value)
 {
     sqlite3_bind_int64(m_statement, index, value);

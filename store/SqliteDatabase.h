@@ -66,6 +66,8 @@ public:
     bool isValid() const { return m_statement != nullptr; }
     void reset();
     void bind(int index, std::string_view text);
+    // Binds without a copy: the text must stay unchanged until the statement has run.
+    void bindUnchanged(int index, std::string_view text);
     void bind(int index, std::int64_t value);
     void bindNull(int index);
 

@@ -121,7 +121,7 @@ public:
 
 inline constexpr std::string_view kReportFileName = "Illegal Import Data.txt";
 // Records are committed in batches of this many: a killed import keeps whole records only.
-inline constexpr std::int64_t kImportBatch = 5000;
+inline constexpr std::int64_t kImportBatch = 20000;
 
 // Runs one import to its end, a stop or an error. Messages go through the prompter with their
 // exact texts; being stopped is a normal ending. Runs on any one thread.

@@ -5,6 +5,7 @@
 #include "filters/FilterFile.h"
 #include "transfer/AddressHarvester.h"
 #include "transfer/ImportEngine.h"
+#include "transfer/ImportSetup.h"
 #include "transfer/LayoutFile.h"
 #include "transfer/TextLines.h"
 
@@ -24,10 +25,6 @@ namespace tidecast::cli
 
 namespace
 {
-
-constexpr std::string_view kNoValidFile = "Please select a valid file to import first.";
-constexpr std::string_view kMatchUpEmail = "You must match up the Email Address field in the import file to the Email "
-                                           "Address field in the Tidecast database.";
 
 struct TransferArguments
 {
@@ -99,20 +96,8 @@ private:
     std::stop_source& m_stop;
 };
 
-// The first lines of the data: the layout is guessed from the first, the address field is the
-// first field holding "@" and "." in the first line that has one (a header row has none).
+// The layout is guessed from the first line; the address field is looked for in the first few.
 constexpr int kLinesExamined = 20;
-
-std::vector<std::string> firstLines(std::istream& in)
-{
-    transfer::LineReader reader(in);
-    std::vector<std::string> lines;
-    std::string_view line;
-    while (static_cast<int>(lines.size()) < kLinesExamined && reader.next(line)) {
-        lines.emplace_back(line);
-    }
-    return lines;
-}
 
 // "Email Address=1,First Name=2": labels as the match-up lists name them.
 bool parseMap(std::string_view text, int fieldCount, transfer::ColumnMapping& mapping, std::ostream& err)
@@ -146,20 +131,6 @@ bool parseMap(std::string_view text, int fieldCount, transfer::ColumnMapping& ma
     return true;
 }
 
-int addressField(const std::vector<std::string>& lines, char delimiter, int fieldCount)
-{
-    std::vector<std::string_view> fields;
-    for (const auto& line : lines) {
-        transfer::splitFields(line, delimiter, fieldCount, fields);
-        for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (fields[i].find('@') != std::string_view::npos && fields[i].find('.') != std::string_view::npos) {
-                return static_cast<int>(i) + 1;
-            }
-        }
-    }
-    return 0;
-}
-
 int importRecipients(CliContext& context, const TransferArguments& arguments)
 {
     StoreSession session(context);
@@ -176,15 +147,15 @@ int importRecipients(CliContext& context, const TransferArguments& arguments)
     if (arguments.source == "-") {
         request.clipboard = std::string(std::istreambuf_iterator<char>(context.in), std::istreambuf_iterator<char>());
         std::istringstream in(*request.clipboard);
-        lines = firstLines(in);
+        lines = transfer::firstDataLines(in, kLinesExamined);
     } else {
         request.file = arguments.source;
         std::ifstream in(request.file, std::ios::binary);
         if (!in || std::filesystem::is_directory(request.file)) {
-            context.prompter->message(kNoValidFile, Icon::Exclamation);
+            context.prompter->message(transfer::kNoValidFileMessage, Icon::Exclamation);
             return kExitRefused;
         }
-        lines = firstLines(in);
+        lines = transfer::firstDataLines(in, kLinesExamined);
     }
     const std::string head = lines.empty() ? std::string() : lines.front();
 
@@ -224,10 +195,10 @@ int importRecipients(CliContext& context, const TransferArguments& arguments)
                 return kExitUsage;
             }
         } else if (arguments.layout.empty()) {
-            mapping.source(transfer::MatchUpField::EmailAddress) = addressField(lines, character, mapping.fieldCount);
+            mapping.source(transfer::MatchUpField::EmailAddress) =
+                transfer::guessAddressField(lines, request.delimiter, mapping.fieldCount);
         }
-        if (mapping.source(transfer::MatchUpField::EmailAddress) == 0) {
-            context.prompter->message(kMatchUpEmail, Icon::Exclamation);
+        if (!transfer::checkMatchUp(mapping, *context.prompter)) {
             return kExitRefused;
         }
     }
@@ -276,7 +247,7 @@ int harvest(CliContext& context, const TransferArguments& arguments)
     }
     std::ifstream file(arguments.source, std::ios::binary);
     if (!file) {
-        context.prompter->message(kNoValidFile, Icon::Exclamation);
+        context.prompter->message(transfer::kNoValidFileMessage, Icon::Exclamation);
         return kExitRefused;
     }
     return transfer::harvestStream(file, print) ? int(kExitDone) : int(kExitFailed);

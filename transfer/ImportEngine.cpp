@@ -7,6 +7,7 @@
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
 #include "transfer/AddressHarvester.h"
+#include "transfer/ImportSetup.h"
 #include "transfer/KnownAddresses.h"
 #include "transfer/TextLines.h"
 
@@ -25,7 +26,6 @@ constexpr std::string_view kImporting = "Importing...";
 constexpr std::string_view kLoadingGroup = "Loading existing Group ...";
 constexpr std::string_view kReadingFile = "Reading Import file";
 constexpr std::string_view kReadingClipboard = "Reading Clipboard";
-constexpr std::string_view kFromClipboard = "From Clipboard";
 constexpr std::string_view kCannotResetReport = "Unable to reset the Illegal Import Data file. If you have this file "
                                                 "open please close it and then try again.";
 constexpr std::string_view kCannotOpenGroup = "Unable to open the desitination Group: ";
@@ -195,15 +195,15 @@ bool ImportRun::resetReport()
 void ImportRun::writeHeader()
 {
     const bool delimited = m_request.layout == ImportLayout::Delimited;
-    const std::string source = m_request.clipboard ? std::string(kFromClipboard) : m_request.file.string();
-    reportLine("# Importing :", source);
+    const auto description = describeImport(m_request);
+    reportLine("# Importing :", description.source);
     reportLine("# To :", m_request.groupName);
-    reportLine(delimited ? "# Type: Delimited" : "# Type: All other File/Data formats");
+    reportLine("# ", description.type);
     if (!m_request.checkDuplicates) {
         reportLine("# Import Data not checked for Duplicates");
     }
     if (delimited) {
-        reportLine("# Delimiter: ", delimiterName(m_request.delimiter));
+        reportLine("# ", description.delimiter);
         reportLine("# Expected Field layout :", layoutDescription(m_request.mapping));
     } else {
         reportLine("# Importing Email Address Only");

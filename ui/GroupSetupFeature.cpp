@@ -4,7 +4,9 @@
 #include "ui/GroupDialog.h"
 #include "ui/GroupListModel.h"
 #include "ui/GroupSetupWidget.h"
+#include "ui/ImportWizard.h"
 #include "ui/MainWindow.h"
+#include "ui/QtFileChooser.h"
 #include "ui/RecipientDialog.h"
 #include "ui/RecipientListModel.h"
 
@@ -64,6 +66,8 @@ GroupSetupFeature::GroupSetupFeature(MainWindow& window)
     }
     connect(tab, &GroupSetupWidget::viewChanged, this, &GroupSetupFeature::onViewChanged);
     m_recipients.setGroupsOnlyView(!tab->isGroupsRecipientsView());
+
+    window.registerCommand(QStringLiteral("ID_Import"), [this] { importRecipients(); });
 
     // The controller is a child of the window and goes while the window is destroyed, so the
     // hooks check that it is still there rather than the controller reaching back into a window
@@ -215,6 +219,35 @@ void GroupSetupFeature::addGroup()
         m_groups.clearGroupPaths();
         m_window.showStatus("");
     }
+}
+
+void GroupSetupFeature::importRecipients()
+{
+    refreshSettings();
+    // The import opens the group file itself.
+    m_groups.closeDatabase();
+    QtFileChooser chooser(&m_window);
+    ImportWizard::Services services{m_window.prompter(),
+                                    m_window.settings(),
+                                    m_window.paths().dataDir,
+                                    chooser,
+                                    [this] {
+                                        std::vector<std::string> names;
+                                        for (const auto& row : m_groups.loadGroups()) {
+                                            names.push_back(row.name);
+                                        }
+                                        return names;
+                                    },
+                                    [this](const std::string& name) { return m_groups.groupPath(name); },
+                                    [this] { addGroup(); }};
+    ImportWizard wizard(std::move(services), &m_window);
+    if (m_importHook) {
+        m_importHook(wizard);
+    }
+    wizard.exec();
+    const auto selected = selectedGroup();
+    loadGroups();
+    selectGroup(selected);
 }
 
 void GroupSetupFeature::modifyGroup()

@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class QModelIndex;
 class QTreeView;
 
@@ -15,6 +17,7 @@ namespace tidecast::ui
 {
 
 class GroupListModel;
+class ImportWizard;
 class MainWindow;
 class RecipientListModel;
 
@@ -47,6 +50,11 @@ public:
     void addRecipient();
     void modifyRecipient();
     void deleteRecipients();
+    // The import wizard into any group; the group lists show the new counts afterwards.
+    void importRecipients();
+
+    // Tests drive the modal wizard: it is handed over before it runs.
+    void setImportHook(std::function<void(ImportWizard&)> hook) { m_importHook = std::move(hook); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -68,6 +76,7 @@ private:
     GroupListModel* m_groupModel;
     RecipientListModel* m_recipientModel;
     bool m_syncing = false;
+    std::function<void(ImportWizard&)> m_importHook;
 };
 
 } // namespace tidecast::ui

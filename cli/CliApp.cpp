@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliContext.h"
+#include "cli/DkimCommands.h"
 #include "cli/GroupsCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/RecipientsCommands.h"
@@ -38,6 +39,7 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     addRecipientsCommands(app, action);
     addPreviewCommands(app, action);
     addTransferCommands(app, action);
+    addDkimCommands(app, action);
 
     try {
         app.parse(argc, argv);

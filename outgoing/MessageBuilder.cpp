@@ -150,8 +150,20 @@ Result<MessageBuilder> MessageBuilder::create(OutgoingMessage message, const set
     if (!unsubscribe) {
         return unsubscribe.error();
     }
+    std::optional<DkimSigner> signer;
+    if (DkimSigner::isConfigured(settings)) {
+        auto loaded = DkimSigner::create(settings);
+        if (!loaded) {
+            return loaded.error();
+        }
+        if (auto sender = loaded->checkSender(message.identity.address); !sender) {
+            return sender.error();
+        }
+        signer = std::move(*loaded);
+    }
     MessageBuilder builder(std::move(message), settings, clock, ids, std::move(converter.value()));
     builder.m_unsubscribe = std::move(*unsubscribe);
+    builder.m_signer = std::move(signer);
     if (auto prepared = builder.prepareSession(); !prepared) {
         return prepared.error();
     }
@@ -350,7 +362,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
         root.setContentTypeParameter("charset", m_charset);
         root.setTransferEncoding(text->encoding);
         root.setBody(text->text);
-        return message.serialize(text->text.size() + 1024);
+        return finish(message.serialize(text->text.size() + 1024), now);
     }
 
     if (m_hasHtml) {
@@ -372,7 +384,15 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
 
     const auto files = attachedFiles(recipient, progress, log);
     addParts(message, std::move(*text), std::move(htmlBody), files, progress, log);
-    return message.serialize();
+    return finish(message.serialize(), now);
+}
+
+Result<std::string> MessageBuilder::finish(std::string text, std::chrono::system_clock::time_point now) const
+{
+    if (!m_signer) {
+        return text;
+    }
+    return m_signer->sign(text, now);
 }
 
 Result<std::string> MessageBuilder::mergedSubject(const store::RecipientRecord& recipient) const

@@ -7,6 +7,7 @@
 #include "mime/CharsetConverter.h"
 #include "mime/EncodedFile.h"
 #include "mime/MailMessage.h"
+#include "outgoing/DkimSigner.h"
 #include "outgoing/InlineImageTable.h"
 #include "outgoing/MessageCache.h"
 #include "outgoing/MessageMerge.h"
@@ -18,6 +19,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -42,8 +44,9 @@ public:
     [[nodiscard]] static Result<MessageBuilder> create(OutgoingMessage message, const settings::Settings& settings,
                                                        const Clock& clock, IdSource& ids);
 
-    // The finished message text (CR LF line ends) for this recipient; in bulk mode the recipient
-    // is not used. Fails when a merged value holds a character the character set cannot carry.
+    // The finished message text (CR LF line ends) for this recipient, DKIM-signed when the settings
+    // name a key; in bulk mode the recipient is not used. Fails when a merged value holds a
+    // character the character set cannot carry.
     [[nodiscard]] Result<std::string> buildMessage(const store::RecipientRecord& recipient, Progress& progress,
                                                    const ActivitySink& activity = {});
 
@@ -94,6 +97,7 @@ private:
     std::string fromValue(const std::string& encodedName) const;
     std::shared_ptr<const mime::EncodedFile> file(const std::string& path, bool keep);
     std::string messageIdDomain() const;
+    [[nodiscard]] Result<std::string> finish(std::string text, std::chrono::system_clock::time_point now) const;
 
     OutgoingMessage m_message;
     MessageMerge m_merge;
@@ -111,6 +115,7 @@ private:
     bool m_singlePart = false;
     std::string m_domain;
     UnsubscribeHeaders m_unsubscribe;
+    std::optional<DkimSigner> m_signer;
 
     MessageCache m_cache;
     InlineImageTable m_images;

@@ -1,10 +1,12 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliPrompter.h"
+#include "support/ServerProcess.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 #include <vector>
 
@@ -70,6 +72,54 @@ TEST(CliApp, UsageErrorsAndVersion)
     const auto result = run({"--bogus-flag"});
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.err.rfind("error: ", 0), 0u);
+}
+
+TEST(DkimCommands, PrintsTheRecordOfTheConfiguredKey)
+{
+    test::TempDir dir;
+    const std::string data = dir.path().string();
+    const std::string rsa = (dir / "rsa.pem").string();
+    const std::string ed25519 = (dir / "ed25519.pem").string();
+    ASSERT_EQ(
+        std::system(
+            ("openssl genpkey -algorithm RSA -pkeyopt rsa_keygen_bits:2048 -out '" + rsa + "' 2>/dev/null").c_str()),
+        0);
+    ASSERT_EQ(std::system(("openssl genpkey -algorithm ED25519 -out '" + ed25519 + "' 2>/dev/null").c_str()), 0);
+
+    auto result = run({"--data-dir", data, "dkim-record"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "error: DKIM signing needs all three Deliverability settings: DKIM Domain, DKIM Selector "
+                          "and DKIM Key File.\nerror: Please fill in the missing ones, or clear all three to send "
+                          "unsigned mail.\n");
+    EXPECT_EQ(result.out, "");
+
+    for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+             {"DKIM Domain", "sender.example"}, {"DKIM Selector", "mail"}, {"DKIM Key File", rsa}}) {
+        ASSERT_EQ(run({"--data-dir", data, "settings", "set", "Deliverability", key, value}).status, 0);
+    }
+    // The public key as the openssl tool writes it: the DER SubjectPublicKeyInfo for RSA, the
+    // bare 32 octets for Ed25519.
+    result = run({"--data-dir", data, "dkim-record"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "v=DKIM1; k=rsa; p=" +
+                              test::commandOutput("openssl pkey -in '" + rsa + "' -pubout -outform DER | base64 -w0") +
+                              "\n");
+
+    ASSERT_EQ(run({"--data-dir", data, "settings", "set", "Deliverability", "DKIM Key File", ed25519}).status, 0);
+    result = run({"--data-dir", data, "dkim-record"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "v=DKIM1; k=ed25519; p=" +
+                              test::commandOutput("openssl pkey -in '" + ed25519 +
+                                                  "' -pubout -outform DER | tail -c 32 | base64 -w0") +
+                              "\n");
+
+    const std::string missing = (dir / "gone.pem").string();
+    ASSERT_EQ(run({"--data-dir", data, "settings", "set", "Deliverability", "DKIM Key File", missing}).status, 0);
+    result = run({"--data-dir", data, "dkim-record"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "error: The DKIM Key File \"" + missing +
+                              "\" cannot be read as a PEM private key.\nerror: Choose a readable key file in the "
+                              "Deliverability settings.\n");
 }
 
 TEST(CliPrompter, PrefixesEveryLineAndAnswersQuestionsByTheRules)

@@ -27,17 +27,8 @@ public:
         std::ofstream(file, std::ios::binary) << message;
         const std::filesystem::path script = serverScript("parse_mail.py");
         const std::string command = "/usr/bin/python3 '" + script.string() + "' '" + file.string() + "'";
-        std::string output;
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char buffer[65536];
-            std::size_t got;
-            while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-                output.append(buffer, got);
-            }
-            pclose(pipe);
-        }
         ParsedMail parsed;
-        parsed.m_values = parseFlatJson(output);
+        parsed.m_values = parseFlatJson(commandOutput(command));
         return parsed;
     }
 

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
@@ -50,6 +51,21 @@ inline pid_t spawnProcess(const std::vector<std::string>& args, int stdoutFd)
     }
     posix_spawn_file_actions_destroy(&actions);
     return pid;
+}
+
+// What a shell command writes to stdout, read to its end.
+inline std::string commandOutput(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[65536];
+        std::size_t got;
+        while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
+            output.append(buffer, got);
+        }
+        pclose(pipe);
+    }
+    return output;
 }
 
 // Runs a program to its end; its exit status, or -1.

@@ -7,6 +7,8 @@
 //     of 25 recipients (-r 25).
 // `MailingBench group DIR NAME COUNT` only writes a group of COUNT recipients into the data
 // folder DIR (for bench/mailing_memory.sh).
+// `MailingBench dkim` runs the personal mailing three times in turn: unsigned, DKIM-signed with
+// an RSA-2048 key and with an Ed25519 key (keys made with the openssl tool).
 #include "bench/SmtpSink.h"
 #include "common/Clock.h"
 #include "common/Progress.h"
@@ -111,9 +113,15 @@ struct Figure
     bool ok = false;
 };
 
-Figure runMailing(const std::filesystem::path& dataDir, int port, bool bulk)
+// `dkimKey`: a PEM key to sign every message with; empty for unsigned mail.
+Figure runMailing(const std::filesystem::path& dataDir, int port, bool bulk, const std::string& dkimKey = {})
 {
     mailing::MailingSetup setup;
+    if (!dkimKey.empty()) {
+        setup.settings.dkimDomain = "example.test";
+        setup.settings.dkimSelector = "bench";
+        setup.settings.dkimKeyFile = dkimKey;
+    }
     setup.settings.smtpServer = "127.0.0.1";
     setup.settings.smtpPort = port;
     setup.settings.timeout = 10;
@@ -171,6 +179,37 @@ Figure runSource(const std::string& program, int port, int messages, int recipie
     return figure;
 }
 
+const auto rate = [](const Figure& f) { return f.seconds > 0 ? f.sent / f.seconds : 0.0; };
+
+int runSigningFigures(const std::filesystem::path& dataDir, int port)
+{
+    const std::string rsa = (dataDir / "rsa.pem").string();
+    const std::string ed25519 = (dataDir / "ed25519.pem").string();
+    if (test::runProgram({"/usr/bin/openssl", "genpkey", "-algorithm", "RSA", "-pkeyopt", "rsa_keygen_bits:2048",
+                          "-out", rsa}) != 0 ||
+        test::runProgram({"/usr/bin/openssl", "genpkey", "-algorithm", "ED25519", "-out", ed25519}) != 0) {
+        std::fprintf(stderr, "could not make the keys with /usr/bin/openssl\n");
+        return 1;
+    }
+
+    const auto unsignedRun = runMailing(dataDir, port, false);
+    const auto withRsa = runMailing(dataDir, port, false, rsa);
+    const auto withEd25519 = runMailing(dataDir, port, false, ed25519);
+    std::printf("%-58s %9s %9s %11s\n", "personal mailing, 10,000 merged text+HTML, GroupLet 25", "seconds", "count",
+                "per second");
+    for (const auto& [name, figure] :
+         {std::pair{"unsigned", unsignedRun}, std::pair{"DKIM rsa-sha256, 2048 bits", withRsa},
+          std::pair{"DKIM ed25519-sha256", withEd25519}}) {
+        std::printf("%-58s %9.2f %9ld %11.0f%s\n", name, figure.seconds, figure.sent, rate(figure),
+                    figure.ok ? "" : "  (FAILED)");
+    }
+    const double base = rate(unsignedRun);
+    std::printf("rate lost to signing: rsa-sha256 %.1f%% (target <= 30%%), ed25519-sha256 %.1f%%\n",
+                base > 0 ? 100.0 * (1.0 - rate(withRsa) / base) : 0.0,
+                base > 0 ? 100.0 * (1.0 - rate(withEd25519) / base) : 0.0);
+    return unsignedRun.ok && withRsa.ok && withEd25519.ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -178,6 +217,7 @@ int main(int argc, char** argv)
     if (argc == 5 && std::string(argv[1]) == "group") {
         return makeGroup(argv[2], argv[3], std::stol(argv[4])) ? 0 : 1;
     }
+    const bool signing = argc == 2 && std::string(argv[1]) == "dkim";
     const auto sinkProgram = findPostfixProgram("smtp-sink");
     const auto sourceProgram = findPostfixProgram("smtp-source");
     if (sinkProgram.empty() || sourceProgram.empty()) {
@@ -191,6 +231,11 @@ int main(int argc, char** argv)
         return 1;
     }
     SmtpSink sink(sinkProgram);
+    if (signing) {
+        const int status = runSigningFigures(dataDir, sink.port());
+        std::filesystem::remove_all(dataDir);
+        return status;
+    }
 
     const auto personal = runMailing(dataDir, sink.port(), false);
     const auto source = runSource(sourceProgram, sink.port(), kRecipients, 1);
@@ -198,7 +243,6 @@ int main(int argc, char** argv)
     const auto sourceBulk = runSource(sourceProgram, sink.port(), kRecipients / kGroupLet, kGroupLet);
     std::filesystem::remove_all(dataDir);
 
-    const auto rate = [](const Figure& f) { return f.seconds > 0 ? f.sent / f.seconds : 0.0; };
     std::printf("%-58s %9s %9s %11s\n", "run", "seconds", "count", "per second");
     std::printf("%-58s %9.2f %9ld %11.0f%s\n", "personal mailing, 10,000 merged text+HTML, GroupLet 25",
                 personal.seconds, personal.sent, rate(personal), personal.ok ? "" : "  (FAILED)");

@@ -365,7 +365,8 @@ CommandOutcome GroupSetupCommands::removeRecipients(const std::vector<std::strin
     }
     auto& db = m_groups.database();
     auto& progress = m_groups.progress();
-    if (auto begun = db.beginTransaction(); !begun) {
+    store::RecipientTransaction transaction(db);
+    if (auto begun = transaction.begin(); !begun) {
         failed(tag, begun.error());
         return CommandOutcome::Refused;
     }
@@ -387,7 +388,7 @@ CommandOutcome GroupSetupCommands::removeRecipients(const std::vector<std::strin
             progress.setValue(static_cast<std::int64_t>(i + 1));
         }
     }
-    if (auto committed = db.commitTransaction(); !committed) {
+    if (auto committed = transaction.commit(); !committed) {
         failed(tag, committed.error());
         return CommandOutcome::Failed;
     }

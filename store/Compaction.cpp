@@ -29,7 +29,8 @@ Result<void> copyRecords(RecipientStore& source, RecipientStore& target, Progres
 {
     const auto count = source.recordCount();
     progress.setMaximum(count);
-    if (auto begun = target.beginTransaction(); !begun) {
+    RecipientTransaction transaction(target);
+    if (auto begun = transaction.begin(); !begun) {
         return begun;
     }
     if (auto first = source.moveFirst(); !first) {
@@ -52,7 +53,7 @@ Result<void> copyRecords(RecipientStore& source, RecipientStore& target, Progres
             return next;
         }
     }
-    return target.commitTransaction();
+    return transaction.commit();
 }
 
 } // namespace
@@ -98,7 +99,6 @@ Result<void> safeRebuild(const std::filesystem::path& dataDir, std::string_view 
         return {};
     }
     if (auto copied = copyRecords(source, target, progress, options.progressEvery); !copied) {
-        target.rollbackTransaction();
         cleanUp();
         return copied;
     }

@@ -307,7 +307,6 @@ bool GroupStore::removeExclusionEntries(std::string_view groupName)
     }
     closeDatabase();
     const auto fail = [this](const Error& error) {
-        m_database.rollbackTransaction();
         closeDatabase();
         m_prompter.message(text::procedureError("CleanExclusionList: ", error), Icon::Critical);
         return false;
@@ -319,29 +318,36 @@ bool GroupStore::removeExclusionEntries(std::string_view groupName)
         closeDatabase();
         return true;
     }
-    if (auto begun = m_database.beginTransaction(); !begun) {
-        return fail(begun.error());
-    }
-    std::int64_t deleted = 0;
-    auto found = m_database.find(kGroupField, FindOperator::Equals, groupName);
-    while (found && !m_database.noMatch()) {
-        // Find ignores case; group names do not.
-        if (m_database.field(kGroupField) == groupName) {
-            if (auto removed = m_database.deleteRecord(); !removed) {
-                return fail(removed.error());
-            }
-            ++deleted;
+    const auto deleted = [&]() -> Result<std::int64_t> {
+        RecipientTransaction transaction(m_database);
+        if (auto begun = transaction.begin(); !begun) {
+            return begun.error();
         }
-        found = m_database.findNext();
-    }
-    if (!found) {
-        return fail(found.error());
-    }
-    if (auto committed = m_database.commitTransaction(); !committed) {
-        return fail(committed.error());
+        std::int64_t count = 0;
+        auto found = m_database.find(kGroupField, FindOperator::Equals, groupName);
+        while (found && !m_database.noMatch()) {
+            // Find ignores case; group names do not.
+            if (m_database.field(kGroupField) == groupName) {
+                if (auto removed = m_database.deleteRecord(); !removed) {
+                    return removed.error();
+                }
+                ++count;
+            }
+            found = m_database.findNext();
+        }
+        if (!found) {
+            return found.error();
+        }
+        if (auto committed = transaction.commit(); !committed) {
+            return committed.error();
+        }
+        return count;
+    }();
+    if (!deleted) {
+        return fail(deleted.error());
     }
     closeDatabase();
-    if (deleted == 0) {
+    if (*deleted == 0) {
         return true;
     }
     return compactAfterDelete(m_dataDir, kExclusionListName, kGroupExtension, m_safeDelete, m_progress, m_prompter,
@@ -359,7 +365,6 @@ bool GroupStore::renameExclusionEntries()
     const auto newName = groupNameOfPath(m_newGroupPath);
     closeDatabase();
     const auto fail = [this](const Error& error) {
-        m_database.rollbackTransaction();
         closeDatabase();
         m_prompter.message(text::procedureError("UpdateExclusionList: ", error), Icon::Critical);
         return false;
@@ -367,23 +372,27 @@ bool GroupStore::renameExclusionEntries()
     if (auto opened = m_database.open(file); !opened) {
         return fail(opened.error());
     }
-    if (auto begun = m_database.beginTransaction(); !begun) {
-        return fail(begun.error());
-    }
-    auto found = m_database.find(kGroupField, FindOperator::Equals, oldName);
-    while (found && !m_database.noMatch()) {
-        if (m_database.field(kGroupField) == oldName) {
-            if (auto set = m_database.setField(kGroupField, newName); !set) {
-                return fail(set.error());
-            }
+    const auto renamed = [&]() -> Result<void> {
+        RecipientTransaction transaction(m_database);
+        if (auto begun = transaction.begin(); !begun) {
+            return begun;
         }
-        found = m_database.findNext();
-    }
-    if (!found) {
-        return fail(found.error());
-    }
-    if (auto committed = m_database.commitTransaction(); !committed) {
-        return fail(committed.error());
+        auto found = m_database.find(kGroupField, FindOperator::Equals, oldName);
+        while (found && !m_database.noMatch()) {
+            if (m_database.field(kGroupField) == oldName) {
+                if (auto set = m_database.setField(kGroupField, newName); !set) {
+                    return set;
+                }
+            }
+            found = m_database.findNext();
+        }
+        if (!found) {
+            return found;
+        }
+        return transaction.commit();
+    }();
+    if (!renamed) {
+        return fail(renamed.error());
     }
     closeDatabase();
     return true;

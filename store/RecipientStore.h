@@ -168,4 +168,39 @@ private:
     SqliteStatement m_deleteStatement;
 };
 
+// One transaction on an open recipient file, rolled back when it goes out of scope without
+// commit(), so that an early return after a failed write leaves the file as it was. (Closing the
+// file would commit it instead.)
+class RecipientTransaction
+{
+public:
+    explicit RecipientTransaction(RecipientStore& store)
+        : m_store(store)
+    {}
+    ~RecipientTransaction()
+    {
+        if (m_open) {
+            m_store.rollbackTransaction();
+        }
+    }
+    RecipientTransaction(const RecipientTransaction&) = delete;
+    RecipientTransaction& operator=(const RecipientTransaction&) = delete;
+
+    [[nodiscard]] Result<void> begin()
+    {
+        auto begun = m_store.beginTransaction();
+        m_open = static_cast<bool>(begun);
+        return begun;
+    }
+    [[nodiscard]] Result<void> commit()
+    {
+        m_open = false;
+        return m_store.commitTransaction();
+    }
+
+private:
+    RecipientStore& m_store;
+    bool m_open = false;
+};
+
 } // namespace tidecast::store

@@ -218,6 +218,31 @@ TEST_F(RecipientStoreTest, DeletingDuringAWalkKeepsTheWalkWellDefined)
     EXPECT_EQ(store.recordCount(), 4);
 }
 
+TEST_F(RecipientStoreTest, TransactionLeftWithoutCommitIsRolledBackEvenThoughCloseWouldCommit)
+{
+    const auto path = createGroup("g", {{"A", "One", "a@example.test"}, {"B", "Two", "b@example.test"}});
+    RecipientStore store;
+    ASSERT_TRUE(store.open(path));
+    {
+        RecipientTransaction transaction(store);
+        ASSERT_TRUE(transaction.begin());
+        ASSERT_TRUE(store.find("EMailAddress", FindOperator::Equals, "a@example.test"));
+        ASSERT_TRUE(store.deleteRecord());
+        ASSERT_TRUE(store.addNew());
+        ASSERT_TRUE(store.setField("EMailAddress", "c@example.test"));
+    } // an early return after a failed write
+    {
+        RecipientTransaction transaction(store);
+        ASSERT_TRUE(transaction.begin());
+        ASSERT_TRUE(store.addNew());
+        ASSERT_TRUE(store.setField("EMailAddress", "d@example.test"));
+        ASSERT_TRUE(transaction.commit());
+    }
+    ASSERT_TRUE(store.close());
+    ASSERT_TRUE(store.open(path));
+    EXPECT_EQ(walkAddresses(store), (std::vector<std::string>{"a@example.test", "b@example.test", "d@example.test"}));
+}
+
 TEST_F(RecipientStoreTest, SortReordersByFieldAndKeepsEveryRecord)
 {
     const auto path = createGroup("Sort", {{"cy", "", "c@x.test"}, {"Ann", "", "a@x.test"}, {"bob", "", "b@x.test"}});

@@ -47,30 +47,6 @@ constexpr std::string_view kFilteredLine = "** Filtered Email Address: ";
 constexpr std::string_view kCompleteRecordLine = "** Complete Record: ";
 constexpr std::string_view kDelimiterMissingLine = "** Delimiter Missing **: ";
 
-constexpr std::array<std::string_view, kMatchUpFields> kMatchUpNames = {
-    "Email Address",
-    "Full Name Macro",
-    "Salutation / Title",
-    "First Name",
-    "Initial",
-    "Last Name",
-    "Address1",
-    "Address2",
-    "City",
-    "State / County",
-    "Zip / Post Code",
-    "Country",
-    "Company Name",
-    "Job Title",
-    "WEB URL",
-    "Telephone",
-    "FAX",
-    "Additional Field 1",
-    "Additional Field 2",
-    "Additional Field 3",
-    "Additional Field 4",
-};
-
 // The recipient column each match-up field fills; the whole name has none of its own.
 constexpr std::array<std::optional<store::RecipientField>, kMatchUpFields> kMatchUpColumns = {
     store::RecipientField::EmailAddress, std::nullopt,
@@ -481,7 +457,9 @@ void ImportRun::finishGroup()
 
 std::string_view matchUpFieldName(MatchUpField field)
 {
-    return kMatchUpNames[static_cast<std::size_t>(field)];
+    const auto column = kMatchUpColumns[static_cast<std::size_t>(field)];
+    return column ? store::recipientFieldInfo(*column).label
+                  : filters::filterFieldName(filters::FilterField::FullNameMacro);
 }
 
 std::string layoutDescription(const ColumnMapping& mapping)

@@ -20,6 +20,20 @@ constexpr std::array<char16_t, 32> kWindows1252High = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
+bool isAscii(std::string_view text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+} // namespace
+
 void appendUtf8(std::string& out, char32_t code)
 {
     if (code < 0x80) {
@@ -38,20 +52,6 @@ void appendUtf8(std::string& out, char32_t code)
         out += static_cast<char>(0x80 | (code & 0x3F));
     }
 }
-
-bool isAscii(std::string_view text)
-{
-    for (const char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            return false;
-        }
-    }
-    return true;
-}
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-} // namespace
 
 std::string windows1252ToUtf8(std::string_view text)
 {

@@ -17,6 +17,9 @@ enum class TextEncoding
     Utf16Be,
 };
 
+// Appends one code point as UTF-8.
+void appendUtf8(std::string& out, char32_t code);
+
 // Windows-1252 bytes as UTF-8; the five bytes it leaves undefined keep their Latin-1 meaning.
 std::string windows1252ToUtf8(std::string_view text);
 

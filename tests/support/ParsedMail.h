@@ -2,6 +2,7 @@
 
 #include "support/ServerProcess.h"
 #include "support/TempDir.h"
+#include "transfer/TextLines.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,25 +53,6 @@ private:
         return out;
     }
 
-    static void appendUtf8(std::string& out, unsigned code)
-    {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-
     // Reads {"key": "value", ...} as written by json.dump with ensure_ascii.
     static std::map<std::string, std::string> parseFlatJson(const std::string& text)
     {
@@ -104,7 +86,7 @@ private:
                         code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
                         i += 6;
                     }
-                    appendUtf8(out, code);
+                    transfer::appendUtf8(out, code);
                     break;
                 }
                 default:

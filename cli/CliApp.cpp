@@ -3,6 +3,7 @@
 #include "cli/CliContext.h"
 #include "cli/DkimCommands.h"
 #include "cli/GroupsCommands.h"
+#include "cli/MaintenanceCommands.h"
 #include "cli/PreviewCommands.h"
 #include "cli/RecipientsCommands.h"
 #include "cli/SendCommands.h"
@@ -37,6 +38,7 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     addSendCommands(app, action);
     addGroupsCommands(app, action);
     addRecipientsCommands(app, action);
+    addMaintenanceCommands(app, action);
     addPreviewCommands(app, action);
     addTransferCommands(app, action);
     addDkimCommands(app, action);

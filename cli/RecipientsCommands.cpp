@@ -45,11 +45,6 @@ struct RecipientsArguments
     std::vector<std::string> addresses;
 };
 
-std::string notInGroup(std::string_view address)
-{
-    return "The recipient " + std::string(address) + " is not in this group.";
-}
-
 bool isAdditionalField(RecipientField field)
 {
     return field == RecipientField::Field1 || field == RecipientField::Field2 || field == RecipientField::Field3 ||
@@ -84,18 +79,6 @@ bool acceptDialogInput(const store::RecipientRecord& record, Prompter& prompter)
     return true;
 }
 
-// One value per column: tabs and line breaks inside a value would break the line format.
-std::string columnValue(std::string_view value)
-{
-    std::string out(value);
-    for (char& c : out) {
-        if (c == '\t' || c == '\r' || c == '\n') {
-            c = ' ';
-        }
-    }
-    return out;
-}
-
 int listRecipients(CliContext& context, const RecipientsArguments& arguments)
 {
     StoreSession session(context);
@@ -118,12 +101,8 @@ int listRecipients(CliContext& context, const RecipientsArguments& arguments)
         columns.push_back(i);
     }
     const auto limit = arguments.limit.value_or(std::numeric_limits<std::int64_t>::max());
-    auto listed = file.readRecords(limit, columns, [&context](const std::vector<std::string_view>& values) {
-        for (std::size_t i = 0; i < values.size(); ++i) {
-            context.out << (i == 0 ? "" : "\t") << columnValue(values[i]);
-        }
-        context.out << '\n';
-    });
+    auto listed = file.readRecords(
+        limit, columns, [&context](const std::vector<std::string_view>& values) { printRecord(context.out, values); });
     if (!listed) {
         return failed(listed.error());
     }

@@ -37,4 +37,24 @@ int exitStatus(store::CommandOutcome outcome)
     return kExitFailed;
 }
 
+std::string notInGroup(std::string_view address)
+{
+    return "The recipient " + std::string(address) + " is not in this group.";
+}
+
+void printRecord(std::ostream& out, const std::vector<std::string_view>& values)
+{
+    std::string line;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) {
+            line += '\t';
+        }
+        for (const char c : values[i]) {
+            line += c == '\t' || c == '\r' || c == '\n' ? ' ' : c;
+        }
+    }
+    line += '\n';
+    out << line;
+}
+
 } // namespace tidecast::cli

@@ -7,7 +7,10 @@
 #include "store/CommandOutcome.h"
 #include "store/GroupStore.h"
 
+#include <ostream>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace tidecast::cli
 {
@@ -33,5 +36,12 @@ private:
 };
 
 int exitStatus(store::CommandOutcome outcome);
+
+// The warning for an address that a command was given but the group does not hold.
+std::string notInGroup(std::string_view address);
+
+// One record as `recipients list` prints it: the values tab-separated, a tab or line break inside
+// a value replaced by a blank so that each record stays one line.
+void printRecord(std::ostream& out, const std::vector<std::string_view>& values);
 
 } // namespace tidecast::cli

@@ -3,12 +3,15 @@
 #include "common/IdSource.h"
 #include "common/Text.h"
 #include "mailing/BuilderMessageSource.h"
+#include "mailing/GroupReader.h"
 #include "mailing/LogSink.h"
+#include "mailing/PipelinedMessageSource.h"
 #include "mailing/SendStatistics.h"
 #include "mailing/SendTexts.h"
 #include "mailing/SmtpSendChannel.h"
 #include "outgoing/MessageBuilder.h"
 #include "outgoing/OutgoingMessage.h"
+#include "store/GroupNames.h"
 
 #include <optional>
 
@@ -33,7 +36,7 @@ struct Mailing::Parts
     SmtpSendChannel channel;
     SystemIdSource ids;
     std::optional<outgoing::MessageBuilder> builder;
-    std::optional<BuilderMessageSource> messages;
+    std::unique_ptr<MessageSource> messages; // after the builder: it uses it until destroyed
     std::optional<SendSession> session;
 };
 
@@ -85,14 +88,34 @@ bool Mailing::run(std::stop_token stop)
         return false;
     }
     m_parts->builder.emplace(std::move(*builder));
-    auto* parts = m_parts.get();
-    m_parts->messages.emplace(*m_parts->builder, m_progress, [parts](std::string_view line) {
-        parts->activity.writeLine(line);
-        parts->sessionSink.writeLine(line);
-    });
+    m_parts->messages = messageSource();
     m_parts->session.emplace(m_parts->options, m_parts->channel, *m_parts->messages, m_parts->logs, m_prompter,
                              m_progress, m_monitor, m_clock);
     return m_parts->session->run(stop);
+}
+
+std::unique_ptr<MessageSource> Mailing::messageSource()
+{
+    auto* parts = m_parts.get();
+    outgoing::ActivitySink activity = [parts](std::string_view line) {
+        parts->activity.writeLine(line);
+        parts->sessionSink.writeLine(line);
+    };
+    auto& builder = *m_parts->builder;
+    // A signature costs several times what building the message does: signed personal messages
+    // are built and signed ahead on worker threads while the one before is sent. A bulk mailing
+    // builds one message per transaction and gains nothing from it.
+    if (m_parts->options.bulkMode || !builder.signsMessages()) {
+        return std::make_unique<BuilderMessageSource>(builder, m_progress, std::move(activity));
+    }
+    auto reader = std::make_shared<GroupReader>(m_parts->options.dataDir /
+                                                (m_parts->options.groupName + std::string(store::kGroupExtension)));
+    return std::make_unique<PipelinedMessageSource>(
+        [&builder](const store::RecipientRecord& recipient, Progress& progress, const outgoing::ActivitySink& lines) {
+            return builder.composeMessage(recipient, progress, lines);
+        },
+        [&builder](outgoing::UnsignedMessage message) { return builder.signMessage(std::move(message)); },
+        [reader](std::int64_t number) { return reader->read(number); }, m_progress, std::move(activity));
 }
 
 SendResult Mailing::result() const

@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Progress.h"
 #include "common/Prompter.h"
+#include "mailing/MessageSource.h"
 #include "mailing/SendCommand.h"
 #include "mailing/SendMonitor.h"
 #include "mailing/SendOptions.h"
@@ -50,6 +51,8 @@ public:
 private:
     // Each listed attachment that is missing: Yes sends without it, No stops before anything starts.
     bool askAboutMissingAttachments();
+    // Where the session gets its messages from, once the builder is made.
+    std::unique_ptr<MessageSource> messageSource();
 
     struct Parts;
     MailingSetup m_setup;

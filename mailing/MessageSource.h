@@ -3,6 +3,7 @@
 #include "common/Result.h"
 #include "store/RecipientRecord.h"
 
+#include <cstdint>
 #include <string>
 
 namespace tidecast::mailing
@@ -14,6 +15,11 @@ class MessageSource
 {
 public:
     virtual ~MessageSource() = default;
+
+    // The session has come to the record with this number (1 is the first) and reads on from
+    // it in file order; the message it asks for next, if any, is for this record. A source may
+    // start on the messages of the records that follow.
+    virtual void reached(std::int64_t /*number*/) {}
 
     [[nodiscard]] virtual Result<std::string> build(const store::RecipientRecord& recipient) = 0;
 };

@@ -293,6 +293,7 @@ SendResult SendSession::mailRecipients(std::int64_t position)
     while (position <= m_counters.groupSize && m_group.hasCurrent()) {
         m_counters.position = position;
         publish(false);
+        m_messages.reached(position);
         switch (mailRecipient(store::readRecipient(m_group), perConnection)) {
         case Step::Continue:
             break;

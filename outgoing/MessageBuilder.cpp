@@ -326,6 +326,16 @@ std::shared_ptr<const mime::EncodedFile> MessageBuilder::file(const std::string&
 Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& recipient, Progress& progress,
                                                  const ActivitySink& activity)
 {
+    auto composed = composeMessage(recipient, progress, activity);
+    if (!composed) {
+        return composed.error();
+    }
+    return signMessage(std::move(*composed));
+}
+
+Result<UnsignedMessage> MessageBuilder::composeMessage(const store::RecipientRecord& recipient, Progress& progress,
+                                                       const ActivitySink& activity)
+{
     const LineLog log = [&activity](std::string_view line) {
         if (activity) {
             activity(line);
@@ -362,7 +372,7 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
         root.setContentTypeParameter("charset", m_charset);
         root.setTransferEncoding(text->encoding);
         root.setBody(text->text);
-        return finish(message.serialize(text->text.size() + 1024), now);
+        return UnsignedMessage{message.serialize(text->text.size() + 1024), now};
     }
 
     if (m_hasHtml) {
@@ -384,15 +394,15 @@ Result<std::string> MessageBuilder::buildMessage(const store::RecipientRecord& r
 
     const auto files = attachedFiles(recipient, progress, log);
     addParts(message, std::move(*text), std::move(htmlBody), files, progress, log);
-    return finish(message.serialize(), now);
+    return UnsignedMessage{message.serialize(), now};
 }
 
-Result<std::string> MessageBuilder::finish(std::string text, std::chrono::system_clock::time_point now) const
+Result<std::string> MessageBuilder::signMessage(UnsignedMessage message) const
 {
     if (!m_signer) {
-        return text;
+        return std::move(message.text);
     }
-    return m_signer->sign(text, now);
+    return m_signer->sign(message.text, message.date);
 }
 
 Result<std::string> MessageBuilder::mergedSubject(const store::RecipientRecord& recipient) const

@@ -31,6 +31,13 @@ namespace tidecast::outgoing
 // Lines for the send dialog's activity list and the session log ("Building Message").
 using ActivitySink = std::function<void(std::string_view line)>;
 
+// A finished message that is not signed yet, with the time its Date field gives.
+struct UnsignedMessage
+{
+    std::string text;
+    std::chrono::system_clock::time_point date;
+};
+
 // Builds the complete Internet message of one mailing for each recipient (personal mode) or once
 // for everybody (bulk mode): merge, character set, header encodings, MIME structure, transfer
 // encodings and attachments. Bytes in, bytes out: no sockets. One builder lives for one send
@@ -49,6 +56,16 @@ public:
     // character the character set cannot carry.
     [[nodiscard]] Result<std::string> buildMessage(const store::RecipientRecord& recipient, Progress& progress,
                                                    const ActivitySink& activity = {});
+
+    // buildMessage() in two steps, so the costly signing can run on other threads: the message
+    // before signing, then the message signed when the settings name a key. signMessage() does
+    // not change the builder and may run on several threads at once, also during a build.
+    [[nodiscard]] Result<UnsignedMessage> composeMessage(const store::RecipientRecord& recipient, Progress& progress,
+                                                         const ActivitySink& activity = {});
+    [[nodiscard]] Result<std::string> signMessage(UnsignedMessage message) const;
+
+    // True when every message is DKIM-signed, which costs far more than building it.
+    bool signsMessages() const { return m_signer.has_value(); }
 
     // The merge rules of this mailing, shared with the preview.
     const MessageMerge& merge() const { return m_merge; }
@@ -97,7 +114,6 @@ private:
     std::string fromValue(const std::string& encodedName) const;
     std::shared_ptr<const mime::EncodedFile> file(const std::string& path, bool keep);
     std::string messageIdDomain() const;
-    [[nodiscard]] Result<std::string> finish(std::string text, std::chrono::system_clock::time_point now) const;
 
     OutgoingMessage m_message;
     MessageMerge m_merge;

@@ -7,6 +7,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 #include <set>
 
@@ -36,14 +37,21 @@ std::map<std::string, int> countLines(const std::vector<std::string>& lines)
     return counts;
 }
 
+enum class Kind
+{
+    Personal,
+    Bulk,
+    SignedPersonal, // messages built and signed ahead on worker threads
+};
+
 // A mailing of 1,000 recipients through a server that refuses some of them, drops the
 // connection at random points and sometimes stops answering for longer than the time-out.
-class MailingReliabilityTest : public ::testing::TestWithParam<bool>
+class MailingReliabilityTest : public ::testing::TestWithParam<Kind>
 {};
 
 TEST_P(MailingReliabilityTest, EveryRecipientEndsInExactlyOneLog)
 {
-    const bool bulk = GetParam();
+    const bool bulk = GetParam() == Kind::Bulk;
     tidecast::test::TempDir dir;
     constexpr int kRecipients = 1000;
     const auto addresses = test::numberedAddresses(kRecipients);
@@ -86,6 +94,14 @@ TEST_P(MailingReliabilityTest, EveryRecipientEndsInExactlyOneLog)
     ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
 
     MailingSetup setup;
+    if (GetParam() == Kind::SignedPersonal) {
+        const auto key = dir / "dkim.pem";
+        ASSERT_EQ(std::system(("openssl genpkey -algorithm ED25519 -out '" + key.string() + "' 2>/dev/null").c_str()),
+                  0);
+        setup.settings.dkimDomain = "example.test";
+        setup.settings.dkimSelector = "test";
+        setup.settings.dkimKeyFile = key.string();
+    }
     setup.settings.smtpServer = "127.0.0.1";
     setup.settings.smtpPort = server.port();
     setup.settings.timeout = 1;
@@ -158,8 +174,18 @@ TEST_P(MailingReliabilityTest, EveryRecipientEndsInExactlyOneLog)
     EXPECT_GT(lost, 0) << "no connection was lost or timed out"; // every 50th, less those every 40th already excluded
 }
 
-INSTANTIATE_TEST_SUITE_P(PersonalAndBulk, MailingReliabilityTest, ::testing::Values(false, true),
-                         [](const auto& param) { return param.param ? "Bulk" : "Personal"; });
+INSTANTIATE_TEST_SUITE_P(PersonalAndBulk, MailingReliabilityTest,
+                         ::testing::Values(Kind::Personal, Kind::Bulk, Kind::SignedPersonal), [](const auto& param) {
+                             switch (param.param) {
+                             case Kind::Personal:
+                                 return "Personal";
+                             case Kind::Bulk:
+                                 return "Bulk";
+                             case Kind::SignedPersonal:
+                                 break;
+                             }
+                             return "SignedPersonal";
+                         });
 
 } // namespace
 } // namespace tidecast::mailing

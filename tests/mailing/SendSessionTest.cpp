@@ -128,7 +128,9 @@ public:
         built.push_back(recipient.emailAddress());
         return std::string("message");
     }
+    void reached(std::int64_t number) override { reachedNumbers.push_back(number); }
     std::vector<std::string> built;
+    std::vector<std::int64_t> reachedNumbers;
 };
 
 class RecordingMonitor final : public SendMonitor
@@ -276,6 +278,8 @@ TEST_F(SendSessionTest, PartialWindowMailsOnlyItsRecipients)
     EXPECT_THAT(sessionLog, ::testing::Contains("** Partial Send Started at Recipient # 3"));
     EXPECT_THAT(sessionLog, ::testing::Contains("** Partial Send Complete at Recipient # 5"));
     EXPECT_EQ(monitor.last.position, 5);
+    // The source hears of each record of the window before its message is asked for.
+    EXPECT_THAT(message.reachedNumbers, ElementsAre(3, 4, 5));
 }
 
 TEST_F(SendSessionTest, BlockExclusionAndFiltersSkipRecipientsInOrder)
@@ -318,6 +322,8 @@ TEST_F(SendSessionTest, BlockExclusionAndFiltersSkipRecipientsInOrder)
     EXPECT_THAT(log(kSentLogFile), ElementsAre("theirs@example.test", "keep@example.test"));
     EXPECT_EQ(session->counters().excluded, 4);
     EXPECT_EQ(session->counters().filtered, 1);
+    // Skipped records are reached too, so a source preparing ahead stays in step.
+    EXPECT_THAT(message.reachedNumbers, ElementsAre(1, 2, 3, 4, 5, 6, 7));
 }
 
 TEST_F(SendSessionTest, RefusedRecipientAsksUnlessOptionsConfirmed)

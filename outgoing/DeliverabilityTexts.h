@@ -44,4 +44,9 @@ inline std::string dkimDomainMismatch(std::string_view fromAddress, std::string_
            "settings.";
 }
 
+inline std::string dkimRecordNotice(std::string_view name, std::string_view record)
+{
+    return "Publish this TXT record in the DNS at " + std::string(name) + ":\r\n" + std::string(record);
+}
+
 } // namespace tidecast::outgoing::text

@@ -1,5 +1,6 @@
 #include "settings/SetupForms.h"
 
+#include "common/Text.h"
 #include "settings/SettingsStore.h"
 
 #include <algorithm>
@@ -193,6 +194,21 @@ void applyMessageSetup(const MessageSetupForm& form, Settings& settings)
     settings.encoding = std::string(storedAt(encodingChoices(), form.encoding));
     settings.htmlEncoding = std::string(storedAt(encodingChoices(), form.htmlEncoding));
     settings.wrapWidth = form.wrapWidth;
+}
+
+DeliverabilityForm deliverabilityForm(const Settings& settings)
+{
+    return {settings.unsubscribeMailto, settings.unsubscribeUrl, settings.dkimDomain, settings.dkimSelector,
+            settings.dkimKeyFile};
+}
+
+void applyDeliverability(const DeliverabilityForm& form, Settings& settings)
+{
+    settings.unsubscribeMailto = std::string(trimWhitespace(form.unsubscribeMailto));
+    settings.unsubscribeUrl = std::string(trimWhitespace(form.unsubscribeUrl));
+    settings.dkimDomain = std::string(trimWhitespace(form.dkimDomain));
+    settings.dkimSelector = std::string(trimWhitespace(form.dkimSelector));
+    settings.dkimKeyFile = std::string(trimWhitespace(form.dkimKeyFile));
 }
 
 void writeWelcomeSettings(const SettingsPaths& paths, Settings& settings, const std::string& server,

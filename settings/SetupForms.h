@@ -96,6 +96,21 @@ struct MessageSetupForm
 MessageSetupForm messageSetupForm(const Settings& settings);
 void applyMessageSetup(const MessageSetupForm& form, Settings& settings);
 
+// The message set-up dialog's "Deliverability" page, as typed; empty fields turn the unsubscribe
+// headers and signing off.
+struct DeliverabilityForm
+{
+    std::string unsubscribeMailto;
+    std::string unsubscribeUrl;
+    std::string dkimDomain;
+    std::string dkimSelector;
+    std::string dkimKeyFile;
+};
+
+DeliverabilityForm deliverabilityForm(const Settings& settings);
+// Stores the fields with blanks at either end removed: a pasted value often carries them.
+void applyDeliverability(const DeliverabilityForm& form, Settings& settings);
+
 // The spelling options dialog's file filter: Hunspell word lists (with their affix file beside).
 inline constexpr std::string_view kDictionaryFilter = "Hunspell Dictionaries (*.dic)|*.dic|All Files (*.*)|*.*";
 

@@ -1,3 +1,4 @@
+#include "outgoing/DeliverabilityTexts.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/MessageSetupDialog.h"
@@ -12,6 +13,8 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cstdlib>
 
 using namespace tidecast;
 using namespace tidecast::ui;
@@ -102,6 +105,52 @@ private slots:
         charset->setCurrentText(QStringLiteral("Cyrillic (KO18-U)"));
         dialog.accept();
         QCOMPARE(settings.characterSet, std::string("ko18-u"));
+    }
+
+    void deliverabilityPageStoresTrimmedFieldsAndShowsTheDnsRecord()
+    {
+        QTemporaryDir dir;
+        const std::string key = (dir.path() + QStringLiteral("/dkim.pem")).toStdString();
+        QCOMPARE(std::system(("openssl genpkey -algorithm ED25519 -out '" + key + "' 2>/dev/null").c_str()), 0);
+        ScriptedPrompter prompter;
+        settings::Settings settings;
+        settings.unsubscribeMailto = "leave@example.test";
+        MessageSetupDialog dialog(settings, prompter);
+        const auto edit = [&dialog](const char* name) {
+            auto* found = dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
+            Q_ASSERT(found != nullptr);
+            return found;
+        };
+        QCOMPARE(edit("unsubscribeMailtoLineEdit")->text(), QStringLiteral("leave@example.test"));
+
+        // Without a key there is no record, and the message says what is missing.
+        auto* record = dialog.findChild<QPushButton*>(QStringLiteral("dnsRecordButton"));
+        QTest::mouseClick(record, Qt::LeftButton);
+        QCOMPARE(prompter.log().size(), std::size_t(1));
+        QCOMPARE(prompter.log().back().text, std::string(outgoing::text::kDkimIncomplete));
+        QCOMPARE(prompter.log().back().icon, Icon::Critical);
+
+        edit("unsubscribeUrlLineEdit")->setText(QStringLiteral(" https://example.test/u?e=!*EMAIL*! "));
+        edit("dkimDomainLineEdit")->setText(QStringLiteral("example.test "));
+        edit("dkimSelectorLineEdit")->setText(QStringLiteral(" news"));
+        QTest::keyClicks(edit("dkimKeyFileLineEdit"), QString::fromStdString(key));
+        QTest::mouseClick(record, Qt::LeftButton);
+        QCOMPARE(prompter.log().size(), std::size_t(2));
+        QCOMPARE(prompter.log().back().icon, Icon::Information);
+        const std::string notice = prompter.log().back().text;
+        const std::string start = "Publish this TXT record in the DNS at news._domainkey.example.test:\r\n"
+                                  "v=DKIM1; k=ed25519; p=";
+        QVERIFY2(notice.rfind(start, 0) == 0, notice.c_str());
+        QCOMPARE(notice.size(), start.size() + 44); // 32 octets in Base64
+        // Nothing is stored before OK.
+        QCOMPARE(settings.dkimKeyFile, std::string());
+
+        dialog.accept();
+        QCOMPARE(settings.unsubscribeMailto, std::string("leave@example.test"));
+        QCOMPARE(settings.unsubscribeUrl, std::string("https://example.test/u?e=!*EMAIL*!"));
+        QCOMPARE(settings.dkimDomain, std::string("example.test"));
+        QCOMPARE(settings.dkimSelector, std::string("news"));
+        QCOMPARE(settings.dkimKeyFile, key);
     }
 
     void welcomeCancelledOnItsFirstPageStillFinishesTheFirstRun()

@@ -47,6 +47,19 @@ inline std::string deleteAnywayQuestion(std::string_view address, std::string_vi
     return "Would you like to delete '" + std::string(address) + "' from '" + std::string(sourceGroup) + "' anyway?";
 }
 
+// The checks before the copy-and-move dialog opens, from the main window's list or the search results.
+inline std::string nobodyToTransfer(bool move, bool fromSearch)
+{
+    return std::string("There is nobody to ") + (move ? "Move" : "Copy") + " from this " +
+           (fromSearch ? "Search." : "Group.");
+}
+
+inline std::string selectSomebodyToTransfer(bool move, bool fromSearch)
+{
+    return std::string("Please select somebody to ") + (move ? "Move" : "Copy") + " from the " +
+           (fromSearch ? "Search Results" : "Group") + " first.";
+}
+
 // Sort and repair.
 inline constexpr std::string_view kSortRefused =
     "Sorry but Sort is unavailable to you because you have enabled double byte safety.";

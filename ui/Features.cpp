@@ -3,6 +3,7 @@
 #include "ui/GroupSetupFeature.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagesFeature.h"
+#include "ui/SearchFeature.h"
 #include "ui/SendFeature.h"
 
 namespace tidecast::ui
@@ -14,6 +15,7 @@ void installFeatures(MainWindow& window)
     auto* groups = new GroupSetupFeature(window);
     auto* messages = installMessagesFeature(window);
     installSendFeature(window, *messages, *groups);
+    installSearchFeature(window, *groups);
 }
 
 } // namespace tidecast::ui

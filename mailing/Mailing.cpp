@@ -77,6 +77,16 @@ bool Mailing::askAboutMissingAttachments()
 
 bool Mailing::run(std::stop_token stop)
 {
+    return prepare() && m_parts->session->run(stop);
+}
+
+bool Mailing::run(StopControl& control)
+{
+    return prepare() && m_parts->session->run(control);
+}
+
+bool Mailing::prepare()
+{
     // Before the first message, not as a line in the log of a mailing that looks successful.
     if (!askAboutMissingAttachments()) {
         return false;
@@ -91,7 +101,7 @@ bool Mailing::run(std::stop_token stop)
     m_parts->messages = messageSource();
     m_parts->session.emplace(m_parts->options, m_parts->channel, *m_parts->messages, m_parts->logs, m_prompter,
                              m_progress, m_monitor, m_clock);
-    return m_parts->session->run(stop);
+    return true;
 }
 
 std::unique_ptr<MessageSource> Mailing::messageSource()

@@ -9,6 +9,7 @@
 #include "mailing/SendOptions.h"
 #include "mailing/SendResults.h"
 #include "mailing/SendSession.h"
+#include "mailing/StopControl.h"
 #include "outgoing/OutgoingMessage.h"
 #include "settings/Settings.h"
 
@@ -44,6 +45,8 @@ public:
     // mailing at all (a character the character set cannot carry) is refused before any log is
     // opened, with the session's result None; so is a missing attachment answered No.
     bool run(std::stop_token stop = {});
+    // The same, stopped through the Stop button's control (see SendSession::run).
+    bool run(StopControl& control);
 
     SendResult result() const;
     SendSummary summary() const;
@@ -53,6 +56,8 @@ private:
     bool askAboutMissingAttachments();
     // Where the session gets its messages from, once the builder is made.
     std::unique_ptr<MessageSource> messageSource();
+    // Everything before the session runs; false when the mailing cannot start.
+    bool prepare();
 
     struct Parts;
     MailingSetup m_setup;

@@ -121,6 +121,15 @@ bool SendSession::stopRequested() const
     return m_stopFlag || m_stop.stop_requested();
 }
 
+bool SendSession::stopHere()
+{
+    // While the Stop question is open nothing more goes out; its answer decides here.
+    if (m_stopControl != nullptr) {
+        m_stopControl->holdHere();
+    }
+    return stopRequested();
+}
+
 bool SendSession::loadBlockList()
 {
     const std::filesystem::path path(m_options.blockFilePath);
@@ -191,6 +200,12 @@ bool SendSession::isInBlockList(std::string_view address) const
 bool SendSession::isExcluded(std::string_view address) const
 {
     return m_exclusions.contains(toLowerAscii(address));
+}
+
+bool SendSession::run(StopControl& control)
+{
+    m_stopControl = &control;
+    return run(control.token());
 }
 
 bool SendSession::run(std::stop_token stop)
@@ -304,7 +319,11 @@ SendResult SendSession::mailRecipients(std::int64_t position)
         case Step::UserStop:
             return SendResult::StoppedByUser;
         }
-        if (stopRequested()) {
+        if (stopHere()) {
+            if (m_options.bulkMode) {
+                // The message being gathered does not go: its recipients are not left without a log.
+                failPendingBulk();
+            }
             return SendResult::StoppedByUser;
         }
         if (m_options.partialSend && position >= m_options.partialEnd) {
@@ -444,7 +463,7 @@ SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted)
 
 SendSession::Step SendSession::reconnect(bool bulk)
 {
-    if (stopRequested()) {
+    if (stopHere()) {
         return Step::UserStop;
     }
     m_channel.disconnect(DisconnectReason::Normal);

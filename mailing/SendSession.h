@@ -12,6 +12,7 @@
 #include "mailing/SendMonitor.h"
 #include "mailing/SendStatistics.h"
 #include "mailing/SessionOptions.h"
+#include "mailing/StopControl.h"
 #include "store/RecipientStore.h"
 
 #include <chrono>
@@ -60,6 +61,9 @@ public:
     // Runs the whole session; true only when it completed. Stop is honoured at the next recipient
     // and cancels a connection attempt at once.
     bool run(std::stop_token stop = {});
+    // The same, stopped through the Stop button's control: while its question is open the session
+    // holds at the next recipient.
+    bool run(StopControl& control);
 
     // Loads the block list; false when the person chose not to go on without it.
     bool loadBlockList();
@@ -84,6 +88,7 @@ private:
     void logBoth(std::string_view line);
     void publish(bool force);
     bool stopRequested() const;
+    bool stopHere();
     void loadAddressLists();
     std::optional<SendResult> openGroupAndConnect(const std::filesystem::path& groupFile);
     [[nodiscard]] Result<std::int64_t> moveToFirstRecipient();
@@ -109,6 +114,7 @@ private:
     const Clock& m_clock;
 
     std::stop_token m_stop;
+    StopControl* m_stopControl = nullptr;
     bool m_stopFlag = false;
     std::unordered_set<std::string> m_blockList;
     std::unordered_set<std::string> m_exclusions;

@@ -161,7 +161,7 @@ SendProgressDialog::SendProgressDialog(mailing::MailingSetup setup, Prompter& pr
 SendProgressDialog::~SendProgressDialog()
 {
     if (m_worker.joinable()) {
-        m_worker.request_stop();
+        m_stopControl.stopNow();
         m_worker.join();
     }
 }
@@ -196,8 +196,8 @@ void SendProgressDialog::start()
     static const SystemClock clock;
     m_mailing = std::make_unique<mailing::Mailing>(m_setup, m_prompter, *m_relay, *m_relay, clock);
     QPointer<SendProgressDialog> self(this);
-    m_worker = std::jthread([this, self](std::stop_token stop) {
-        m_mailing->run(stop);
+    m_worker = std::jthread([this, self] {
+        m_mailing->run(m_stopControl);
         QMetaObject::invokeMethod(
             self.data(),
             [self] {
@@ -251,19 +251,30 @@ void SendProgressDialog::showTimeOnline()
 
 void SendProgressDialog::requestStop()
 {
-    if (!m_running || !m_stopButton->isEnabled()) {
+    if (!m_running || !m_stopButton->isEnabled() || m_askingToStop) {
         return;
     }
-    if (m_prompter.ask(mailing::text::kStopQuestion, Buttons::YesNo, Icon::Question, Answer::No) != Answer::Yes) {
-        return;
+    m_askingToStop = true;
+    const bool stop = m_stopControl.ask(m_prompter);
+    m_askingToStop = false;
+    if (stop) {
+        m_commandLabel->setText(qs(mailing::text::kStopping));
+        m_stopButton->setEnabled(false);
     }
-    m_commandLabel->setText(qs(mailing::text::kStopping));
-    m_stopButton->setEnabled(false);
-    m_worker.request_stop();
+    if (m_finishedWhileAsking) {
+        finished();
+    }
 }
 
 void SendProgressDialog::finished()
 {
+    // A mailing can still end while the question is open (in the middle of connecting): its results
+    // wait for the answer rather than open over it.
+    if (m_askingToStop) {
+        m_finishedWhileAsking = true;
+        return;
+    }
+    m_finishedWhileAsking = false;
     if (m_worker.joinable()) {
         m_worker.join();
     }

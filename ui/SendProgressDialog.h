@@ -2,6 +2,7 @@
 
 #include "common/Prompter.h"
 #include "mailing/Mailing.h"
+#include "mailing/StopControl.h"
 
 #include <QDialog>
 
@@ -43,8 +44,9 @@ public:
     mailing::SendResult result() const { return m_result; }
     const mailing::SendSummary& summary() const { return m_summary; }
 
-    // The Stop button: asks, then stops the mailing at the next recipient.
+    // The Stop button: asks, holding the mailing at the next recipient until answered; Yes stops it there.
     void requestStop();
+    const mailing::StopControl& stopControl() const { return m_stopControl; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -62,9 +64,12 @@ private:
     Prompter& m_prompter;
     std::unique_ptr<Relay> m_relay;
     std::unique_ptr<mailing::Mailing> m_mailing;
+    mailing::StopControl m_stopControl;
     std::jthread m_worker;
     bool m_started = false;
     bool m_running = false;
+    bool m_askingToStop = false;
+    bool m_finishedWhileAsking = false;
     std::int64_t m_startOfDay = 0;
     mailing::SendResult m_result = mailing::SendResult::None;
     mailing::SendSummary m_summary;

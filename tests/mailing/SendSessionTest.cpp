@@ -10,9 +10,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <deque>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace tidecast::mailing
 {
@@ -405,6 +408,95 @@ TEST_F(SendSessionTest, StopEndsAtTheNextRecipient)
     EXPECT_EQ(channel.disconnects.back(), DisconnectReason::UserStop);
     EXPECT_EQ(log(kSessionLogFile).back(), "Send Stopped by User");
     EXPECT_EQ(tech("Action"), "Stopped By User");
+}
+
+// Answers the Stop question only once the session holds, noting what had been mailed by then.
+class AnswerWhenHolding final : public Prompter
+{
+public:
+    AnswerWhenHolding(StopControl& control, Answer answer)
+        : m_control(control)
+        , m_answer(answer)
+    {}
+    void message(std::string_view, Icon) override {}
+    Answer ask(std::string_view text, Buttons, Icon, Answer) override
+    {
+        question = text;
+        asked = true;
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!m_control.isHolding() && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        sawHold = m_control.isHolding();
+        if (sawHold && onHold) {
+            onHold();
+        }
+        return m_answer;
+    }
+    std::string question;
+    std::atomic<bool> asked = false;
+    bool sawHold = false;
+    std::function<void()> onHold;
+
+private:
+    StopControl& m_control;
+    Answer m_answer;
+};
+
+TEST_F(SendSessionTest, StopQuestionHoldsTheMailingUntilAnswered)
+{
+    struct Case
+    {
+        const char* name;
+        bool bulk;
+        Answer answer;
+        SendResult result;
+        std::size_t sent;   // first n addresses in the sent log
+        std::size_t errors; // the next n in the recipient errors log
+    };
+    const Case cases[] = {
+        {"personal, Yes stops after the recipient in flight", false, Answer::Yes, SendResult::StoppedByUser, 4, 0},
+        {"personal, No goes on", false, Answer::No, SendResult::Completed, 10, 0},
+        // The message being assembled is not sent: its recipients are errors, not lost.
+        {"bulk, Yes stops before the message goes", true, Answer::Yes, SendResult::StoppedByUser, 0, 4},
+        {"bulk, No goes on", true, Answer::No, SendResult::Completed, 10, 0},
+    };
+    const auto addresses = numberedAddresses(10);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        channel = FakeChannel();
+        StopControl control;
+        AnswerWhenHolding person(control, c.answer);
+        std::size_t recipientsAtHold = 0;
+        person.onHold = [&] { recipientsAtHold = channel.delivered().size() + channel.pending.size(); };
+        std::thread asker;
+        channel.onRecipient = [&](const std::string& address) {
+            if (address == addresses[3]) {
+                asker = std::thread([&] { control.ask(person); });
+                // The question is up before this recipient's message goes.
+                while (!person.asked) {
+                    std::this_thread::yield();
+                }
+            }
+        };
+        session.emplace(options(c.bulk), channel, message, logs, prompter, progress, monitor, clock);
+        const bool completed = session->run(control);
+        asker.join();
+
+        EXPECT_EQ(completed, c.result == SendResult::Completed);
+        EXPECT_EQ(person.question, "Are you sure you wish to Stop Sending?");
+        EXPECT_TRUE(person.sawHold);
+        EXPECT_EQ(session->result(), c.result);
+        if (c.answer == Answer::Yes) {
+            // Nothing went out after the hold.
+            EXPECT_EQ(recipientsAtHold, 4u);
+            EXPECT_EQ(channel.delivered().size(), c.sent);
+        }
+        EXPECT_EQ(log(kSentLogFile), std::vector<std::string>(addresses.begin(), addresses.begin() + c.sent));
+        EXPECT_EQ(log(kRecipientErrorsLogFile),
+                  std::vector<std::string>(addresses.begin() + c.sent, addresses.begin() + c.sent + c.errors));
+    }
 }
 
 TEST_F(SendSessionTest, PreparationFailures)

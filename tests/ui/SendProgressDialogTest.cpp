@@ -16,6 +16,43 @@
 
 using namespace tidecast;
 
+namespace
+{
+
+// Answers the Stop question from a queue, but only once the mailing has come to a hold, and notes
+// what the server had accepted by then.
+class AnswerOnceHeld final : public Prompter
+{
+public:
+    AnswerOnceHeld(std::filesystem::path accepted, std::vector<Answer> answers)
+        : m_accepted(std::move(accepted))
+        , m_answers(std::move(answers))
+    {}
+    void watch(const ui::SendProgressDialog& dialog) { m_dialog = &dialog; }
+
+    void message(std::string_view text, Icon) override { texts.emplace_back(text); }
+    Answer ask(std::string_view text, Buttons, Icon, Answer) override
+    {
+        texts.emplace_back(text);
+        held.push_back(QTest::qWaitFor([this] { return m_dialog->stopControl().isHolding(); }, 10000));
+        acceptedWhenHeld = splitLines(readWholeFile(m_accepted));
+        const Answer answer = m_answers.at(m_next++);
+        return answer;
+    }
+
+    std::vector<std::string> texts;
+    std::vector<bool> held;
+    std::vector<std::string> acceptedWhenHeld;
+
+private:
+    std::filesystem::path m_accepted;
+    std::vector<Answer> m_answers;
+    std::size_t m_next = 0;
+    const ui::SendProgressDialog* m_dialog = nullptr;
+};
+
+} // namespace
+
 // The send dialog runs the mailing on a worker thread: the dialog keeps working meanwhile, and a
 // confirmed Stop ends the mailing at the next recipient with everything mailed so far logged.
 class SendProgressDialogTest : public QObject
@@ -46,10 +83,10 @@ private slots:
         setup.dataDir = data;
         setup.settingsFile = data / "ej.dat";
 
-        ScriptedPrompter prompter;
-        prompter.queue(Answer::No); // the first Stop is taken back
-        prompter.queue(Answer::Yes);
+        // The first Stop is taken back, the second confirmed.
+        AnswerOnceHeld prompter(data / "accepted.txt", {Answer::No, Answer::Yes});
         ui::SendProgressDialog dialog(setup, prompter);
+        prompter.watch(dialog);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Sending to: Friends"));
         std::optional<mailing::SendSummary> summary;
         dialog.setResultsHandler([&summary](const mailing::SendSummary& result) { summary = result; });
@@ -71,9 +108,10 @@ private slots:
         QVERIFY(sent.size() < addresses.size());
         QCOMPARE(summary->counters.sent, static_cast<std::int64_t>(sent.size()));
         QCOMPARE(splitLines(readWholeFile(data / "accepted.txt")), sent);
-        QCOMPARE(prompter.log().size(), std::size_t{2});
-        QCOMPARE(QString::fromStdString(prompter.log()[0].text),
-                 QStringLiteral("Are you sure you wish to Stop Sending?"));
+        // While the question was open nothing more went out, and nothing went out after Yes.
+        QCOMPARE(prompter.held, (std::vector<bool>{true, true}));
+        QCOMPARE(prompter.acceptedWhenHeld, sent);
+        QCOMPARE(prompter.texts, (std::vector<std::string>(2, "Are you sure you wish to Stop Sending?")));
         QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("sentCountLabel"))->text(), QString::number(sent.size()));
     }
 };

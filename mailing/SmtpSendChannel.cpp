@@ -121,9 +121,8 @@ bool SmtpSendChannel::connect()
         enableDsn();
         usable = true;
     } else if (!m_stopRequested) {
-        m_sinks.prompter.message("Unable to establish a valid connection with " + m_settings.smtpServer +
-                                     "\r\n\r\nThe Server said: " + std::to_string(m_smtp.replyCode()) + " " +
-                                     m_smtp.replyText() +
+        m_sinks.prompter.message("Unable to establish a valid connection with " + m_settings.smtpServer + "\r\n\r\n" +
+                                     whatTheServerSaid() +
                                      ".\r\nTidecast Expected a 250 SMTP Reply Code\r\n\r\n"
                                      "Please verify that you are using the correct Mail Server then\r\n"
                                      "make sure that you are online before you try again.",
@@ -138,6 +137,21 @@ bool SmtpSendChannel::connect()
 
     m_connecting = false;
     return usable;
+}
+
+std::string SmtpSendChannel::whatTheServerSaid() const
+{
+    const auto& error = m_smtp.lastError();
+    if (m_smtp.replyCode() > 0 || !error) {
+        return "The Server said: " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText();
+    }
+    // No reply at all: which server and port, and why.
+    if (error->number == net::smtp_error::kTimeout) {
+        const int seconds = m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds;
+        return m_settings.smtpServer + ":" + std::to_string(portOrDefault(m_settings.smtpPort)) +
+               " did not answer within " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+    }
+    return error->description;
 }
 
 void SmtpSendChannel::logInToPopServer()

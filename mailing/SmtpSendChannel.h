@@ -64,6 +64,8 @@ public:
 
 private:
     void logBoth(std::string_view line);
+    // The connection message's line about the server's reply, or why there was none.
+    std::string whatTheServerSaid() const;
     void logInToPopServer();
     void enableDsn();
     bool writeMessageData(std::string_view text, std::string_view recipientAddress);

@@ -122,6 +122,7 @@ Result<void> MailTransport::connect(const std::string& host, std::uint16_t port,
     m_io.restart();
     m_io.poll();
 
+    m_connectError.clear();
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     auto remaining = [&] {
         return std::max(Duration(1), std::chrono::duration_cast<Duration>(deadline - std::chrono::steady_clock::now()));
@@ -160,21 +161,28 @@ Result<void> MailTransport::connect(const std::string& host, std::uint16_t port,
             return Error{ErrorCode::Cancelled, "The operation was cancelled", smtp_error::kCancelled};
         }
         if (resolveError || endpoints.empty()) {
-            return Error{ErrorCode::Network, "Host not found: " + host, smtp_error::kHostNotFound};
+            return Error{ErrorCode::Network,
+                         "The server name " + host + " (port " + std::to_string(port) + ") was not found",
+                         smtp_error::kHostNotFound};
         }
     }
 
     auto connected = run(
         [&](auto handler) {
-            asio::async_connect(
-                m_socket, endpoints,
-                [handler](const std::error_code& ec, const asio::ip::tcp::endpoint&) mutable { handler(ec, 0); });
+            asio::async_connect(m_socket, endpoints,
+                                [this, handler](const std::error_code& ec, const asio::ip::tcp::endpoint&) mutable {
+                                    m_connectError = ec;
+                                    handler(ec, 0);
+                                });
         },
         remaining());
     if (!connected) {
         auto error = connected.error();
-        if (error.number == smtp_error::kConnectionLost || error.number == smtp_error::kConnectionClosed) {
-            error = Error{ErrorCode::Network, "Unable to connect to " + host + ":" + std::to_string(port),
+        const std::string server = host + ":" + std::to_string(port);
+        if (m_connectError == asio::error::connection_refused) {
+            error = Error{ErrorCode::Network, server + " refused the connection", smtp_error::kConnectFailed};
+        } else if (error.number == smtp_error::kConnectionLost || error.number == smtp_error::kConnectionClosed) {
+            error = Error{ErrorCode::Network, "Unable to connect to " + server + " (" + m_connectError.message() + ")",
                           smtp_error::kConnectFailed};
         }
         close();
@@ -230,8 +238,11 @@ Result<void> MailTransport::startTls(const std::string& host, Duration timeout)
         auto error = handshake.error();
         const long verifyResult = SSL_get_verify_result(ssl);
         if (verifyResult != X509_V_OK) {
+            std::error_code noPeer;
+            const auto peer = m_socket.remote_endpoint(noPeer);
+            const std::string server = noPeer ? host : host + ":" + std::to_string(peer.port());
             error = Error{ErrorCode::Tls,
-                          "The certificate of " + host +
+                          "The certificate of " + server +
                               " could not be verified: " + X509_verify_cert_error_string(verifyResult),
                           smtp_error::kTlsFailed};
         } else if (error.number != smtp_error::kCancelled && error.number != smtp_error::kTimeout) {

@@ -62,6 +62,7 @@ private:
     std::string m_caFile;
     std::string m_tlsError;
     std::atomic<bool> m_cancelled = false;
+    std::error_code m_connectError; // why the last connection attempt failed
 };
 
 } // namespace tidecast::net

@@ -13,7 +13,35 @@ QString fromStd(std::string_view text)
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// "tcx" for "Message Files (*.tcx *.tc2)"; empty when the first pattern has no plain extension.
+QString filterExtension(const QString& nameFilter)
+{
+    const auto open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const QString patterns = nameFilter.mid(open + 1).chopped(nameFilter.endsWith(QLatin1Char(')')) ? 1 : 0);
+    const QString first = patterns.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    if (!first.startsWith(QStringLiteral("*."))) {
+        return {};
+    }
+    const QString extension = first.mid(2);
+    const bool plain = !extension.isEmpty() && !extension.contains(QLatin1Char('*')) &&
+                       !extension.contains(QLatin1Char('?')) && !extension.contains(QLatin1Char('['));
+    return plain ? extension : QString();
+}
+
 } // namespace
+
+QString askForSaveFileName(QWidget* parent, const QString& title, const QString& start, const QString& filter)
+{
+    QFileDialog dialog(parent, title, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(filterExtension(dialog.selectedNameFilter()));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog](const QString& chosen) { dialog.setDefaultSuffix(filterExtension(chosen)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return {};
+    }
+    return dialog.selectedFiles().constFirst();
+}
 
 QString toQtFilter(std::string_view filter)
 {
@@ -53,8 +81,7 @@ std::optional<std::filesystem::path> QtFileChooser::saveFile(const messages::Fil
         const QString name = fromStd(request.defaultName);
         start = name.contains(QLatin1Char('/')) || start.isEmpty() ? name : start + QLatin1Char('/') + name;
     }
-    const QString path =
-        QFileDialog::getSaveFileName(m_parent, fromStd(request.title), start, toQtFilter(request.filter));
+    const QString path = askForSaveFileName(m_parent, fromStd(request.title), start, toQtFilter(request.filter));
     if (path.isEmpty()) {
         return std::nullopt;
     }

@@ -27,4 +27,8 @@ private:
 // "Description|*.a;*.b|..." as Qt's "Description (*.a *.b);;...".
 QString toQtFilter(std::string_view filter);
 
+// A save dialog in Qt's filter notation; a typed name without an extension gets the extension
+// of the filter chosen in the dialog (none for "*.*"). Empty when cancelled.
+QString askForSaveFileName(QWidget* parent, const QString& title, const QString& start, const QString& filter);
+
 } // namespace tidecast::ui

@@ -2,10 +2,10 @@
 
 #include "common/Text.h"
 #include "mailing/SendLogs.h"
+#include "ui/QtFileChooser.h"
 
 #include <QComboBox>
 #include <QDate>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -133,9 +133,9 @@ bool SendResultsDialog::saveTo(const QString& path)
 void SendResultsDialog::onSave()
 {
     const QString suggested = m_logSelector->currentText() + QStringLiteral(".txt");
-    const QString path =
-        m_chooser ? m_chooser(suggested)
-                  : QFileDialog::getSaveFileName(this, tr("Save"), suggested, QStringLiteral("Text files (*.txt)"));
+    const QString path = m_chooser
+                             ? m_chooser(suggested)
+                             : askForSaveFileName(this, tr("Save"), suggested, QStringLiteral("Text files (*.txt)"));
     if (!path.isEmpty()) {
         saveTo(path);
     }

@@ -176,6 +176,9 @@ void WelcomeWizard::showPage(int page)
     m_previous->setEnabled(page > IntroductionPage);
     m_next->setEnabled(page < ClosingPage);
     m_cancel->setText(page == ClosingPage ? tr("&Close") : tr("Cancel"));
+    // Enter moves on through the pages and closes the last one.
+    m_next->setDefault(page < ClosingPage);
+    m_cancel->setDefault(page == ClosingPage);
 }
 
 void WelcomeWizard::refreshGroups()

@@ -178,6 +178,32 @@ private slots:
         QCOMPARE(settings::readValue(file, "Client Setup", "Real Name", ""), std::string("Me"));
     }
 
+    void enterInTheWelcomeGoesForward()
+    {
+        QTemporaryDir dir;
+        settings::SettingsPaths paths{dir.path().toStdString(), (dir.path() + QStringLiteral("/config")).toStdString()};
+        ScriptedPrompter prompter;
+        settings::Settings settings;
+        WelcomeWizard wizard(settings, paths, prompter, {});
+        wizard.show();
+        QVERIFY(QTest::qWaitForWindowActive(&wizard));
+        auto* server = wizard.findChild<QLineEdit*>(QStringLiteral("serverLineEdit"));
+        auto* previous = wizard.findChild<QPushButton*>(QStringLiteral("previousButton"));
+
+        QTest::keyClick(&wizard, Qt::Key_Return);
+        QCOMPARE(wizard.currentPage(), int(WelcomeWizard::ServerPage));
+        // Typing the server's name and pressing Enter is the natural way on.
+        server->setFocus();
+        QTest::keyClicks(server, QStringLiteral("smtp.example.test"));
+        QTest::keyClick(server, Qt::Key_Return);
+        QCOMPARE(wizard.currentPage(), int(WelcomeWizard::GroupsPage));
+        // Even after going back with the mouse.
+        previous->click();
+        QCOMPARE(wizard.currentPage(), int(WelcomeWizard::ServerPage));
+        QTest::keyClick(server, Qt::Key_Enter);
+        QCOMPARE(wizard.currentPage(), int(WelcomeWizard::GroupsPage));
+    }
+
     void welcomePagesAndGroupChecks()
     {
         QTemporaryDir dir;

@@ -98,7 +98,8 @@ bool GroupSetupCommands::loadRecipients()
         return failed(tag, read.error());
     }
     if (count > static_cast<std::int64_t>(kMaxListedRecipients)) {
-        m_groups.prompter().message(text::kListCapped, Icon::Information);
+        m_groups.prompter().message(m_searchAvailable ? text::kListCapped : text::kListCappedWithoutSearch,
+                                    Icon::Information);
     }
     m_groups.setCount(m_group, count);
     m_groups.closeDatabase();

@@ -50,6 +50,9 @@ public:
     // In the groups-only view adding a recipient only refreshes the group's count.
     void setGroupsOnlyView(bool on) { m_groupsOnly = on; }
     bool groupsOnlyView() const { return m_groupsOnly; }
+    // Whether a search is there to reach the recipients beyond the list's limit; the message about
+    // the limit only points to it when it is.
+    void setSearchAvailable(bool available) { m_searchAvailable = available; }
     // The recipient dialog adds a recipient, or overwrites the one with this address.
     void setAdding() { setModifying({}); }
     void setModifying(std::string address) { m_modifiedAddress = std::move(address); }
@@ -101,6 +104,7 @@ private:
     store::GroupStore& m_groups;
     std::string m_group;
     bool m_groupsOnly = false;
+    bool m_searchAvailable = false;
     std::string m_modifiedAddress;
     std::vector<RecipientRow> m_rows;
 };

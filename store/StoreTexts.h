@@ -38,6 +38,9 @@ inline constexpr std::string_view kListCapped =
     "Tidecast only displays the first 32,000 recipients of this group for speed purposes.\r\n\r\n"
     "To access or view the rest of the recipients you should use the\r\n"
     "Search Tool to refine the group listing.";
+// The same while there is no search to point to.
+inline constexpr std::string_view kListCappedWithoutSearch =
+    "Tidecast only displays the first 32,000 recipients of this group for speed purposes.";
 inline constexpr std::string_view kNoRecipientsToDelete = "There are no recipients to Delete!";
 inline constexpr std::string_view kSelectRecipientToDelete = "Please select a Recipient to Delete first";
 inline constexpr std::string_view kDeleteRecipientsQuestion = "Are you sure you wish to delete the selected recipients";

@@ -159,6 +159,7 @@ void GroupSetupFeature::onGroupCurrentChanged(QTreeView* view, const QModelIndex
 void GroupSetupFeature::reloadRecipients()
 {
     const auto rowsBefore = m_groups.rows();
+    m_recipients.setSearchAvailable(m_window.hasCommand(QStringLiteral("ID_Search")));
     const bool loaded = m_recipients.loadRecipients();
     if (m_groups.rows() != rowsBefore && !loaded) {
         // The group was gone and the lists were rebuilt.

@@ -86,6 +86,9 @@ GroupSetupWidget::GroupSetupWidget(QWidget* parent)
                                      tr("Modify a recipient of the selected group"));
     m_nrDeleteRecipient = makeButton(tr("Delete Recipient"), QStringLiteral("nrDeleteRecipientButton"),
                                      tr("Delete recipients of the selected group"));
+    // The groups-only view shows no recipient to choose, so there is nothing to modify or delete.
+    m_nrModifyRecipient->setEnabled(false);
+    m_nrDeleteRecipient->setEnabled(false);
     auto* singleLayout = new QHBoxLayout(single);
     singleLayout->addWidget(m_groupsOnly, 1);
     auto* singleButtons = new QVBoxLayout;

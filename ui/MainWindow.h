@@ -65,6 +65,7 @@ public:
     // Runs the command of an identifier; identifiers without a command do nothing.
     void dispatch(const QString& id);
     void registerCommand(const QString& id, std::function<void()> handler, bool actsOnComposer = false);
+    bool hasCommand(const QString& id) const { return m_commands.contains(id); }
     QAction* commandAction(const QString& id) const;
     QMenu* menuById(const QString& id) const;
 

@@ -187,8 +187,12 @@ TEST_F(GroupSetupCommandsTest, ListShowsAtMost32000RowsAndSaysSoOnlyWhenThereAre
     ASSERT_TRUE(list.loadRecipients());
     EXPECT_EQ(list.rows().size(), 32000U);
     EXPECT_EQ(list.rows().front().emailAddress, "a0@example.test");
-    EXPECT_EQ(prompter.log(),
-              (std::vector<ScriptedPrompter::Entry>{{std::string(text::kListCapped), Icon::Information, false}}));
+    // The message sends people to the search only where there is one.
+    list.setSearchAvailable(true);
+    ASSERT_TRUE(list.loadRecipients());
+    EXPECT_EQ(prompter.log(), (std::vector<ScriptedPrompter::Entry>{
+                                  {std::string(text::kListCappedWithoutSearch), Icon::Information, false},
+                                  {std::string(text::kListCapped), Icon::Information, false}}));
     EXPECT_EQ(groups.rows()[0].count, 32001);
 
     // Adding beyond the cap counts the recipient but keeps the list at its limit.

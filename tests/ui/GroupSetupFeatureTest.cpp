@@ -14,6 +14,7 @@
 #include "ui/RecipientListModel.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -136,16 +137,26 @@ private slots:
         QVERIFY(!isBold(m_controller->groupModel(), 1));
         QCOMPARE(tab()->groupsOnlyView()->currentIndex().row(), 0);
         QCOMPARE(m_controller->recipientModel()->rowCount(), 32000);
-        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(store::text::kListCapped)});
+        // There is no search yet, so the message does not send people to it.
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(store::text::kListCappedWithoutSearch)});
+        QVERIFY(!m_window->commandAction(QStringLiteral("ID_Search"))->isEnabled());
         QCOMPARE(tab()->recipientsView()->currentIndex().row(), 0);
         QVERIFY(isBold(m_controller->recipientModel(), 0));
 
         // Choosing in the groups-only list moves the selection in the other list too.
         tab()->groupsOnlyView()->setCurrentIndex(m_controller->groupModel()->index(1, 0));
         QCOMPARE(tab()->groupsView()->currentIndex().row(), 1);
+
         QVERIFY(isBold(m_controller->groupModel(), 1));
         QVERIFY(!isBold(m_controller->groupModel(), 0));
         QCOMPARE(m_controller->recipientModel()->rowCount(), 0);
+
+        // Once there is a search, the message points to it and the command is there to use.
+        m_window->registerCommand(QStringLiteral("ID_Search"), [] {});
+        m_prompter.clear();
+        tab()->groupsView()->setCurrentIndex(m_controller->groupModel()->index(0, 0));
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(store::text::kListCapped)});
+        QVERIFY(m_window->commandAction(QStringLiteral("ID_Search"))->isEnabled());
     }
 
     void addsAGroupAndAddsModifiesAndDeletesARecipient()
@@ -209,6 +220,10 @@ private slots:
         QVERIFY(!tab()->recipientsView()->isVisible());
         QCOMPARE(panel->text(), QStringLiteral("Groups/Recipients"));
         QVERIFY(m_controller->recipients().groupsOnlyView());
+        // No recipient can be seen, let alone chosen, in this view: only adding is offered.
+        QVERIFY(tab()->nrAddRecipientButton()->isEnabled());
+        QVERIFY(!tab()->nrModifyRecipientButton()->isEnabled());
+        QVERIFY(!tab()->nrDeleteRecipientButton()->isEnabled());
 
         // Adding from the groups-only view only refreshes the count.
         tab()->groupsOnlyView()->setCurrentIndex(m_controller->groupModel()->index(1, 0));

@@ -53,6 +53,7 @@ void checkMessageSpelling(std::string& subject, std::string& body, int& state, S
         state = kCheckCancelled;
         return;
     }
+    dialog.showChecked(ComposerField::Subject, subject);
     if (state != kCheckBeforeSending) {
         state = kCheckingBody;
     }
@@ -60,6 +61,7 @@ void checkMessageSpelling(std::string& subject, std::string& body, int& state, S
         state = kCheckCancelled;
         return;
     }
+    dialog.showChecked(ComposerField::Body, body);
     if (state == kCheckingBody) {
         prompter.message("Spell Checking has completed", Icon::Information);
     }

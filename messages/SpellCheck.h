@@ -57,6 +57,8 @@ class SpellingDialog
 public:
     virtual ~SpellingDialog() = default;
     virtual SpellAction askAbout(const SpellQuery& query) = 0;
+    // A field is done: shows its text with every correction before the check goes on or ends.
+    virtual void showChecked(ComposerField /*field*/, std::string_view /*text*/) {}
 };
 
 // Words changed with Change All during one check, and what they became.

@@ -27,6 +27,7 @@
 #include <QEvent>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QFontDialog>
 #include <QGuiApplication>
 #include <QHash>
@@ -74,6 +75,41 @@ QIcon fileTypeIcon(const QString& path)
     }
     return it.value();
 }
+
+// Focus that comes back from a menu or from another window finds the caret where it was left: a
+// merge macro chosen from the menu goes in there, not over the whole subject.
+bool isFocusFromElsewhere(const QFocusEvent& event)
+{
+    switch (event.reason()) {
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+    case Qt::ActiveWindowFocusReason:
+        return false;
+    default:
+        return true;
+    }
+}
+
+// Asks through another spelling dialog and shows each checked field in the composer.
+class FieldShowingDialog final : public messages::SpellingDialog
+{
+public:
+    using Show = std::function<void(messages::ComposerField, std::string_view)>;
+    FieldShowingDialog(messages::SpellingDialog& asker, Show show)
+        : m_asker(asker)
+        , m_show(std::move(show))
+    {}
+    messages::SpellAction askAbout(const messages::SpellQuery& query) override { return m_asker.askAbout(query); }
+    void showChecked(messages::ComposerField field, std::string_view text) override
+    {
+        m_asker.showChecked(field, text);
+        m_show(field, text);
+    }
+
+private:
+    messages::SpellingDialog& m_asker;
+    Show m_show;
+};
 
 // A UTF-8 byte offset into CR LF text as a position in the editor's LF text.
 int editorPosition(std::string_view text, std::size_t offset)
@@ -272,7 +308,8 @@ bool MessagesFeature::eventFilter(QObject* watched, QEvent* event)
         QTimer::singleShot(0, this, &MessagesFeature::updateEditCommands);
         break;
     case QEvent::FocusIn:
-        if (auto* subject = qobject_cast<QLineEdit*>(watched); subject != nullptr && watched == m_subject) {
+        if (auto* subject = qobject_cast<QLineEdit*>(watched);
+            subject != nullptr && watched == m_subject && isFocusFromElsewhere(*static_cast<QFocusEvent*>(event))) {
             // After the click that gave the focus, which would place the caret.
             QTimer::singleShot(0, subject, &QLineEdit::selectAll);
         }
@@ -657,20 +694,34 @@ bool MessagesFeature::runSpellCheck(const SpellWalk& walk)
         }
         dialog.move(at);
     });
-    messages::SpellingDialog& dialog = m_spellingDialog != nullptr ? *m_spellingDialog : ownDialog;
+    messages::SpellingDialog& asker = m_spellingDialog != nullptr ? *m_spellingDialog : ownDialog;
+    FieldShowingDialog dialog(
+        asker, [this](messages::ComposerField field, std::string_view text) { showCheckedText(field, text); });
 
     walk(subject, body, *checker, dialog);
 
-    if (subjectEdit->text().toStdString() != subject) {
-        subjectEdit->setText(fromStd(subject));
+    showCheckedText(messages::ComposerField::Subject, subject);
+    showCheckedText(messages::ComposerField::Body, body);
+    return true;
+}
+
+void MessagesFeature::showCheckedText(messages::ComposerField field, std::string_view text)
+{
+    if (field == messages::ComposerField::Subject) {
+        QLineEdit* subjectEdit = m_composer->subjectEdit();
+        if (subjectEdit->text().toStdString() != text) {
+            subjectEdit->setText(fromStd(text));
+        }
+        return;
     }
-    const QString bodyText = fromStd(messages::toEditorText(body));
+    QPlainTextEdit* bodyEdit = m_composer->bodyEdit();
+    const QString bodyText = fromStd(messages::toEditorText(text));
     if (bodyEdit->toPlainText() != bodyText) {
+        // One edit the person can undo, rather than a new document.
         QTextCursor all(bodyEdit->document());
         all.select(QTextCursor::Document);
         all.insertText(bodyText);
     }
-    return true;
 }
 
 void MessagesFeature::checkSpelling()

@@ -103,6 +103,7 @@ private:
                                          messages::SpellingDialog& dialog)>;
     // Runs a check over the composer's subject and body and puts the changed texts back. False
     // when no dictionary could be opened (the person was told).
+    void showCheckedText(messages::ComposerField field, std::string_view text);
     bool runSpellCheck(const SpellWalk& walk);
 
     MainWindow& m_window;

@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,13 @@ public:
         bool operator==(const Entry&) const = default;
     };
 
-    void message(std::string_view text, Icon icon) override { m_log.push_back({std::string(text), icon, false}); }
+    void message(std::string_view text, Icon icon) override
+    {
+        m_log.push_back({std::string(text), icon, false});
+        if (onMessage) {
+            onMessage(text);
+        }
+    }
 
     Answer ask(std::string_view text, Buttons, Icon icon, Answer) override
     {
@@ -50,6 +57,9 @@ public:
     }
     bool answersUsedUp() const { return m_answers.empty(); }
     void clear() { m_log.clear(); }
+
+    // Runs while a message is up, to look at what the person sees at that moment.
+    std::function<void(std::string_view)> onMessage;
 
 private:
     std::vector<Entry> m_log;

@@ -26,6 +26,7 @@
 #include <QTreeView>
 
 #include <deque>
+#include <memory>
 
 using namespace tidecast;
 using namespace tidecast::ui;
@@ -152,6 +153,21 @@ private slots:
         m_window->dispatch(QStringLiteral("ID_FirstName"));
         QCOMPARE(subject->text(), QStringLiteral("Dear !*FIRST_NAME*!"));
         QCOMPARE(body->toPlainText(), QStringLiteral("Greetings from London today"));
+
+        // The focus comes back to the subject from a menu or another window: the caret stays
+        // where it was, so the next macro and the next key add to the subject instead of
+        // replacing it.
+        for (const auto reason : {Qt::PopupFocusReason, Qt::MenuBarFocusReason, Qt::ActiveWindowFocusReason}) {
+            subject->setText(QStringLiteral("Dear "));
+            subject->end(false);
+            QFocusEvent back(QEvent::FocusIn, reason);
+            QApplication::sendEvent(subject, &back);
+            m_window->dispatch(QStringLiteral("ID_LastName"));
+            QCoreApplication::processEvents();
+            QTest::keyClicks(subject, QStringLiteral("!"));
+            QCOMPARE(subject->text(), QStringLiteral("Dear !*LAST_NAME*!!"));
+        }
+        subject->setText(QStringLiteral("Dear !*FIRST_NAME*!"));
 
         QTextCursor cursor = body->textCursor();
         cursor.setPosition(15);
@@ -345,6 +361,40 @@ private slots:
         QCOMPARE(m_prompter.texts(), std::vector<std::string>{"Spell Checking has completed"});
         QCOMPARE(readWholeFile(dataDir() / "custom.dct"), std::string("Tidecastz\r\n"));
         QCOMPARE(composer()->bodyEdit()->toPlainText(), QStringLiteral("The Tidecastz team"));
+
+        // The last correction is in the message by the time the check says it is done.
+        m_prompter.clear();
+        composer()->subjectEdit()->setText(QStringLiteral("Good nwes"));
+        composer()->bodyEdit()->setPlainText(QStringLiteral("The big taem"));
+        QStringList shownAtTheEnd;
+        m_prompter.onMessage = [this, &shownAtTheEnd](std::string_view) {
+            shownAtTheEnd << composer()->subjectEdit()->text() << composer()->bodyEdit()->toPlainText();
+        };
+        // Each word is corrected once its question is up.
+        auto corrections =
+            std::make_shared<std::deque<std::pair<QString, QString>>>(std::deque<std::pair<QString, QString>>{
+                {QStringLiteral("nwes"), QStringLiteral("news")}, {QStringLiteral("taem"), QStringLiteral("team")}});
+        auto* timer = new QTimer(m_window.get());
+        timer->setInterval(20);
+        QObject::connect(timer, &QTimer::timeout, [timer, corrections] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (corrections->empty() || modal == nullptr || modal->objectName() != QStringLiteral("spellCheckDialog") ||
+                modal->findChild<QLineEdit*>(QStringLiteral("notFoundLineEdit"))->text() !=
+                    corrections->front().first) {
+                return;
+            }
+            modal->findChild<QLineEdit*>(QStringLiteral("changeToLineEdit"))->setText(corrections->front().second);
+            corrections->pop_front();
+            if (corrections->empty()) {
+                timer->stop();
+            }
+            modal->findChild<QPushButton*>(QStringLiteral("changeButton"))->click();
+        });
+        timer->start();
+        m_window->dispatch(QStringLiteral("ID_SpellCheck"));
+        m_prompter.onMessage = nullptr;
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{"Spell Checking has completed"});
+        QCOMPARE(shownAtTheEnd, (QStringList{QStringLiteral("Good news"), QStringLiteral("The big team")}));
 
         // Cancelling on the subject skips the body and says nothing.
         m_prompter.clear();

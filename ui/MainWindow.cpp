@@ -21,6 +21,8 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFont>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -246,7 +248,8 @@ void MainWindow::registerBuiltInCommands()
         if (m_hooks.closeOpenDatabase) {
             m_hooks.closeOpenDatabase();
         }
-        closeFromCommand();
+        // Asks about an unsent message just as the window's close button does.
+        close();
     });
     registerCommand(QStringLiteral("ID_PrintSetup"), [this] {
         static QPrinter printer;
@@ -442,10 +445,19 @@ void MainWindow::colourLists()
 
 void MainWindow::applyEditorFont()
 {
-    QFont font(fromStd(m_settings.fontName));
-    font.setPointSize(m_settings.fontSize > 0 ? m_settings.fontSize : 8);
+    QFont font;
+    if (settings::readValue(m_paths.settingsFile(), "Editor Setup", "Font", "").empty()) {
+        // Nobody chose a font yet: the desktop's own fixed-width font at its own size.
+        font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    } else {
+        font = QFont(fromStd(m_settings.fontName));
+        font.setPointSize(m_settings.fontSize > 0 ? m_settings.fontSize : 8);
+    }
     font.setBold(m_settings.fontBold);
     font.setItalic(m_settings.fontItalic);
+    // A stored face that is not installed gives way to the one actually shown, so that the font
+    // dialog opens on what the person sees and OK alone changes nothing.
+    font.setFamily(QFontInfo(font).family());
     m_composer->bodyEdit()->setFont(font);
     m_composer->subjectEdit()->setFont(font);
 }
@@ -485,8 +497,11 @@ void MainWindow::applyScreenSettings()
 void MainWindow::storeWindowGeometry()
 {
     const QRect rect = isMaximized() || isMinimized() ? normalGeometry() : geometry();
-    m_settings.left = rect.x() * kTwipsPerPixel;
-    m_settings.top = rect.y() * kTwipsPerPixel;
+    // The position is the frame's, as move() takes it at the next start; the size is the inner
+    // one, as resize() takes it.
+    const QPoint frameOffset = frameGeometry().topLeft() - geometry().topLeft();
+    m_settings.left = (rect.x() + frameOffset.x()) * kTwipsPerPixel;
+    m_settings.top = (rect.y() + frameOffset.y()) * kTwipsPerPixel;
     m_settings.width = rect.width() * kTwipsPerPixel;
     m_settings.height = rect.height() * kTwipsPerPixel;
     m_settings.windowState = isMaximized() ? 2 : (isMinimized() ? 1 : 0);
@@ -526,7 +541,8 @@ void MainWindow::start(const QString& commandLine)
     if (splashMilliseconds() > 0) {
         QPixmap art(420, 220);
         art.fill(QColor(0x1f, 0x4e, 0x79));
-        splash = std::make_unique<QSplashScreen>(art);
+        // Above the main window, which shows up while the splash window is still meant to be seen.
+        splash = std::make_unique<QSplashScreen>(art, Qt::WindowStaysOnTopHint);
         splash->setObjectName(QStringLiteral("splashScreen"));
         splash->show();
         splash->showMessage(QStringLiteral("Corvane Tidecast\n\nVersion %1.%2.%3")
@@ -596,8 +612,7 @@ void MainWindow::openCommandLineDocument(const QString& commandLine)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // Only a person closing the window is asked; the program closing itself is not.
-    if (!m_closingItself && !m_duplicate && m_composer->isTextChanged()) {
+    if (!m_duplicate && m_composer->isTextChanged()) {
         if (m_prompter.ask("You have an unsent message, are you sure you still want to exit?", Buttons::YesNo,
                            Icon::Question, Answer::No) != Answer::Yes) {
             event->ignore();
@@ -632,13 +647,6 @@ void MainWindow::saveOnShutdown()
     storeWindowGeometry();
     readEditorFont();
     settings::saveSettings(m_settings, m_paths);
-}
-
-void MainWindow::closeFromCommand()
-{
-    m_closingItself = true;
-    close();
-    m_closingItself = false;
 }
 
 void MainWindow::openWebPage(const QString& id)

@@ -89,7 +89,6 @@ public:
     void openCommandLineDocument(const QString& commandLine);
     // Writes the settings and the toolbar layout, unless this is a duplicate instance.
     void saveOnShutdown();
-    void closeFromCommand();
 
     void setDuplicateInstance(bool duplicate) { m_duplicate = duplicate; }
     bool isDuplicateInstance() const { return m_duplicate; }
@@ -137,7 +136,6 @@ private:
     settings::Settings m_settings;
     Hooks m_hooks;
     bool m_duplicate = false;
-    bool m_closingItself = false;
 
     QTabWidget* m_tabs;
     ComposerWidget* m_composer;

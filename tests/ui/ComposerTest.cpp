@@ -1,5 +1,6 @@
 #include "common/Text.h"
 #include "messages/MessageDocument.h"
+#include "settings/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ComposerWidget.h"
 #include "ui/MainWindow.h"
@@ -12,6 +13,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -348,6 +352,55 @@ private slots:
                                    .arg(TIDECAST_VERSION_PATCH);
         QVERIFY2(text.contains(footer + QStringLiteral("1")), qPrintable(text.right(400)));
         QVERIFY(text.contains(footer + QStringLiteral("2")));
+    }
+
+    void editorFontIsTheOneInUseAndOkAloneKeepsIt()
+    {
+        struct Case
+        {
+            const char* name;
+            const char* storedFace; // empty: none stored yet
+        };
+        const Case cases[] = {{"not installed", "No Such Face 123"}, {"never chosen", ""}};
+        for (const auto& c : cases) {
+            QTemporaryDir dir;
+            settings::SettingsPaths paths;
+            paths.dataDir = (dir.path() + QStringLiteral("/data")).toStdString();
+            paths.configDir = (dir.path() + QStringLiteral("/config")).toStdString();
+            std::filesystem::create_directories(paths.dataDir);
+            settings::writeValue(paths.settingsFile(), "Startup", "Welcome", "-1");
+            if (*c.storedFace != '\0') {
+                settings::writeValue(paths.settingsFile(), "Editor Setup", "Font", c.storedFace);
+                settings::writeValue(paths.settingsFile(), "Editor Setup", "Size", "13");
+            }
+            MainWindow window(paths, m_prompter);
+            installMessagesFeature(window);
+            window.start(QString());
+            QPlainTextEdit* body = window.composer()->bodyEdit();
+            const QFont before = body->font();
+            QVERIFY2(before.family() == QFontInfo(before).family(), c.name);
+            if (*c.storedFace == '\0') {
+                const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+                QCOMPARE(before.family(), QFontInfo(fixed).family());
+                QCOMPARE(before.pointSize(), fixed.pointSize());
+            } else {
+                QCOMPARE(before.pointSize(), 13);
+            }
+
+            auto* timer = new QTimer(&window);
+            timer->setInterval(20);
+            QObject::connect(timer, &QTimer::timeout, [timer] {
+                if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
+                    timer->stop();
+                    dialog->accept();
+                }
+            });
+            timer->start();
+            window.dispatch(QStringLiteral("ID_EditorFontSettings"));
+            QVERIFY2(body->font().family() == before.family(), c.name);
+            QCOMPARE(body->font().pointSize(), before.pointSize());
+            window.setDuplicateInstance(true);
+        }
     }
 
     void spellingFindsAMisspeltWordAndAddPutsItInTheUserDictionary()

@@ -7,6 +7,7 @@
 #include "ui/GroupSetupWidget.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -14,10 +15,12 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QSplashScreen>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 
@@ -310,12 +313,70 @@ private slots:
                  m_window->composer()->bodyEdit()->font().family().toStdString());
         QCOMPARE(settings::readValue(p.settingsFile(), "Server Setup", "Security", ""), std::string("auto"));
 
-        // The program closing itself asks nothing, and neither does an unchanged composer.
+        // File > Exit asks just as closing the window does; an unchanged composer asks nothing.
         MainWindow second(p, m_prompter);
+        second.show();
         second.composer()->setTextChanged(true);
+        m_prompter.clear();
+        m_prompter.queue(Answer::No);
+        second.dispatch(QStringLiteral("ID_Exit"));
+        QCOMPARE(m_prompter.texts(),
+                 std::vector<std::string>{"You have an unsent message, are you sure you still want to exit?"});
+        QVERIFY(second.isVisible());
+        second.composer()->setTextChanged(false);
         m_prompter.clear();
         second.dispatch(QStringLiteral("ID_Exit"));
         QVERIFY(m_prompter.log().empty());
+        QVERIFY(!second.isVisible());
+    }
+
+    void windowOpensWhereItWasLeft()
+    {
+        const auto p = paths();
+        // Well inside the offscreen platform's 800 x 600 screen.
+        const QPoint corner(60, 40);
+        const QSize size(600, 520);
+        {
+            MainWindow first(p, m_prompter);
+            first.start(QString());
+            first.resize(size);
+            first.move(corner);
+            QTRY_COMPARE(first.frameGeometry().topLeft(), corner);
+            QVERIFY(first.close());
+        }
+        // Several starts in a row: the window neither creeps nor changes size.
+        for (int start = 0; start < 3; ++start) {
+            MainWindow again(p, m_prompter);
+            again.start(QString());
+            QTRY_COMPARE(again.frameGeometry().topLeft(), corner);
+            QCOMPARE(again.size(), size);
+            QVERIFY(again.close());
+        }
+    }
+
+    void splashStaysAboveTheWindowWhileItIsUp()
+    {
+        // Long enough that loading never uses it all up, even on a busy machine: the check runs
+        // while the splash window's wait lets events through.
+        qputenv("TIDECAST_SPLASH_MS", "1500");
+        bool seen = false;
+        QTimer check;
+        check.setInterval(10);
+        QObject::connect(&check, &QTimer::timeout, [this, &seen] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                if (auto* splash = qobject_cast<QSplashScreen*>(widget)) {
+                    seen = seen || (splash->isVisible() && m_window->isVisible() &&
+                                    splash->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+                }
+            }
+        });
+        check.start();
+        m_window->start(QString());
+        qputenv("TIDECAST_SPLASH_MS", "0");
+        QVERIFY(seen);
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            QVERIFY(qobject_cast<QSplashScreen*>(widget) == nullptr || !widget->isVisible());
+        }
     }
 
     void aSecondInstanceActivatesTheFirstAndWritesNothing()

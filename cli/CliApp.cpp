@@ -2,6 +2,8 @@
 
 #include "cli/CliContext.h"
 #include "cli/DkimCommands.h"
+#include "cli/ExclusionCommands.h"
+#include "cli/ExportCommands.h"
 #include "cli/GroupsCommands.h"
 #include "cli/MaintenanceCommands.h"
 #include "cli/PreviewCommands.h"
@@ -42,6 +44,8 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     addPreviewCommands(app, action);
     addTransferCommands(app, action);
     addDkimCommands(app, action);
+    addExclusionCommands(app, action);
+    addExportCommands(app, action);
 
     try {
         app.parse(argc, argv);

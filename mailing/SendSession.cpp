@@ -5,6 +5,7 @@
 #include "mailing/SendTexts.h"
 #include "store/GroupNames.h"
 #include "store/RecipientRecord.h"
+#include "transfer/ExclusionList.h"
 
 #include <ctime>
 #include <fstream>
@@ -19,8 +20,6 @@ namespace
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr auto kPublishInterval = std::chrono::milliseconds(100);
 constexpr std::string_view kRecoverFile = "recover.sdb";
-constexpr std::string_view kGroupField = "Group";
-constexpr std::string_view kEmailField = "EmailAddress";
 
 // The filter evaluator's status texts are the send dialog's command label.
 class LabelStatus final : public StatusSink
@@ -165,30 +164,12 @@ bool SendSession::loadBlockList()
 Result<void> SendSession::loadExclusionList()
 {
     m_progress.setLabel(text::kLoadingExclusionInfo);
-    store::RecipientStore exclusions;
-    const auto path =
-        m_options.dataDir / (std::string(store::kExclusionListName) + std::string(store::kGroupExtension));
-    if (auto opened = exclusions.open(path); !opened) {
-        return opened.error();
+    auto loaded =
+        transfer::loadExcludedAddresses(transfer::ExclusionList::filePath(m_options.dataDir), m_options.groupName);
+    if (!loaded) {
+        return loaded.error();
     }
-    const int groupField = exclusions.fieldIndex(kGroupField);
-    const int emailField = exclusions.fieldIndex(kEmailField);
-    if (groupField < 0 || emailField < 0) {
-        (void)exclusions.close();
-        return Error{ErrorCode::Database, "The exclusion list has no Group or EmailAddress field", 0};
-    }
-    auto moved = exclusions.moveFirst();
-    while (moved && exclusions.hasCurrent()) {
-        const auto& group = exclusions.field(groupField);
-        if (group == m_options.groupName || group == store::kAllGroups) {
-            m_exclusions.insert(toLowerAscii(exclusions.field(emailField)));
-        }
-        moved = exclusions.moveNext();
-    }
-    (void)exclusions.close();
-    if (!moved) {
-        return moved.error();
-    }
+    m_exclusions = std::move(*loaded);
     return {};
 }
 
@@ -249,8 +230,7 @@ void SendSession::loadAddressLists()
         loadBlockList();
     }
     m_exclusions.clear();
-    const auto exclusionFile =
-        m_options.dataDir / (std::string(store::kExclusionListName) + std::string(store::kGroupExtension));
+    const auto exclusionFile = transfer::ExclusionList::filePath(m_options.dataDir);
     if (std::filesystem::exists(exclusionFile, ignored)) {
         if (auto loaded = loadExclusionList(); !loaded) {
             m_pendingError = loaded.error();

@@ -175,6 +175,39 @@ TEST_F(GroupsCommandsTest, AddAndModifyApplyTheRecipientDialogsChecks)
     expectRun({"groups", "list"}, 0, "Club\t1\n");
 }
 
+TEST_F(GroupsCommandsTest, ExportWritesAGroupOrTheExclusionListAndRemembersThePath)
+{
+    expectRun({"groups", "add", "Club"}, 0);
+    expectRun({"recipients", "add", "Club", "--email", "zed@example.test", "--first", "Zed, Jr.", "--last", "Young"},
+              0);
+    expectRun({"recipients", "add", "Club", "--email", "amy@example.test", "--first", "Amy", "--last", "Adams"}, 0);
+    const auto out = (dir / "club.txt").string();
+    expectRun({"export", "Club", out, "--fields", "First Name,Email Address", "--header", "--sort", "last name",
+               "--filter", "IGNORE where 'Email Address' Starts with 'nobody'"},
+              0, "Exported: 2\nIgnored: 0\n");
+    EXPECT_EQ(readWholeFile(dir / "club.txt"),
+              "First Name, Email Address\r\nAmy,amy@example.test\r\n\"Zed, Jr.\",zed@example.test\r\n");
+    store::RecipientStore history;
+    ASSERT_TRUE(history.open(dir / "exfiles.sdb"));
+    ASSERT_TRUE(history.moveFirst());
+    EXPECT_EQ(history.field("groupname"), "Club");
+    EXPECT_EQ(history.field("filename"), out);
+    ASSERT_TRUE(history.close());
+
+    expectRun({"exclusion", "add", "zed@example.test", "--group", "club"}, 0);
+    expectRun({"export", "--exclusion", out, "--fields", "Group Name,Email Address", "--delimiter", "tab", "--bom"}, 0,
+              "Exported: 1\nIgnored: 0\n");
+    EXPECT_EQ(readWholeFile(dir / "club.txt"), "\xEF\xBB\xBF"
+                                               "Club\tzed@example.test\r\n");
+
+    expectRun({"export", "Club", out, "--fields", "Group Name"}, 1, "",
+              "error: Not a field of this export: Group Name\n");
+    expectRun({"export", "Nobody", out, "--fields", "City"}, 2, "", "error: This group no longer exists.\n");
+    expectRun({"settings", "set", "Server Setup", "DBSafe Delete", "1"}, 0);
+    expectRun({"export", "Club", out, "--fields", "City", "--sort", "City"}, 2, "",
+              "info: Sorry but Sort is unavailable to you because you have enabled double byte safety.\n");
+}
+
 TEST_F(GroupsCommandsTest, ExcludedAddressNeedsYesAndDeleteCanCleanExclusions)
 {
     expectRun({"groups", "add", "Club"}, 0);

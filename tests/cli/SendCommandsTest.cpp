@@ -238,6 +238,39 @@ TEST_F(SendCommandTest, CompletedWithRecipientErrorsExitsFive)
     EXPECT_THAT(result.out, ::testing::Not(::testing::HasSubstr("Errors: 0\n")));
 }
 
+TEST_F(SendCommandTest, AnExclusionAddedOnTheCommandLineIsHonouredByTheNextMailing)
+{
+    test::FaultServer server(record, {});
+    ASSERT_GT(server.port(), 0) << "the fault-injecting SMTP server did not start";
+    prepare(4, server.port());
+
+    EXPECT_EQ(run({"--data-dir", data, "exclusion", "add", "no-at-sign"}).err,
+              "warning: This does not appear to be a valid address. Please verify.\n");
+    EXPECT_EQ(run({"--data-dir", data, "exclusion", "add", "x@example.test", "--group", "Nobody"}).status, 2);
+    ASSERT_EQ(run({"--data-dir", data, "exclusion", "add", addresses[1]}).status, 0);
+    ASSERT_EQ(run({"--data-dir", data, "exclusion", "add", addresses[2], "--group", "friends"}).status, 0);
+    ASSERT_EQ(run({"--data-dir", data, "exclusion", "add", addresses[3], "--group", "Others"}).status, 2);
+    auto result = run({"--data-dir", data, "exclusion", "add", addresses[1], "--group", "Friends"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "warning: This email address already exists in the list.\n");
+    EXPECT_EQ(run({"--data-dir", data, "exclusion", "list"}).out,
+              addresses[1] + "\tAll Groups\n" + addresses[2] + "\tFriends\n");
+    EXPECT_TRUE(std::filesystem::exists(dir / "Exclusion List.gdb.old"));
+
+    result = run({"--data-dir", data, "send", "--message", message});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_THAT(result.out, ::testing::HasSubstr("Sent To: 2\nExcluded: 2\n"));
+    EXPECT_THAT(accepted(), ElementsAre(addresses[0], addresses[3]));
+
+    // Removing the group's entry mails that address again.
+    EXPECT_EQ(run({"--data-dir", data, "exclusion", "remove", addresses[2]}).status, 2);
+    ASSERT_EQ(run({"--data-dir", data, "exclusion", "remove", addresses[2], "--group", "FRIENDS"}).status, 0);
+    std::filesystem::resize_file(record, 0);
+    result = run({"--data-dir", data, "send", "--message", message});
+    EXPECT_THAT(result.out, ::testing::HasSubstr("Sent To: 3\nExcluded: 1\n"));
+    EXPECT_THAT(accepted(), ElementsAre(addresses[0], addresses[2], addresses[3]));
+}
+
 pid_t spawnCli(const std::vector<std::string>& args, const std::filesystem::path& output)
 {
     // The build puts tidecast-cli in cli/ beside the tests' folder when the environment does not say.

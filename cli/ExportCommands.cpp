@@ -6,7 +6,7 @@
 #include "store/GroupNames.h"
 #include "store/StoreTexts.h"
 #include "transfer/ExclusionList.h"
-#include "transfer/ExportHistory.h"
+#include "transfer/ExportSources.h"
 #include "transfer/Exporter.h"
 
 #include <algorithm>
@@ -103,15 +103,12 @@ int runExport(CliContext& context, const ExportArguments& arguments)
         sourceName = arguments.group;
         request.sourceFile = session.groups().groupPath(arguments.group);
     }
-    if (!transfer::checkExportStart(request, *context.prompter)) {
-        return kExitRefused;
+    // The history keeps a path that still leads to the file from another folder.
+    if (!request.output.empty()) {
+        request.output = std::filesystem::absolute(request.output);
     }
-    // What Start does: remember the path for the source.
-    if (auto remembered = transfer::ExportHistory(context.paths.dataDir)
-                              .rememberOutput(sourceName, std::filesystem::absolute(request.output).string());
-        !remembered) {
-        context.prompter->message(store::text::procedureError("AddToExportList: ", remembered.error()),
-                                  Icon::Exclamation);
+    if (!transfer::beginExport(request, sourceName, context.paths.dataDir, *context.prompter)) {
+        return kExitRefused;
     }
     NullStatusSink status;
     NullProgress progress;

@@ -5,6 +5,7 @@
 #include "ui/MessagesFeature.h"
 #include "ui/SearchFeature.h"
 #include "ui/SendFeature.h"
+#include "ui/TransferFeature.h"
 
 namespace tidecast::ui
 {
@@ -16,6 +17,7 @@ void installFeatures(MainWindow& window)
     auto* messages = installMessagesFeature(window);
     installSendFeature(window, *messages, *groups);
     installSearchFeature(window, *groups);
+    installTransferFeature(window, *groups);
 }
 
 } // namespace tidecast::ui

@@ -5,6 +5,8 @@
 //     against smtp-source over one connection (-s 1 -d);
 //   - bulk mode, 10,000 recipients at 25 per message, against smtp-source sending 400 messages
 //     of 25 recipients (-r 25).
+// `MailingBench exclusion` compares a bulk mailing to 100,000 recipients with an exclusion list
+// of 1,000,000 other addresses against the same mailing with an empty list.
 // `MailingBench group DIR NAME COUNT` only writes a group of COUNT recipients into the data
 // folder DIR (for bench/mailing_memory.sh).
 // `MailingBench dkim` runs the personal mailing unsigned, DKIM-signed with an RSA-2048 key and
@@ -18,6 +20,7 @@
 #include "mailing/Mailing.h"
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
+#include "transfer/ExclusionList.h"
 
 #include <algorithm>
 #include <arpa/inet.h>
@@ -241,6 +244,44 @@ int runSigningFigures(const std::filesystem::path& dataDir, int port)
     return unsignedRun.ok && withRsa.ok && withEd25519.ok ? 0 : 1;
 }
 
+// The same bulk mailing with an empty exclusion list, then with 1,000,000 entries that exclude
+// nobody of the group (so both send the same messages).
+int exclusionBench(const std::string& sinkProgram)
+{
+    constexpr long kGroupSize = 100'000;
+    constexpr int kExclusions = 1'000'000;
+    const auto dataDir =
+        std::filesystem::temp_directory_path() / ("tidecast-exclusion-bench-" + std::to_string(::getpid()));
+    if (!makeGroup(dataDir, "Bench", kGroupSize)) {
+        std::fprintf(stderr, "could not write the group\n");
+        return 1;
+    }
+    const auto listFile = transfer::ExclusionList::filePath(dataDir);
+    transfer::ExclusionList exclusions;
+    if (!exclusions.save(listFile, transfer::ExclusionBackup::None)) {
+        return 1;
+    }
+    SmtpSink sink(sinkProgram);
+    const auto empty = runMailing(dataDir, sink.port(), true);
+    for (int i = 0; i < kExclusions; ++i) {
+        exclusions.add("other" + std::to_string(i) + "@example.test", i % 2 == 0 ? "All Groups" : "Bench");
+    }
+    if (!exclusions.save(listFile, transfer::ExclusionBackup::None)) {
+        return 1;
+    }
+    const auto full = runMailing(dataDir, sink.port(), true);
+    std::filesystem::remove_all(dataDir);
+
+    std::printf("%-62s %9s %9s %11s\n", "run", "seconds", "count", "per second");
+    std::printf("%-62s %9.2f %9ld %11.0f%s\n", "bulk mailing, 100,000 recipients, empty exclusion list", empty.seconds,
+                empty.sent, rate(empty), empty.ok ? "" : "  (FAILED)");
+    std::printf("%-62s %9.2f %9ld %11.0f%s\n", "bulk mailing, 100,000 recipients, 1,000,000-entry exclusion list",
+                full.seconds, full.sent, rate(full), full.ok ? "" : "  (FAILED)");
+    std::printf("slower with the list by: %.1f%% (target <= 10%%)\n",
+                empty.seconds > 0 ? (full.seconds / empty.seconds - 1) * 100 : 0.0);
+    return empty.ok && full.ok ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -254,6 +295,9 @@ int main(int argc, char** argv)
     if (sinkProgram.empty() || sourceProgram.empty()) {
         std::fprintf(stderr, "smtp-sink and smtp-source (package postfix) are needed\n");
         return 1;
+    }
+    if (argc == 2 && std::string(argv[1]) == "exclusion") {
+        return exclusionBench(sinkProgram);
     }
     const auto dataDir =
         std::filesystem::temp_directory_path() / ("tidecast-mailing-bench-" + std::to_string(::getpid()));

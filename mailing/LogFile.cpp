@@ -1,6 +1,10 @@
 #include "mailing/LogFile.h"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 namespace tidecast::mailing
 {
@@ -13,30 +17,62 @@ LogFile::~LogFile()
 bool LogFile::open(const std::filesystem::path& path)
 {
     close();
-    m_file = std::fopen(path.c_str(), "wb");
-    return m_file != nullptr;
+    m_path = path;
+    m_failure.clear();
+    m_errno = 0;
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (m_fd < 0) {
+        fail(errno);
+        return false;
+    }
+    return true;
 }
 
 void LogFile::close()
 {
-    if (m_file != nullptr) {
-        std::fclose(m_file);
-        m_file = nullptr;
+    if (m_fd >= 0) {
+        if (::close(m_fd) != 0 && m_failure.empty()) {
+            fail(errno);
+        }
+        m_fd = -1;
     }
 }
 
-void LogFile::writeLine(std::string_view line)
+void LogFile::fail(int error)
 {
-    if (m_file == nullptr) {
-        return;
+    m_errno = error;
+    m_failure = m_path.string() + ": " + std::strerror(error);
+}
+
+bool LogFile::writeLine(std::string_view line)
+{
+    if (m_fd < 0 || failed()) {
+        return false;
     }
-    // One write per line: the line and its ending reach the file together or not at all.
+    // One write per line: the line and its ending reach the file together. A write cut short
+    // (the disk filled up in the middle) is taken back, so the file never ends in half a line.
     std::string buffer;
     buffer.reserve(line.size() + 2);
     buffer.append(line);
     buffer.append("\r\n");
-    std::fwrite(buffer.data(), 1, buffer.size(), m_file);
-    std::fflush(m_file);
+    const off_t start = ::lseek(m_fd, 0, SEEK_CUR);
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+        const ssize_t written = m_write ? m_write(m_fd, buffer.data() + done, buffer.size() - done)
+                                        : ::write(m_fd, buffer.data() + done, buffer.size() - done);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            fail(written < 0 ? errno : ENOSPC);
+            if (done > 0 && start >= 0 && ::ftruncate(m_fd, start) == 0) {
+                (void)::lseek(m_fd, start, SEEK_SET);
+            }
+            return false;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return true;
 }
 
 } // namespace tidecast::mailing

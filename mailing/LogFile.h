@@ -1,18 +1,24 @@
 #pragma once
 
-#include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace tidecast::mailing
 {
 
 // One log of a mailing: a text file written a line at a time, CR LF after each line, and handed
 // to the operating system at once, so that a mailing that is killed leaves every line it wrote
-// behind. Write errors are ignored: the mailing goes on without the log.
+// behind. Every write is checked: the first one that fails (a full disk, say) is remembered with
+// its cause, and the file takes no more lines after it, so it never ends in half a line.
 class LogFile
 {
 public:
+    // The system call that writes; replaceable so that a test can make the disk "fill up".
+    using WriteFunction = std::function<ssize_t(int fd, const void* data, std::size_t size)>;
+
     LogFile() = default;
     ~LogFile();
     LogFile(const LogFile&) = delete;
@@ -21,12 +27,27 @@ public:
     // Opens for output, replacing earlier contents. False when the file cannot be created.
     bool open(const std::filesystem::path& path);
     void close();
-    bool isOpen() const { return m_file != nullptr; }
+    bool isOpen() const { return m_fd >= 0; }
 
-    void writeLine(std::string_view line);
+    // False when the line could not be written whole (or an earlier line could not).
+    bool writeLine(std::string_view line);
+
+    // Why the file stopped taking lines: "<file>: <cause>"; empty while every write succeeded.
+    bool failed() const { return !m_failure.empty(); }
+    const std::string& failure() const { return m_failure; }
+    int failureNumber() const { return m_errno; }
+    const std::filesystem::path& path() const { return m_path; }
+
+    void setWriteFunction(WriteFunction write) { m_write = std::move(write); }
 
 private:
-    std::FILE* m_file = nullptr;
+    void fail(int error);
+
+    int m_fd = -1;
+    std::filesystem::path m_path;
+    std::string m_failure;
+    int m_errno = 0;
+    WriteFunction m_write;
 };
 
 } // namespace tidecast::mailing

@@ -26,6 +26,16 @@ void SendLogs::open(const std::filesystem::path& dataDir)
     m_session.open(file(dataDir, kSessionLogFile));
 }
 
+std::optional<Error> SendLogs::failure() const
+{
+    for (const LogFile* log : {&m_sent, &m_recipientErrors, &m_exclusion, &m_filters, &m_session}) {
+        if (log->failed()) {
+            return Error{ErrorCode::FileWrite, "Cannot write the log " + log->failure(), log->failureNumber()};
+        }
+    }
+    return std::nullopt;
+}
+
 void SendLogs::close()
 {
     m_recipientErrors.close();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "common/Result.h"
 #include "mailing/LogFile.h"
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 namespace tidecast::mailing
@@ -28,6 +30,8 @@ public:
     void open(const std::filesystem::path& dataDir);
     // CloseLogs
     void close();
+    // The first log that could not be created or written, with the cause; none while all is well.
+    std::optional<Error> failure() const;
 
     LogFile& session() { return m_session; }
     LogFile& sent() { return m_sent; }

@@ -205,6 +205,9 @@ bool SendSession::run(std::stop_token stop)
 
     m_startOfDay = wholeSecondsSinceMidnight(m_clock.now());
     m_logs.open(m_options.dataDir);
+    if (!m_pendingError) {
+        m_pendingError = m_logs.failure();
+    }
     if (m_pendingError) {
         return finish(SendResult::EndedByError);
     }
@@ -289,7 +292,14 @@ SendResult SendSession::mailRecipients(std::int64_t position)
         m_counters.position = position;
         publish(false);
         m_messages.reached(position);
-        switch (mailRecipient(store::readRecipient(m_group), perConnection)) {
+        Step step = mailRecipient(store::readRecipient(m_group), perConnection);
+        if (auto failure = m_logs.failure()) {
+            // A log that no longer takes lines (the disk is full) would soon disagree with what
+            // the server was given: stop before the next message.
+            m_pendingError = std::move(failure);
+            step = Step::Error;
+        }
+        switch (step) {
         case Step::Continue:
             break;
         case Step::StopAfterError:
@@ -322,6 +332,10 @@ SendResult SendSession::mailRecipients(std::int64_t position)
 
     if (m_options.bulkMode && !m_bulkRecipients.empty()) {
         transmitBulk();
+    }
+    if (auto failure = m_logs.failure()) {
+        m_pendingError = std::move(failure);
+        return SendResult::EndedByError;
     }
     return SendResult::Completed;
 }

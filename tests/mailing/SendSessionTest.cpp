@@ -1,5 +1,6 @@
 #include "mailing/SendSession.h"
 
+#include "common/Text.h"
 #include "mailing/SendTexts.h"
 #include "settings/SettingsStore.h"
 #include "support/FixedClock.h"
@@ -11,11 +12,13 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <deque>
 #include <map>
 #include <set>
 #include <thread>
+#include <unistd.h>
 
 namespace tidecast::mailing
 {
@@ -531,6 +534,76 @@ TEST_F(SendSessionTest, PreparationFailures)
     EXPECT_FALSE(run(options()));
     EXPECT_EQ(session->result(), SendResult::EndedByError);
     EXPECT_TRUE(log(kSentLogFile).empty());
+}
+
+// A disk that fills up: the log takes `okWrites` more lines, then every write fails with ENOSPC.
+LogFile::WriteFunction diskFullAfter(int okWrites)
+{
+    return [remaining = okWrites](int fd, const void* data, std::size_t size) mutable -> ssize_t {
+        if (remaining-- > 0) {
+            return ::write(fd, data, size);
+        }
+        errno = ENOSPC;
+        return -1;
+    };
+}
+
+TEST_F(SendSessionTest, FailedLogWriteStopsBeforeTheNextMessage)
+{
+    struct Case
+    {
+        const char* name;
+        bool bulk;
+        int okWrites;
+        std::size_t delivered; // recipients the server got before the mailing stopped
+    };
+    const auto addresses = numberedAddresses(40);
+    for (const auto& c :
+         {Case{"personal, third line fails", false, 2, 3}, Case{"personal, first line fails", false, 0, 1},
+          Case{"bulk, inside the second message", true, 13, 20}}) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+        channel = FakeChannel();
+        prompter.clear();
+        auto o = options(c.bulk);
+        o.bulkGroupSize = 10;
+        logs.sent().setWriteFunction(diskFullAfter(c.okWrites));
+
+        EXPECT_FALSE(run(o));
+
+        EXPECT_EQ(session->result(), SendResult::EndedByError);
+        EXPECT_EQ(channel.delivered().size(), c.delivered);
+        // The log holds whole lines only, and only recipients the server was given.
+        const auto sent = log(kSentLogFile);
+        EXPECT_EQ(sent, std::vector<std::string>(addresses.begin(), addresses.begin() + c.okWrites));
+        ASSERT_EQ(prompter.log().size(), 1u);
+        EXPECT_THAT(prompter.log()[0].text, HasSubstr("Sending Error: Cannot write the log "));
+        EXPECT_THAT(prompter.log()[0].text, HasSubstr("sent.log: No space left on device"));
+        EXPECT_EQ(tech("Action"), "Send Stopped by Error");
+        logs.sent().setWriteFunction({});
+    }
+}
+
+// A line cut short by the disk filling up is taken back, so the log never ends in half a line.
+TEST(LogFileTest, ShortWriteLeavesOnlyWholeLines)
+{
+    tidecast::test::TempDir dir;
+    LogFile file;
+    ASSERT_TRUE(file.open(dir / "a.log"));
+    EXPECT_TRUE(file.writeLine("first@example.test"));
+    int calls = 0;
+    file.setWriteFunction([&calls](int fd, const void* data, std::size_t size) -> ssize_t {
+        if (++calls == 1) {
+            return ::write(fd, data, size / 2);
+        }
+        errno = ENOSPC;
+        return -1;
+    });
+    EXPECT_FALSE(file.writeLine("second@example.test"));
+    EXPECT_FALSE(file.writeLine("third@example.test"));
+    EXPECT_EQ(file.failure(), (dir / "a.log").string() + ": No space left on device");
+    file.close();
+    EXPECT_EQ(readWholeFile(dir / "a.log"), "first@example.test\r\n");
 }
 
 TEST(ElapsedTime, WrapsAtMidnightAndFormatsTwoDigits)

@@ -14,13 +14,13 @@ LogFile::~LogFile()
     close();
 }
 
-bool LogFile::open(const std::filesystem::path& path)
+bool LogFile::open(const std::filesystem::path& path, Mode mode)
 {
     close();
     m_path = path;
     m_failure.clear();
     m_errno = 0;
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Append ? O_APPEND : O_TRUNC), 0644);
     if (m_fd < 0) {
         fail(errno);
         return false;
@@ -55,7 +55,7 @@ bool LogFile::writeLine(std::string_view line)
     buffer.reserve(line.size() + 2);
     buffer.append(line);
     buffer.append("\r\n");
-    const off_t start = ::lseek(m_fd, 0, SEEK_CUR);
+    const off_t start = ::lseek(m_fd, 0, SEEK_END);
     std::size_t done = 0;
     while (done < buffer.size()) {
         const ssize_t written = m_write ? m_write(m_fd, buffer.data() + done, buffer.size() - done)

@@ -24,8 +24,14 @@ public:
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
 
-    // Opens for output, replacing earlier contents. False when the file cannot be created.
-    bool open(const std::filesystem::path& path);
+    enum class Mode
+    {
+        Replace, // earlier contents go
+        Append,  // lines are added after the earlier ones
+    };
+
+    // Opens for output. False when the file cannot be created.
+    bool open(const std::filesystem::path& path, Mode mode = Mode::Replace);
     void close();
     bool isOpen() const { return m_fd >= 0; }
 

@@ -203,8 +203,14 @@ bool SendSession::run(std::stop_token stop)
     }
     loadAddressLists();
 
+    // Resuming from the sent log itself: the new sent log carries the old one's addresses, so
+    // after any chain of interruptions it still names everybody mailed since the first run.
+    const auto sentLog = SendLogs::file(m_options.dataDir, kSentLogFile);
+    std::error_code ignored;
+    const bool carrySentLog =
+        m_options.blockFileOn && std::filesystem::equivalent(m_options.blockFilePath, sentLog, ignored);
     m_startOfDay = wholeSecondsSinceMidnight(m_clock.now());
-    m_logs.open(m_options.dataDir);
+    m_logs.open(m_options.dataDir, m_clock.now(), carrySentLog);
     if (!m_pendingError) {
         m_pendingError = m_logs.failure();
     }

@@ -57,6 +57,9 @@ public:
     virtual void requestStop() = 0;
     // The server's host name, for the recipient error question.
     virtual std::string host() const = 0;
+    // Why no transaction on this server can succeed, after a reply that says so (the server
+    // insists on a protection the settings do not use); empty otherwise. The session ends with it.
+    virtual std::string sessionBlocker() const { return {}; }
 };
 
 } // namespace tidecast::mailing

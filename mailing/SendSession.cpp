@@ -305,6 +305,9 @@ SendResult SendSession::mailRecipients(std::int64_t position)
             m_pendingError = std::move(failure);
             step = Step::Error;
         }
+        if (step != Step::Error && endedByServer()) {
+            step = Step::Error;
+        }
         switch (step) {
         case Step::Continue:
             break;
@@ -388,13 +391,23 @@ bool SendSession::connectAgain(int& perConnection)
 
 bool SendSession::askAfterRecipientError(const RecipientReply& reply)
 {
-    if (reply.code < 400 || m_options.optionsConfirmed) {
-        return true;
+    if (reply.code < 400 || m_options.optionsConfirmed || !m_channel.sessionBlocker().empty()) {
+        return true; // a server that takes no mail at all ends the session without a question
     }
     const std::string question = m_channel.host() + std::string(text::kRecipientErrorMiddle) +
                                  std::to_string(reply.code) + " : " + reply.text +
                                  std::string(text::kRecipientErrorEnd);
     return m_prompter.ask(question, Buttons::YesNo, Icon::Exclamation, Answer::Yes) == Answer::Yes;
+}
+
+bool SendSession::endedByServer()
+{
+    auto blocker = m_channel.sessionBlocker();
+    if (blocker.empty()) {
+        return false;
+    }
+    m_pendingError = Error{ErrorCode::Protocol, std::move(blocker), 530};
+    return true;
 }
 
 void SendSession::recordError(std::string_view address)
@@ -406,7 +419,9 @@ void SendSession::recordError(std::string_view address)
 SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipient, int& perConnection)
 {
     const auto& address = recipient.emailAddress();
-    m_channel.startTransaction(m_options.senderAddress);
+    if (!m_channel.startTransaction(m_options.senderAddress) && endedByServer()) {
+        return Step::Error;
+    }
     const auto reply = m_channel.addRecipient(address);
     if (reply.isRejected()) {
         recordError(address);

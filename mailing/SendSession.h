@@ -102,6 +102,8 @@ private:
     void failPendingBulk();
     bool askAfterRecipientError(const RecipientReply& reply);
     void recordError(std::string_view address);
+    // True (with the error set) when the server said no transaction can succeed.
+    bool endedByServer();
     bool finish(SendResult result);
 
     SessionOptions m_options;

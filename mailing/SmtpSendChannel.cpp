@@ -1,5 +1,6 @@
 #include "mailing/SmtpSendChannel.h"
 
+#include "common/Text.h"
 #include "net/SmtpErrors.h"
 
 namespace tidecast::mailing
@@ -195,7 +196,9 @@ bool SmtpSendChannel::startTransaction(std::string_view sender)
     m_sinks.progress.setLabel("Initiating Mail Transaction");
     logBoth("Initiating Mail Transaction");
     logBoth("Message From: <" + std::string(sender) + ">");
-    return m_smtp.startTransaction(sender);
+    const bool started = m_smtp.startTransaction(sender);
+    noteBlockingReply();
+    return started;
 }
 
 RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
@@ -207,7 +210,25 @@ RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
     if (!(m_bulkMode && m_bulkInvalidRecipient)) {
         logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
     }
+    noteBlockingReply();
     return RecipientReply{m_smtp.replyCode(), m_smtp.replyText(), m_bulkInvalidRecipient};
+}
+
+void SmtpSendChannel::noteBlockingReply()
+{
+    // 530: the server takes no mail at all without TLS (or without a log-in) on this connection.
+    // Every further recipient would fail the same way, so the session ends with what to change.
+    if (!m_blocker.empty() || m_smtp.replyCode() != 530) {
+        return;
+    }
+    const auto reply = "530 " + m_smtp.replyText();
+    if (toLowerAscii(reply).find("tls") != std::string::npos) {
+        m_blocker = "The mail server " + m_smtp.host() + " accepts mail only over an encrypted connection (" + reply +
+                    "). Turn on STARTTLS in the Server Setup (Security: starttls) and send again.";
+    } else {
+        m_blocker = "The mail server " + m_smtp.host() + " accepts mail only after a log-in (" + reply +
+                    "). Turn on SMTP authentication in the Server Setup and send again.";
+    }
 }
 
 TransmitOutcome SmtpSendChannel::transmit(std::string_view message, std::string_view recipientAddress)

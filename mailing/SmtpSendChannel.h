@@ -51,6 +51,7 @@ public:
     void setTransmitting(bool transmitting) override { m_transmitting = transmitting; }
     void requestStop() override;
     std::string host() const override { return m_smtp.host(); }
+    std::string sessionBlocker() const override { return m_blocker; }
 
     // Disconnects and connects again; in bulk mode a new transaction is started for the sender.
     bool reconnect(std::string_view bulkSender = {});
@@ -66,6 +67,7 @@ private:
     void logBoth(std::string_view line);
     // The connection message's line about the server's reply, or why there was none.
     std::string whatTheServerSaid() const;
+    void noteBlockingReply();
     void logInToPopServer();
     void enableDsn();
     bool writeMessageData(std::string_view text, std::string_view recipientAddress);
@@ -83,6 +85,7 @@ private:
     bool m_dsn = false;
     bool m_optionsConfirmed = false;
     bool m_bulkInvalidRecipient = false;
+    std::string m_blocker;
 };
 
 } // namespace tidecast::mailing

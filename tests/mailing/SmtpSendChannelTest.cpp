@@ -613,3 +613,42 @@ TEST(SmtpSendChannel, ImplicitTlsTrustsOnlyTheGivenCaAndStartTlsIgnoresInjectedR
     EXPECT_TRUE(injected.channel->smtpClient().capabilities().authMechanisms.empty());
     injected.channel->disconnect(DisconnectReason::Normal);
 }
+
+TEST(SmtpSendChannel, ServerThatRequiresStartTlsEndsTheMailingAtOnce)
+{
+    ASSERT_TRUE(tidecast::test::TestCertificates::get().isValid());
+    const auto& certs = tidecast::test::TestCertificates::get();
+    for (const bool bulk : {false, true}) {
+        for (const bool pipelining : {false, true}) {
+            SCOPED_TRACE(std::string(bulk ? "bulk" : "personal") + (pipelining ? ", pipelining" : ""));
+            tidecast::test::TempDir spool;
+            std::vector<std::string> arguments = {"/usr/bin/python3",
+                                                  tidecast::test::serverScript("smtp_server.py").string(),
+                                                  "--spool",
+                                                  spool.path().string(),
+                                                  "--cert",
+                                                  certs.serverCert(),
+                                                  "--key",
+                                                  certs.serverKey(),
+                                                  "--require-starttls"};
+            if (pipelining) {
+                arguments.emplace_back("--pipelining");
+            }
+            auto server = tidecast::test::ServerProcess::startReporting(arguments);
+            ASSERT_TRUE(server);
+            Mailing mailing(server->port(), bulk, 25);
+            mailing.settings.security = "none";
+            mailing.options.optionsConfirmed = false;
+            ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", test::numberedAddresses(20)));
+
+            EXPECT_FALSE(mailing.run());
+
+            EXPECT_TRUE(mailing.log(kSentLogFile).empty());
+            EXPECT_LE(mailing.log(kRecipientErrorsLogFile).size(), 1u);
+            ASSERT_EQ(mailing.prompter.log().size(), 1u);
+            EXPECT_THAT(mailing.prompter.log()[0].text, HasSubstr("(530 Must issue a STARTTLS command first)"));
+            EXPECT_THAT(mailing.prompter.log()[0].text, HasSubstr("Turn on STARTTLS in the Server Setup"));
+            EXPECT_EQ(mailing.log(kSessionLogFile).back(), "Send Stopped by Error");
+        }
+    }
+}

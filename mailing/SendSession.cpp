@@ -20,6 +20,10 @@ namespace
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr auto kPublishInterval = std::chrono::milliseconds(100);
 constexpr std::string_view kRecoverFile = "recover.sdb";
+<<<<<<< HEAD
+=======
+constexpr int kTooManyRecipients = 452;
+>>>>>>> efa5352 (Split a bulk message when the server takes no more recipients)
 
 // The filter evaluator's status texts are the send dialog's command label.
 class LabelStatus final : public StatusSink
@@ -458,7 +462,21 @@ SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipi
 
 SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted)
 {
-    const auto reply = m_channel.addRecipient(address);
+    auto reply = m_channel.addRecipient(address);
+    if (reply.code == kTooManyRecipients && !m_bulkRecipients.empty()) {
+        // The server takes no more recipients for this message: it goes to those it has, and
+        // a new transaction starts with this one.
+        transmitBulk();
+        accepted = 0;
+        if (!m_channel.isConnected()) {
+            if (const auto step = reconnect(true); step != Step::Continue) {
+                return step;
+            }
+        } else {
+            m_channel.startTransaction(m_options.senderAddress);
+        }
+        reply = m_channel.addRecipient(address);
+    }
     if (reply.isRejected()) {
         recordError(address);
         if (!askAfterRecipientError(reply)) {

@@ -10,6 +10,7 @@ namespace
 {
 
 constexpr std::size_t kWriteChunk = 4096;
+constexpr int kTooManyRecipients = 452;
 constexpr int kDefaultPort = 25;
 constexpr int kDefaultTimeoutSeconds = 30;
 // The message box after a refused message names the builder's step, which is always the first here.
@@ -331,7 +332,9 @@ void SmtpSendChannel::onClientError(const net::ClientError& error)
         return;
     }
     if (error.number == net::smtp_error::kRecipientRejected) {
-        if (m_bulkMode) {
+        // 452: this message has all the recipients the server takes; the address itself is fine
+        // and goes into the next transaction. The session log shows the server's own reply.
+        if (m_bulkMode && m_smtp.replyCode() != kTooManyRecipients) {
             logBoth("CS> Invalid Recipient Email Address");
             m_bulkInvalidRecipient = true;
         }

@@ -652,3 +652,32 @@ TEST(SmtpSendChannel, ServerThatRequiresStartTlsEndsTheMailingAtOnce)
         }
     }
 }
+
+TEST(SmtpSendChannel, BulkMessageBeyondTheServersRecipientLimitGoesOutInSeveralTransactions)
+{
+    tidecast::test::TempDir spool;
+    auto server = tidecast::test::ServerProcess::startReporting(
+        {"/usr/bin/python3", tidecast::test::serverScript("smtp_server.py").string(), "--spool", spool.path().string(),
+         "--max-recipients", "3", "--reject", "user5@example.test=550 5.1.1 unknown user"});
+    ASSERT_TRUE(server);
+    Mailing mailing(server->port(), true, 10);
+    const auto addresses = test::numberedAddresses(9);
+    ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", addresses));
+
+    ASSERT_TRUE(mailing.run());
+
+    auto sent = addresses;
+    sent.erase(sent.begin() + 4);
+    EXPECT_EQ(mailing.log(kSentLogFile), sent);
+    EXPECT_EQ(mailing.log(kRecipientErrorsLogFile), (std::vector<std::string>{"user5@example.test"}));
+    const auto session = mailing.log(kSessionLogFile);
+    EXPECT_EQ(countOf(session, "S> 452 4.5.3 Too many recipients"), 2);
+    EXPECT_EQ(countOf(session, "CS> Invalid Recipient Email Address"), 1);
+    EXPECT_EQ(countOf(session, "Message sent"), 3);
+    EXPECT_THAT(readWholeFile(spool / "1.json"),
+                HasSubstr("\"rcpt_tos\": [\"user1@example.test\", \"user2@example.test\", \"user3@example.test\"]"));
+    EXPECT_THAT(readWholeFile(spool / "2.json"),
+                HasSubstr("\"rcpt_tos\": [\"user4@example.test\", \"user6@example.test\", \"user7@example.test\"]"));
+    EXPECT_THAT(readWholeFile(spool / "3.json"),
+                HasSubstr("\"rcpt_tos\": [\"user8@example.test\", \"user9@example.test\"]"));
+}

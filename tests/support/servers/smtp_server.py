@@ -81,6 +81,8 @@ class Handler:
         reply = self.rejects.get(address.lower())
         if reply:
             return reply
+        if self.options.max_recipients and len(envelope.rcpt_tos) >= self.options.max_recipients:
+            return "452 4.5.3 Too many recipients"
         envelope.rcpt_tos.append(address)
         envelope.rcpt_options.extend(rcpt_options)
         return "250 2.1.5 OK"
@@ -132,6 +134,7 @@ def main():
     parser.add_argument("--no-dsn", action="store_true")
     parser.add_argument("--pipelining", action="store_true")
     parser.add_argument("--reject", action="append", default=[], help="address=reply, e.g. x@y=550 5.1.1 no")
+    parser.add_argument("--max-recipients", type=int, default=0, help="answer 452 beyond this many per message")
     parser.add_argument("--ehlo-code", default="", help="answer EHLO with this code instead of 250")
     options = parser.parse_args()
 

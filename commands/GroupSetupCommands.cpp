@@ -1,5 +1,6 @@
 #include "commands/GroupSetupCommands.h"
 
+#include "common/MailAddress.h"
 #include "common/Text.h"
 #include "store/Compaction.h"
 #include "store/LocalDate.h"
@@ -311,7 +312,7 @@ RecipientDialogResult GroupSetupCommands::acceptRecipientDialog(const RecipientR
         prompter.message(text::kEnterRecipientEmail, Icon::Exclamation);
         return {};
     }
-    if (address.find('@') == std::string::npos || address.find('.') == std::string::npos) {
+    if (address.find('@') == std::string::npos || address.find('.') == std::string::npos || !isValidMailbox(address)) {
         prompter.message(text::kEnterValidEmail, Icon::Exclamation);
         return {};
     }

@@ -1,5 +1,6 @@
 #include "mailing/SendSession.h"
 
+#include "common/MailAddress.h"
 #include "common/StatusSink.h"
 #include "common/Text.h"
 #include "mailing/SendTexts.h"
@@ -356,6 +357,13 @@ SendResult SendSession::mailRecipients(std::int64_t position)
 SendSession::Step SendSession::mailRecipient(const store::RecipientRecord& recipient, int& perConnection)
 {
     const auto& address = recipient.emailAddress();
+    if (!isValidMailbox(address)) {
+        // Never offered to the server: the reason goes to the session log.
+        const auto shown = printableAddress(address);
+        recordError(shown);
+        logBoth(shown + std::string(text::kNotAValidAddress));
+        return Step::Continue;
+    }
     if (m_options.blockFileOn && (m_progress.setLabel(text::kCheckingBlockInfo), isInBlockList(address))) {
         ++m_counters.excluded;
         m_logs.exclusion().writeLine(address + std::string(text::kFoundInBlockFile));

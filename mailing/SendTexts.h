@@ -48,6 +48,7 @@ inline constexpr std::string_view kPartialComplete = "** Partial Send Complete a
 inline constexpr std::string_view kCheckingBlockInfo = "Checking Block/Recovery Information";
 inline constexpr std::string_view kCheckingExclusionInfo = "Checking Exclusion Information";
 inline constexpr std::string_view kFoundInBlockFile = " - found in block file";
+inline constexpr std::string_view kNotAValidAddress = " - not a valid email address, skipped";
 inline constexpr std::string_view kSendingMailMessage = "Sending Mail Message";
 inline constexpr std::string_view kReconnecting = "Re-connecting To Server";
 inline constexpr std::string_view kDisconnectedFromServer = "Disconnected from Server";

@@ -1,5 +1,6 @@
 #include "net/SmtpClient.h"
 
+#include "common/MailAddress.h"
 #include "net/SmtpErrors.h"
 #include "net/SmtpHandshake.h"
 
@@ -218,6 +219,10 @@ bool SmtpClient::startTransaction(std::string_view sender)
     if (m_transaction && !abort()) {
         return false;
     }
+    if (!sender.empty() && !isValidMailbox(sender)) {
+        raise(smtp_error::kSenderRejected, "Not a valid email address: " + printableAddress(sender));
+        return false;
+    }
     if (m_capabilities.maxSize > 0 && m_sizeHint > m_capabilities.maxSize) {
         raise(smtp_error::kMessageTooLarge,
               "The message is larger than the server accepts (" + std::to_string(m_capabilities.maxSize) + " bytes)");
@@ -257,6 +262,13 @@ bool SmtpClient::addRecipient(std::string_view address)
     if (!m_established || !m_transaction) {
         m_reply = {};
         raise(smtp_error::kNotConnected, "No mail transaction has been started");
+        return false;
+    }
+    // Checked here as well as where addresses come in: nothing but a mailbox goes between the
+    // brackets, so an address can never add parameters or commands of its own.
+    if (!isValidMailbox(address)) {
+        m_reply = {};
+        raise(smtp_error::kRecipientRejected, "Not a valid email address: " + printableAddress(address));
         return false;
     }
     if (!send(m_transaction->addRecipient(address))) {

@@ -1,5 +1,6 @@
 #include "store/GroupNames.h"
 
+#include "common/MailAddress.h"
 #include "common/Text.h"
 #include "store/StoreTexts.h"
 
@@ -77,7 +78,7 @@ GroupDialogField checkGroupDialog(std::string& name, const GroupDetails& details
         prompter.message(text::kSenderEmailWithoutAt, Icon::Exclamation);
         return GroupDialogField::SenderEmail;
     }
-    if (address.find('.') == std::string_view::npos) {
+    if (address.find('.') == std::string_view::npos || !isValidMailbox(address)) {
         prompter.message(text::kEnterValidEmail, Icon::Exclamation);
         return GroupDialogField::SenderEmail;
     }

@@ -1,5 +1,6 @@
 #include "store/RecipientRecord.h"
 
+#include "common/MailAddress.h"
 #include "common/Text.h"
 #include "store/RecipientStore.h"
 
@@ -12,7 +13,7 @@ const std::array<RecipientFieldInfo, kRecipientTextFields>& recipientFields()
         {RecipientField::Title, "Title", 10, "Salutation / Title"},
         {RecipientField::FirstName, "FirstName", 30, "First Name"},
         {RecipientField::LastName, "LastName", 30, "Last Name"},
-        {RecipientField::EmailAddress, "EmailAddress", 75, "Email Address"},
+        {RecipientField::EmailAddress, "EmailAddress", static_cast<int>(kMaxAddressLength), "Email Address"},
         {RecipientField::Initial, "Initial", 10, "Initial"},
         {RecipientField::Address1, "Address1", 30, "Address1"},
         {RecipientField::Address2, "Address2", 30, "Address2"},

@@ -1,9 +1,11 @@
 #include "store/RecipientStore.h"
 
+#include "common/MailAddress.h"
 #include "common/Text.h"
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -154,6 +156,10 @@ Result<void> RecipientStore::loadSchema()
             const auto open = type.find('(');
             if (open != std::string::npos) {
                 field.size = std::atoi(type.c_str() + open + 1);
+            }
+            // Files made when addresses were cut at 75 characters take whole addresses now.
+            if (field.size > 0 && equalsIgnoreCase(field.name, "EmailAddress")) {
+                field.size = std::max(field.size, static_cast<int>(kMaxAddressLength));
             }
         }
         if (!m_columnList.empty()) {

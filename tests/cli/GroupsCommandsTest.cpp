@@ -144,8 +144,8 @@ TEST_F(GroupsCommandsTest, AddAndModifyApplyTheRecipientDialogsChecks)
          "warning: The Salutation / Title box holds at most 15 characters.\n"},
         {{"--email", "ann@example.test", "--field2", longPath},
          "info: " + std::string(store::text::kAttachmentTooLong) + "\n"},
-        {{"--email", std::string(70, 'a') + "@example.test"},
-         "warning: The Email Address box holds at most 75 characters.\n"},
+        {{"--email", std::string(64, 'a') + "@" + std::string(190, 'b') + ".test"},
+         "warning: The Email Address box holds at most 254 characters.\n"},
     };
     for (const auto& c : refused) {
         std::vector<std::string> add = {"recipients", "add", "Club"};

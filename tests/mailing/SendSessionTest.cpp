@@ -549,7 +549,29 @@ TEST_F(SendSessionTest, StopQuestionHoldsTheMailingUntilAnswered)
                   std::vector<std::string>(addresses.begin(), addresses.begin() + 16));
     }
 
-    TEST_F(SendSessionTest, PreparationFailures)
+    TEST_F(SendSessionTest, AddressesThatAreNoMailboxAreSkippedWithTheReason)
+{
+    const std::vector<std::string> addresses = {"good1@example.test", "x@example.test> NOTIFY=SUCCESS",
+                                                "two words@example.test", "good2@example.test"};
+    for (const bool bulk : {false, true}) {
+        SCOPED_TRACE(bulk ? "bulk" : "personal");
+        ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+        channel = FakeChannel();
+        std::vector<std::string> offered;
+        channel.onRecipient = [&offered](const std::string& address) { offered.push_back(address); };
+
+        EXPECT_TRUE(run(options(bulk)));
+
+        EXPECT_THAT(offered, ElementsAre(addresses[0], addresses[3]));
+        EXPECT_THAT(log(kSentLogFile), ElementsAre(addresses[0], addresses[3]));
+        EXPECT_THAT(log(kRecipientErrorsLogFile), ElementsAre(addresses[1], addresses[2]));
+        EXPECT_THAT(log(kSessionLogFile),
+                    ::testing::Contains("x@example.test> NOTIFY=SUCCESS - not a valid email address, skipped"));
+        EXPECT_EQ(session->counters().errors, 2);
+    }
+}
+
+TEST_F(SendSessionTest, PreparationFailures)
     {
         // No group file: a message, no logs.
         EXPECT_FALSE(run(options()));

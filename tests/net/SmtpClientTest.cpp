@@ -157,6 +157,36 @@ TEST(SmtpClient, OldServerGetsHeloAndOneCommandAtATimeWithRefusalsReported)
     EXPECT_EQ(f.events[1].number, smtp_error::kInvalidRecipient);
 }
 
+TEST(SmtpClient, AddressThatIsNoMailboxNeverReachesACommand)
+{
+    ScriptedSmtpServer server({
+        "S: 220 old.test",
+        "C: EHLO client.test",
+        "S: 250 old.test",
+        "C: MAIL FROM:<a@x.test>",
+        "S: 250 ok",
+        "C: RCPT TO:<ok@x.test>",
+        "S: 250 ok",
+        "C: QUIT",
+        "S: 221 bye",
+    });
+    ClientFixture f(server);
+    ASSERT_TRUE(f.client.connect());
+    EXPECT_FALSE(f.client.startTransaction("a@x.test> SIZE=1"));
+    ASSERT_TRUE(f.client.startTransaction("a@x.test"));
+    for (const char* address : {"x@y.org> NOTIFY=SUCCESS", "x y@y.org", "x@y.org\r\nDATA", ""}) {
+        EXPECT_FALSE(f.client.addRecipient(address)) << address;
+        EXPECT_EQ(f.client.lastError()->number, smtp_error::kRecipientRejected);
+        EXPECT_EQ(f.client.replyCode(), 0);
+    }
+    EXPECT_TRUE(f.client.addRecipient("ok@x.test"));
+    f.client.disconnect();
+    EXPECT_EQ(server.finish(), "");
+    ASSERT_EQ(f.events.size(), 5u);
+    EXPECT_EQ(f.events[0].number, smtp_error::kSenderRejected);
+    EXPECT_EQ(f.events[1].description, "Not a valid email address: x@y.org> NOTIFY=SUCCESS");
+}
+
 TEST(SmtpClient, SilentServerTimesOutAndCancelEndsTheWaitAtOnce)
 {
     {

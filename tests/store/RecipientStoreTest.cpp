@@ -72,6 +72,38 @@ TEST_F(RecipientStoreTest, IsDatabaseNeverThrowsAndKnowsOurFiles)
     EXPECT_FALSE(store.isOpen());
 }
 
+TEST_F(RecipientStoreTest, AddressesKeepAllTheirCharactersAlsoInOldFiles)
+{
+    const std::string longAddress = std::string(64, 'a') + "@" + std::string(63, 'b') + "." + std::string(60, 'c');
+    ASSERT_EQ(longAddress.size(), 189u);
+    const auto fresh = createGroup("Fresh", {{"Ann", "A", longAddress}});
+    // A file made when the address column was declared 75 characters wide.
+    const auto old = m_dir / "Old.gdb";
+    {
+        RecipientStore store;
+        store.defineField("FirstName", FieldType::Text, 50);
+        store.defineField("EmailAddress", FieldType::Text, 75);
+        store.defineField("City", FieldType::Text, 10);
+        ASSERT_EQ(store.createFile(old), 0);
+        ASSERT_TRUE(store.open(old));
+        ASSERT_TRUE(store.addNew());
+        EXPECT_TRUE(store.setField("EmailAddress", longAddress));
+        EXPECT_TRUE(store.setField("City", "Much longer than ten"));
+        ASSERT_TRUE(store.close());
+    }
+    for (const auto& path : {fresh, old}) {
+        RecipientStore store;
+        ASSERT_TRUE(store.open(path));
+        if (path == old) {
+            // Other text columns are still cut to their declared width.
+            ASSERT_TRUE(store.moveFirst());
+            EXPECT_EQ(store.field("City"), "Much longe");
+        }
+        EXPECT_EQ(walkAddresses(store), std::vector<std::string>{longAddress}) << path;
+        ASSERT_TRUE(store.close());
+    }
+}
+
 TEST_F(RecipientStoreTest, CursorWalksInFileOrderAndReportsBothEnds)
 {
     const auto path =

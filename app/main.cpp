@@ -97,6 +97,11 @@ int main(int argc, char** argv)
     // A second instance brings the first forward and ends without writing anything.
     tidecast::ui::SingleInstance instance(QString::fromStdString(paths.dataFolder()));
     if (!instance.claim()) {
+        if (!instance.refusal().isEmpty()) {
+            tidecast::ui::QtPrompter refused;
+            refused.message(instance.refusal().toStdString(), tidecast::Icon::Critical);
+            return 2;
+        }
         return 0;
     }
 

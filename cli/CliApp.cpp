@@ -11,15 +11,42 @@
 #include "cli/SendCommands.h"
 #include "cli/SettingsCommands.h"
 #include "cli/TransferCommands.h"
+#include "common/DataFolderLock.h"
 
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace tidecast::cli
 {
+
+namespace
+{
+
+// The commands that only read the data folder; every other one writes and takes its lock.
+const std::set<std::string> kReadingCommands = {"groups list", "recipients list", "settings get", "settings list",
+                                                "preview"};
+
+// "recipients add", say: the chosen command and its chosen subcommand.
+std::string chosenCommand(const CLI::App& app)
+{
+    std::string name;
+    const CLI::App* level = &app;
+    while (level != nullptr) {
+        const auto chosen = level->get_subcommands();
+        if (chosen.empty()) {
+            break;
+        }
+        level = chosen.front();
+        name += (name.empty() ? "" : " ") + level->get_name();
+    }
+    return name;
+}
+
+} // namespace
 
 int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& out, std::ostream& err, bool interactive)
 {
@@ -79,6 +106,13 @@ int runCli(int argc, const char* const* argv, std::istream& in, std::ostream& ou
     context.interactive = interactive;
     context.errIsTerminal = interactive && !quiet;
     context.prompter = std::make_unique<CliPrompter>(err, in, assumeYes, interactive);
+
+    // One writer per data folder: a second one is refused at once, before it reads anything.
+    DataFolderLock lock(context.paths.dataDir, "tidecast-cli");
+    if (!kReadingCommands.contains(chosenCommand(app)) && !lock.tryLock()) {
+        err << "error: " << lock.refusal() << '\n';
+        return kExitRefused;
+    }
     const int status = action(context);
     if (status == kExitRefused && context.prompter->lastQuestionDeclined()) {
         return kExitStopped;

@@ -11,20 +11,32 @@
 namespace tidecast::ui
 {
 
+namespace
+{
+
+constexpr const char* kProgramName = "tidecast";
+
+} // namespace
+
 SingleInstance::SingleInstance(const QString& dataFolder, QObject* parent)
     : QObject(parent)
-    , m_lock(std::make_unique<QLockFile>(QDir(dataFolder).filePath(QStringLiteral("tidecast.lock"))))
+    , m_lock(std::make_unique<DataFolderLock>(dataFolder.toStdString(), kProgramName))
 {
     const QByteArray key = QCryptographicHash::hash(QDir(dataFolder).absolutePath().toUtf8(), QCryptographicHash::Sha1);
     m_serverName = QStringLiteral("tidecast-%1-%2").arg(getuid()).arg(QString::fromLatin1(key.toHex().left(16)));
-    m_lock->setStaleLockTime(0);
 }
 
 SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::claim()
 {
-    if (!m_lock->tryLock(100)) {
+    if (!m_lock->tryLock()) {
+        // A holder that has not written its name yet is taken for a desktop just starting.
+        const auto& holder = m_lock->holder().program;
+        if (!holder.empty() && holder != kProgramName) {
+            m_refusal = QString::fromStdString(m_lock->refusal());
+            return false;
+        }
         QLocalSocket socket;
         socket.connectToServer(m_serverName);
         if (socket.waitForConnected(1000)) {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QLockFile>
+#include "common/DataFolderLock.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -13,8 +14,9 @@ class QWidget;
 namespace tidecast::ui
 {
 
-// One running Tidecast per data folder: a lock file in the data folder plus a local socket. A
-// second instance finds the lock taken, asks the first to bring its window forward, and ends.
+// One running Tidecast per data folder: the data folder's writer lock plus a local socket. A
+// second instance finds the lock taken, asks the first to bring its window forward, and ends;
+// when the holder is another program (a mailing of tidecast-cli, say) it says so instead.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -26,13 +28,17 @@ public:
     // True when this process is the first; false when another instance holds the data folder
     // (that instance has then been asked to activate its window).
     bool claim();
+    // After a failed claim() with another program holding the folder: why, for a message box.
+    // Empty when the holder is another instance of the desktop.
+    QString refusal() const { return m_refusal; }
 
     // The window the first instance brings forward when a second one starts.
     void setWindow(QWidget* window) { m_window = window; }
 
 private:
     QString m_serverName;
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<DataFolderLock> m_lock;
+    QString m_refusal;
     QLocalServer* m_server = nullptr;
     QPointer<QWidget> m_window;
 };

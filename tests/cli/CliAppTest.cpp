@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliPrompter.h"
+#include "common/DataFolderLock.h"
 #include "support/ServerProcess.h"
 #include "support/TempDir.h"
 
@@ -8,6 +9,7 @@
 
 #include <cstdlib>
 #include <sstream>
+#include <unistd.h>
 #include <vector>
 
 namespace tidecast::cli
@@ -61,6 +63,36 @@ TEST(CliApp, SettingsCommandsReadAndWriteEjDat)
     run({"--data-dir", data, "settings", "set", "Plugins", "Plugin1", "/usr/bin/true"});
     EXPECT_NE(run({"--data-dir", data, "settings", "list"}).out.find("Plugins\tPlugin1\t/usr/bin/true\n"),
               std::string::npos);
+}
+
+TEST(CliApp, SecondWriterIsRefusedAtOnceWithTheHoldersProcessId)
+{
+    test::TempDir dir;
+    const std::string data = dir.path().string();
+    DataFolderLock desktop(dir.path(), "tidecast");
+    ASSERT_TRUE(desktop.tryLock());
+    const std::string refusal =
+        "error: The data folder " + data + " is in use by tidecast (process " + std::to_string(::getpid()) + ")\n";
+
+    for (const std::vector<std::string>& writer :
+         {std::vector<std::string>{"groups", "add", "Walkers"},
+          std::vector<std::string>{"settings", "set", "Server Setup", "Domain", "x"},
+          std::vector<std::string>{"recipients", "add", "Walkers", "--email", "ann@example.test"},
+          std::vector<std::string>{"send", "--message", data + "/none.tcx"}}) {
+        auto args = writer;
+        args.insert(args.begin(), {"--data-dir", data});
+        const auto result = run(args);
+        EXPECT_EQ(result.status, 2) << writer[0];
+        EXPECT_EQ(result.err, refusal) << writer[0];
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "ej.dat"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "groups.lst"));
+    // Readers go on while a writer works.
+    EXPECT_EQ(run({"--data-dir", data, "groups", "list"}).status, 0);
+    EXPECT_EQ(run({"--data-dir", data, "settings", "get", "Server Setup", "SMTP Port"}).out, "25\n");
+
+    desktop.unlock();
+    EXPECT_EQ(run({"--data-dir", data, "groups", "add", "Walkers"}).status, 0);
 }
 
 TEST(CliApp, UsageErrorsAndVersion)

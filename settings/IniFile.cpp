@@ -2,11 +2,43 @@
 
 #include "common/Text.h"
 
+#include <cerrno>
+#include <fcntl.h>
 #include <fstream>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace tidecast::settings
 {
+
+namespace
+{
+
+// Writes the whole text to a new file that only its owner can read (it may hold a password),
+// then gives it `mode`. False when any write fails (a full disk, say) or the file cannot be made.
+bool writePrivateFile(const std::filesystem::path& path, std::string_view text, mode_t mode)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = ::fchmod(fd, mode) == 0;
+    while (ok && !text.empty()) {
+        const auto written = ::write(fd, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        ok = written > 0;
+        if (ok) {
+            text.remove_prefix(static_cast<std::size_t>(written));
+        }
+    }
+    ok = ::close(fd) == 0 && ok;
+    return ok;
+}
+
+} // namespace
 
 IniFile IniFile::load(const std::filesystem::path& path)
 {
@@ -154,7 +186,12 @@ bool IniFile::save(const std::filesystem::path& path) const
     }
     auto temporary = path;
     temporary += ".new";
-    if (!writeWholeFile(temporary, serialize())) {
+    // A new file is private to its owner; a rewrite keeps the mode the file had.
+    struct stat existing
+    {};
+    const mode_t mode = ::stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : mode_t{0600};
+    if (!writePrivateFile(temporary, serialize(), mode)) {
+        std::filesystem::remove(temporary, ec);
         return false;
     }
     std::filesystem::rename(temporary, path, ec);

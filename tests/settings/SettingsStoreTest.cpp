@@ -47,6 +47,22 @@ TEST_F(SettingsStoreTest, ReadValueCutsAt127AndIgnoresCaseAndFallsBackWhenEmpty)
     EXPECT_NE(text.find("[Layout]\r\ntop=5\r\n"), std::string::npos);
 }
 
+TEST_F(SettingsStoreTest, SettingsFileIsPrivateWhenMadeAndKeepsItsModeOnRewrite)
+{
+    const auto file = m_paths.settingsFile();
+    const auto mode = [&file] { return std::filesystem::status(file).permissions() & std::filesystem::perms::mask; };
+    using std::filesystem::perms;
+    writeValue(file, "Server Setup", "SMTP Password", scramblePassword("secret"));
+    EXPECT_EQ(mode(), perms::owner_read | perms::owner_write);
+    writeValue(file, "Server Setup", "SMTP Server", "mail.example.test");
+    EXPECT_EQ(mode(), perms::owner_read | perms::owner_write);
+    std::filesystem::permissions(file, perms::owner_read | perms::owner_write | perms::group_read);
+    writeValue(file, "Server Setup", "SMTP Port", "587");
+    EXPECT_EQ(mode(), perms::owner_read | perms::owner_write | perms::group_read);
+    EXPECT_EQ(readValue(file, "Server Setup", "SMTP Server", ""), "mail.example.test");
+    EXPECT_FALSE(std::filesystem::exists(file.string() + ".new"));
+}
+
 TEST_F(SettingsStoreTest, FlagsAreReadLeniently)
 {
     struct Case

@@ -149,6 +149,17 @@ std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArgum
     if (!arguments.server.empty()) {
         settings.smtpServer = arguments.server;
     }
+    // The SMTP password need not be in "ej.dat" nor on a command line: a file or the environment.
+    if (!arguments.passwordFile.empty()) {
+        const auto lines = splitLines(readWholeFile(arguments.passwordFile));
+        if (!std::filesystem::is_regular_file(arguments.passwordFile, ec) || lines.empty()) {
+            context.err << "error: Cannot read the password file " << arguments.passwordFile << '\n';
+            return refuse(kExitRefused);
+        }
+        settings.smtpPassword = lines.front();
+    } else if (const char* password = std::getenv("TIDECAST_SMTP_PASSWORD"); password != nullptr && *password) {
+        settings.smtpPassword = password;
+    }
     StoreSession store(context);
     std::vector<std::string> groups;
     for (const auto& row : store.groups().loadGroups()) {

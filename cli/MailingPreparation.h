@@ -27,6 +27,7 @@ struct MailingArguments
     bool dsn = false;
     std::string customAttachments;
     std::string server;
+    std::string passwordFile; // send only: the SMTP password's first line
 };
 
 // A mailing as the send options leave it, and the document it comes from.

@@ -2,6 +2,7 @@
 #include "messages/MessageDocument.h"
 #include "support/FaultServer.h"
 #include "support/SendTestSupport.h"
+#include "support/ServerProcess.h"
 #include "support/TempDir.h"
 
 #include <gmock/gmock.h>
@@ -269,6 +270,41 @@ TEST_F(SendCommandTest, AnExclusionAddedOnTheCommandLineIsHonouredByTheNextMaili
     result = run({"--data-dir", data, "send", "--message", message});
     EXPECT_THAT(result.out, ::testing::HasSubstr("Sent To: 3\nExcluded: 1\n"));
     EXPECT_THAT(accepted(), ElementsAre(addresses[0], addresses[2], addresses[3]));
+}
+
+TEST_F(SendCommandTest, PasswordComesFromAFileOrTheEnvironment)
+{
+    test::TempDir spool;
+    auto server =
+        test::ServerProcess::startReporting({"/usr/bin/python3", test::serverScript("smtp_server.py").string(),
+                                             "--spool", spool.path().string(), "--auth", "ann:s3cret"});
+    ASSERT_TRUE(server);
+    prepare(2, server->port());
+    for (const auto& [key, value] : {std::pair{"SMTP Authentication", "True"}, std::pair{"SMTP Username", "ann"}}) {
+        ASSERT_EQ(run({"--data-dir", data, "settings", "set", "Server Setup", key, value}).status, 0);
+    }
+    ASSERT_TRUE(writeWholeFile(dir / "password", "s3cret\n"));
+
+    // No password anywhere: the server refuses the log-in.
+    auto result = run({"--data-dir", data, "send", "--message", message});
+    EXPECT_EQ(result.status, 4);
+    EXPECT_FALSE(std::filesystem::exists(spool / "1.eml"));
+
+    result = run({"--data-dir", data, "send", "--message", message, "--password-file", (dir / "password").string()});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(spool / "2.eml"));
+
+    ::setenv("TIDECAST_SMTP_PASSWORD", "s3cret", 1);
+    result = run({"--data-dir", data, "send", "--message", message});
+    ::unsetenv("TIDECAST_SMTP_PASSWORD");
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_TRUE(std::filesystem::exists(spool / "4.eml"));
+    // Neither way leaves the password in the settings file.
+    EXPECT_EQ(readWholeFile(dir / "ej.dat").find("s3cret"), std::string::npos);
+
+    result = run({"--data-dir", data, "send", "--message", message, "--password-file", (dir / "none").string()});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_THAT(result.err, ::testing::HasSubstr("error: Cannot read the password file "));
 }
 
 pid_t spawnCli(const std::vector<std::string>& args, const std::filesystem::path& output)

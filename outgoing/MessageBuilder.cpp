@@ -21,12 +21,13 @@ constexpr std::size_t kMaxBodyLine = 998; // RFC 5322 section 2.1.1, without the
 
 using EncodedBody = MessageBuilder::EncodedBody;
 
-// Encodes a converted body by the encoding setting. Unencoded text with a line too long for the
-// protocol goes out quoted-printable instead, so no line of the message passes 998 octets.
+// Encodes a converted body by the encoding setting. Unencoded text that the protocol cannot carry
+// as it is (a line over 998 octets, a NUL byte) goes out quoted-printable instead.
 EncodedBody encodeBody(std::string_view text, std::string_view setting)
 {
     EncodedBody body{std::string(mime::transferEncodingName(setting, text)), {}};
-    if ((body.encoding == "7bit" || body.encoding == "8bit") && mime::hasLineLongerThan(text, kMaxBodyLine)) {
+    if ((body.encoding == "7bit" || body.encoding == "8bit") &&
+        (mime::hasLineLongerThan(text, kMaxBodyLine) || text.find('\0') != std::string_view::npos)) {
         body.encoding = "quoted-printable";
         body.text = mime::encodeBody(text, "print");
         return body;

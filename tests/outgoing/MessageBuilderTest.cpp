@@ -387,6 +387,18 @@ TEST_F(MessageBuilderTest, LongLinesStayWithinTheProtocolLimit)
     EXPECT_EQ(mail["header.Subject"], message.subject);
 }
 
+TEST_F(MessageBuilderTest, NulBytesInTheBodyAreEncodedNeverSentRaw)
+{
+    settings.encoding = "none";
+    message.wrap = false;
+    message.body = std::string("before\0after\r\nsecond line", 25);
+    const auto text = build();
+    EXPECT_EQ(text.find('\0'), std::string::npos);
+    const ParsedMail mail = parse(text);
+    EXPECT_EQ(mail["p.cte"], "quoted-printable");
+    EXPECT_EQ(mail.body("p"), message.body + "\r\n");
+}
+
 TEST_F(MessageBuilderTest, SessionWorkIsDoneOnce)
 {
     const std::string attachment = write("data.bin", binaryData(3000));

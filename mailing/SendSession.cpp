@@ -258,6 +258,10 @@ std::optional<SendResult> SendSession::openGroupAndConnect(const std::filesystem
         m_pendingError = opened.error();
         return SendResult::EndedByError;
     }
+    if (auto layout = store::checkRecipientLayout(m_group); !layout) {
+        m_pendingError = layout.error();
+        return SendResult::EndedByError;
+    }
     m_counters = SendCounters{};
     m_counters.groupSize = m_group.recordCount();
     if (stopRequested()) {

@@ -68,24 +68,57 @@ void defineRecipientLayout(RecipientStore& store)
     store.defineField(kDateAddedField, FieldType::Date, 0);
 }
 
+namespace
+{
+
+// Where each recipient field is in a file: the twenty text fields, then the date (-1: missing).
+using RecipientColumns = std::array<int, kRecipientTextFields + 1>;
+
+// Worked out once per layout and thread, so walking a million records costs no name look-ups.
+const RecipientColumns& recipientColumns(const RecipientStore& store)
+{
+    thread_local std::uint64_t cachedLayout = 0;
+    thread_local RecipientColumns columns{};
+    if (cachedLayout != store.layoutId() || store.layoutId() == 0) {
+        for (std::size_t i = 0; i < kRecipientTextFields; ++i) {
+            columns[i] = store.fieldIndex(recipientFields()[i].name);
+        }
+        columns[kRecipientTextFields] = store.fieldIndex(kDateAddedField);
+        cachedLayout = store.layoutId();
+    }
+    return columns;
+}
+
+} // namespace
+
+Result<void> checkRecipientLayout(const RecipientStore& store)
+{
+    if (recipientColumns(store)[static_cast<std::size_t>(RecipientField::EmailAddress)] < 0) {
+        return Error{ErrorCode::NotADatabase,
+                     store.path().string() + " is not a group of recipients: it has no EmailAddress column", 0};
+    }
+    return {};
+}
+
 RecipientRecord readRecipient(const RecipientStore& store)
 {
-    // The recipient layout puts the twenty text fields first and the date last.
+    const auto& columns = recipientColumns(store);
     RecipientRecord record;
     for (std::size_t i = 0; i < kRecipientTextFields; ++i) {
-        record.fields[i] = store.field(static_cast<int>(i));
+        record.fields[i] = store.field(columns[i]);
     }
-    record.dateAdded = store.field(static_cast<int>(kRecipientTextFields));
+    record.dateAdded = store.field(columns[kRecipientTextFields]);
     return record;
 }
 
 void writeRecipient(RecipientStore& store, const RecipientRecord& record)
 {
+    const auto columns = recipientColumns(store);
     for (std::size_t i = 0; i < kRecipientTextFields; ++i) {
-        store.setField(static_cast<int>(i), record.fields[i]);
+        store.setField(columns[i], record.fields[i]);
     }
     if (!record.dateAdded.empty()) {
-        store.setField(static_cast<int>(kRecipientTextFields), record.dateAdded);
+        store.setField(columns[kRecipientTextFields], record.dateAdded);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/Result.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -72,10 +74,15 @@ struct RecipientRecord
 // Defines the recipient layout on a store's layout calls, ready for createFile().
 void defineRecipientLayout(RecipientStore& store);
 
-// Reads the current record of an open recipient file. Assumes the recipient layout.
+// Fails, naming the file, when an open file is no recipient group (it has no address column).
+[[nodiscard]] Result<void> checkRecipientLayout(const RecipientStore& store);
+
+// Reads the current record of an open recipient file, each field from the column of its name
+// (empty where the file has no such column), whatever the order of the columns in the file.
 RecipientRecord readRecipient(const RecipientStore& store);
 
-// Sets the current record's text fields (cut to their sizes) and, unless empty, the date.
+// Sets the current record's text fields (cut to their sizes) and, unless empty, the date, each
+// in the column of its name.
 void writeRecipient(RecipientStore& store, const RecipientRecord& record);
 
 } // namespace tidecast::store

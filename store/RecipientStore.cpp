@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -143,6 +144,8 @@ Result<void> RecipientStore::loadSchema()
     if (!info) {
         return info.error();
     }
+    static std::atomic<std::uint64_t> layouts{0};
+    m_layoutId = ++layouts;
     m_fields.clear();
     m_columnList.clear();
     while (info->step() == SqliteStatement::Step::Row) {

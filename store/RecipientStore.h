@@ -71,6 +71,9 @@ public:
 
     const std::vector<FieldDefinition>& fields() const { return m_fields; }
     int fieldIndex(std::string_view name) const; // -1 when there is no such field
+    // Changes whenever a file's layout is loaded, and differs between stores: a key for caching
+    // what was worked out from fields().
+    std::uint64_t layoutId() const { return m_layoutId; }
 
     std::int64_t recordCount();
 
@@ -143,6 +146,7 @@ private:
     std::vector<FieldDefinition> m_fields;
     std::vector<FieldDefinition> m_layout;
     std::string m_columnList; // quoted column names, comma-separated
+    std::uint64_t m_layoutId = 0;
 
     std::vector<std::string> m_values;
     std::int64_t m_rowId = 0;

@@ -571,6 +571,41 @@ TEST_F(SendSessionTest, StopQuestionHoldsTheMailingUntilAnswered)
     }
 }
 
+TEST_F(SendSessionTest, ForeignGroupFilesAreReadByColumnNameOrRefused)
+{
+    // The same recipients with the columns in another order, then a table without addresses.
+    const auto makeFile = [this](const std::vector<std::pair<std::string, int>>& layout) {
+        store::RecipientStore file;
+        for (const auto& [name, size] : layout) {
+            file.defineField(name, store::FieldType::Text, size);
+        }
+        ASSERT_EQ(file.createFile(dir / "Friends.gdb"), 0);
+        ASSERT_TRUE(file.open(dir / "Friends.gdb"));
+        for (const auto& [first, address] :
+             {std::pair{"Ann", "ann@example.test"}, std::pair{"Bob", "bob@example.test"}}) {
+            ASSERT_TRUE(file.addNew());
+            for (const auto& [name, size] : layout) {
+                ASSERT_TRUE(file.setField(name, name == "FirstName" ? first : address));
+            }
+        }
+        ASSERT_TRUE(file.close());
+    };
+    makeFile({{"Company", 50}, {"EmailAddress", 254}, {"FirstName", 50}});
+    message.built.clear();
+    EXPECT_TRUE(run(options()));
+    EXPECT_EQ(channel.delivered(), (std::set<std::string>{"ann@example.test", "bob@example.test"}));
+    EXPECT_THAT(message.built, ElementsAre("ann@example.test", "bob@example.test"));
+
+    channel = FakeChannel();
+    makeFile({{"FirstName", 50}, {"Mail", 254}});
+    EXPECT_FALSE(run(options()));
+    EXPECT_EQ(session->result(), SendResult::EndedByError);
+    EXPECT_EQ(channel.connectAttempts, 0);
+    ASSERT_EQ(prompter.log().size(), 1u);
+    EXPECT_THAT(prompter.log()[0].text,
+                HasSubstr((dir / "Friends.gdb").string() + " is not a group of recipients: it has no EmailAddress"));
+}
+
 TEST_F(SendSessionTest, PreparationFailures)
     {
         // No group file: a message, no logs.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "common/CompactStringSet.h"
 #include "common/Progress.h"
 #include "common/Prompter.h"
 #include "common/Result.h"
@@ -22,7 +23,6 @@
 #include <stop_token>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 namespace tidecast::mailing
@@ -118,8 +118,8 @@ private:
     std::stop_token m_stop;
     StopControl* m_stopControl = nullptr;
     bool m_stopFlag = false;
-    std::unordered_set<std::string> m_blockList;
-    std::unordered_set<std::string> m_exclusions;
+    CompactStringSet m_blockList;
+    CompactStringSet m_exclusions;
     filters::FilterSet m_filters;
     store::RecipientStore m_group;
     std::vector<std::string> m_bulkRecipients;

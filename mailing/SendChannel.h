@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/Result.h"
+
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -59,7 +62,7 @@ public:
     virtual std::string host() const = 0;
     // Why no transaction on this server can succeed, after a reply that says so (the server
     // insists on a protection the settings do not use); empty otherwise. The session ends with it.
-    virtual std::string sessionBlocker() const { return {}; }
+    virtual std::optional<Error> sessionBlocker() const { return std::nullopt; }
 };
 
 } // namespace tidecast::mailing

@@ -355,6 +355,9 @@ SendResult SendSession::mailRecipients(std::int64_t position)
         m_pendingError = std::move(failure);
         return SendResult::EndedByError;
     }
+    if (endedByServer()) {
+        return SendResult::EndedByError;
+    }
     return SendResult::Completed;
 }
 
@@ -407,7 +410,7 @@ bool SendSession::connectAgain(int& perConnection)
 
 bool SendSession::askAfterRecipientError(const RecipientReply& reply)
 {
-    if (reply.code < 400 || m_options.optionsConfirmed || !m_channel.sessionBlocker().empty()) {
+    if (reply.code < 400 || m_options.optionsConfirmed || m_channel.sessionBlocker()) {
         return true; // a server that takes no mail at all ends the session without a question
     }
     const std::string question = m_channel.host() + std::string(text::kRecipientErrorMiddle) +
@@ -419,10 +422,10 @@ bool SendSession::askAfterRecipientError(const RecipientReply& reply)
 bool SendSession::endedByServer()
 {
     auto blocker = m_channel.sessionBlocker();
-    if (blocker.empty()) {
+    if (!blocker) {
         return false;
     }
-    m_pendingError = Error{ErrorCode::Protocol, std::move(blocker), 530};
+    m_pendingError = std::move(blocker);
     return true;
 }
 

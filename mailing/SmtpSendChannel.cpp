@@ -219,21 +219,36 @@ void SmtpSendChannel::noteBlockingReply()
 {
     // 530: the server takes no mail at all without TLS (or without a log-in) on this connection.
     // Every further recipient would fail the same way, so the session ends with what to change.
-    if (!m_blocker.empty() || m_smtp.replyCode() != 530) {
+    if (m_blocker || m_smtp.replyCode() != 530) {
         return;
     }
     const auto reply = "530 " + m_smtp.replyText();
+    std::string text;
     if (toLowerAscii(reply).find("tls") != std::string::npos) {
-        m_blocker = "The mail server " + m_smtp.host() + " accepts mail only over an encrypted connection (" + reply +
-                    "). Turn on STARTTLS in the Server Setup (Security: starttls) and send again.";
+        text = "The mail server " + m_smtp.host() + " accepts mail only over an encrypted connection (" + reply +
+               "). Turn on STARTTLS in the Server Setup (Security: starttls) and send again.";
     } else {
-        m_blocker = "The mail server " + m_smtp.host() + " accepts mail only after a log-in (" + reply +
-                    "). Turn on SMTP authentication in the Server Setup and send again.";
+        text = "The mail server " + m_smtp.host() + " accepts mail only after a log-in (" + reply +
+               "). Turn on SMTP authentication in the Server Setup and send again.";
     }
+    m_blocker = Error{ErrorCode::Protocol, std::move(text), 530};
 }
 
 TransmitOutcome SmtpSendChannel::transmit(std::string_view message, std::string_view recipientAddress)
 {
+    // A server that announced its SIZE limit would refuse a larger message only after the upload;
+    // since every message of the mailing is about as large, the mailing ends here instead.
+    if (const auto limit = m_smtp.capabilities().maxSize; limit > 0 && message.size() > limit) {
+        m_blocker = Error{ErrorCode::Protocol,
+                          "The message (" + std::to_string(message.size()) + " bytes) is larger than the mail server " +
+                              m_smtp.host() + " accepts (" + std::to_string(limit) + " bytes).",
+                          net::smtp_error::kMessageTooLarge};
+        m_sinks.session.writeLine("CS> " + m_blocker->detail);
+        (void)m_smtp.abort();
+        return TransmitOutcome::Failed;
+    }
+    // The next transaction announces about this size with SIZE (the server checks it at once).
+    m_smtp.setMessageSizeHint(message.size());
     if (!writeMessageData(message, recipientAddress)) {
         return TransmitOutcome::Failed;
     }

@@ -51,7 +51,7 @@ public:
     void setTransmitting(bool transmitting) override { m_transmitting = transmitting; }
     void requestStop() override;
     std::string host() const override { return m_smtp.host(); }
-    std::string sessionBlocker() const override { return m_blocker; }
+    std::optional<Error> sessionBlocker() const override { return m_blocker; }
 
     // Disconnects and connects again; in bulk mode a new transaction is started for the sender.
     bool reconnect(std::string_view bulkSender = {});
@@ -85,7 +85,7 @@ private:
     bool m_dsn = false;
     bool m_optionsConfirmed = false;
     bool m_bulkInvalidRecipient = false;
-    std::string m_blocker;
+    std::optional<Error> m_blocker;
 };
 
 } // namespace tidecast::mailing

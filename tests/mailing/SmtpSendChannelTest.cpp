@@ -681,3 +681,35 @@ TEST(SmtpSendChannel, BulkMessageBeyondTheServersRecipientLimitGoesOutInSeveralT
     EXPECT_THAT(readWholeFile(spool / "3.json"),
                 HasSubstr("\"rcpt_tos\": [\"user8@example.test\", \"user9@example.test\"]"));
 }
+
+TEST(SmtpSendChannel, MessageOverTheServersSizeLimitEndsTheMailingBeforeTheUpload)
+{
+    // The letters are about 60 bytes: the first limit takes them, the second does not.
+    for (const int limit : {1000, 40}) {
+        SCOPED_TRACE(limit);
+        tidecast::test::TempDir spool;
+        auto server = tidecast::test::ServerProcess::startReporting(
+            {"/usr/bin/python3", tidecast::test::serverScript("smtp_server.py").string(), "--spool",
+             spool.path().string(), "--size-limit", std::to_string(limit)});
+        ASSERT_TRUE(server);
+        Mailing mailing(server->port(), false, 25);
+        ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", test::numberedAddresses(3)));
+
+        const bool completed = mailing.run();
+
+        if (limit == 1000) {
+            EXPECT_TRUE(completed);
+            EXPECT_EQ(mailing.log(kSentLogFile).size(), 3u);
+            // From the second message on, MAIL FROM announces the size.
+            EXPECT_THAT(readWholeFile(spool / "1.json"), ::testing::Not(HasSubstr("SIZE=")));
+            EXPECT_THAT(readWholeFile(spool / "2.json"), HasSubstr("\"SIZE="));
+        } else {
+            EXPECT_FALSE(completed);
+            EXPECT_FALSE(std::filesystem::exists(spool / "1.eml"));
+            EXPECT_TRUE(mailing.log(kSentLogFile).empty());
+            ASSERT_EQ(mailing.prompter.log().size(), 1u);
+            EXPECT_THAT(mailing.prompter.log()[0].text,
+                        HasSubstr("is larger than the mail server 127.0.0.1 accepts (40 bytes)"));
+        }
+    }
+}

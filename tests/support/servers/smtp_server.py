@@ -134,6 +134,7 @@ def main():
     parser.add_argument("--no-dsn", action="store_true")
     parser.add_argument("--pipelining", action="store_true")
     parser.add_argument("--reject", action="append", default=[], help="address=reply, e.g. x@y=550 5.1.1 no")
+    parser.add_argument("--size-limit", type=int, default=0, help="announce SIZE with this limit and keep it")
     parser.add_argument("--max-recipients", type=int, default=0, help="answer 452 beyond this many per message")
     parser.add_argument("--ehlo-code", default="", help="answer EHLO with this code instead of 250")
     options = parser.parse_args()
@@ -145,6 +146,8 @@ def main():
 
     handler = Handler(options)
     kwargs = {"hostname": "smtp.test", "decode_data": False, "tls_context": tls_context, "require_starttls": options.require_starttls}
+    if options.size_limit:
+        kwargs["data_size_limit"] = options.size_limit
     if options.auth:
         wanted_user, _, wanted_password = options.auth.partition(":")
 

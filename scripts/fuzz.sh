@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
-# Builds the import fuzz target with clang and libFuzzer (ASan + UBSan) and runs it on a copy of
-# the seed corpus, so new inputs do not land in the repository by accident.
-# Usage: scripts/fuzz.sh [SECONDS]   (default 60)
+# Builds the fuzz targets with clang's libFuzzer (AddressSanitizer and UBSan on) into build-fuzz/
+# and runs each for a while, starting from its seed corpus in tests/fuzz/corpus/. New inputs that
+# widen the coverage go to build-fuzz/corpus/TARGET; a crash leaves its input in build-fuzz/.
+# Usage: scripts/fuzz.sh [SECONDS_PER_TARGET (default 60)] [TARGET...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-out=build-fuzz
-mkdir -p "$out/corpus"
-clang++-14 -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -I. \
-    tests/fuzz/ImportFuzzTarget.cpp transfer/AddressHarvester.cpp transfer/DelimitedText.cpp \
-    transfer/TextLines.cpp transfer/LayoutFile.cpp common/Text.cpp -o "$out/import_fuzz"
-cp tests/fuzz/corpus/* "$out/corpus/"
-"$out/import_fuzz" -max_total_time="$seconds" -max_len=4096 -print_final_stats=1 "$out/corpus" \
-    2>&1 | tee "$out/fuzz.log" | grep -E '^(#[0-9]+ +DONE|stat::number_of_executed_units|==[0-9]+==ERROR)' || true
-! grep -q '==ERROR' "$out/fuzz.log"
+shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(AddressLists FilterRule GroupDetails Import MessageDocument ServerReplies SettingsFile)
+
+CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTIDECAST_FUZZ=ON -DTIDECAST_BUILD_GUI=OFF -DTIDECAST_BUILD_BENCH=OFF >/dev/null
+ninja -C build-fuzz "${targets[@]/#/fuzz_}"
+
+status=0
+for target in "${targets[@]}"; do
+    mkdir -p "build-fuzz/corpus/$target"
+    echo "== $target ($seconds s)"
+    if ! (cd build-fuzz && "./tests/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
+        "corpus/$target" "../tests/fuzz/corpus/$target" 2>&1 | tail -n 12); then
+        status=1
+    fi
+done
+exit $status

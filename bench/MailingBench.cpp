@@ -18,6 +18,7 @@
 #include "common/Prompter.h"
 #include "common/Text.h"
 #include "mailing/Mailing.h"
+#include "store/GroupNames.h"
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
 #include "transfer/ExclusionList.h"
@@ -91,6 +92,26 @@ bool makeGroup(const std::filesystem::path& dataDir, const std::string& name, lo
         folder += '/';
     }
     return writeWholeFile(dataDir / "groups.lst", folder + name + ".gdb\r\n");
+}
+
+// An exclusion list of `count` addresses for every group: "other1@example.test", ... (none of them
+// in the group that makeGroup writes, so the whole list is loaded and every recipient checked).
+bool makeExclusionList(const std::filesystem::path& dataDir, long count)
+{
+    store::RecipientStore list;
+    list.defineField("Group", store::FieldType::Text, 50);
+    list.defineField("EmailAddress", store::FieldType::Text, 254);
+    const auto path = dataDir / (std::string(store::kExclusionListName) + std::string(store::kGroupExtension));
+    if (list.createFile(path) != 0 || !list.open(path) || !list.beginTransaction()) {
+        return false;
+    }
+    for (long i = 1; i <= count; ++i) {
+        if (!list.addNew() || !list.setField("Group", store::kAllGroups) ||
+            !list.setField("EmailAddress", "other" + std::to_string(i) + "@example.test")) {
+            return false;
+        }
+    }
+    return static_cast<bool>(list.close());
 }
 
 // About 2 KB of text with macros and 2 KB of HTML: some 4 KB once merged and encoded.
@@ -288,6 +309,9 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "group") {
         return makeGroup(argv[2], argv[3], std::stol(argv[4])) ? 0 : 1;
+    }
+    if (argc == 4 && std::string(argv[1]) == "exclusion") {
+        return makeExclusionList(argv[2], std::stol(argv[3])) ? 0 : 1;
     }
     const bool signing = argc == 2 && std::string(argv[1]) == "dkim";
     const auto sinkProgram = findPostfixProgram("smtp-sink");

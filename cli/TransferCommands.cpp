@@ -1,6 +1,7 @@
 #include "cli/TransferCommands.h"
 
 #include "cli/StoreSession.h"
+#include "common/MailAddress.h"
 #include "common/Text.h"
 #include "filters/FilterFile.h"
 #include "transfer/AddressHarvester.h"
@@ -234,11 +235,11 @@ int importRecipients(CliContext& context, const TransferArguments& arguments)
     return kExitFailed;
 }
 
-// Prints the addresses that pass the seven checks, one per line, in the order they are found.
+// Prints the addresses that pass the seven checks and are mailboxes, one per line, in the order they are found.
 int harvest(CliContext& context, const TransferArguments& arguments)
 {
     auto print = [&context](std::string_view candidate, transfer::CandidateVerdict verdict) {
-        if (verdict == transfer::CandidateVerdict::Legal) {
+        if (verdict == transfer::CandidateVerdict::Legal && isValidMailbox(candidate)) {
             context.out << candidate << '\n';
         }
     };

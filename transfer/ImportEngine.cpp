@@ -1,5 +1,6 @@
 #include "transfer/ImportEngine.h"
 
+#include "common/MailAddress.h"
 #include "common/Text.h"
 #include "filters/FilterEvaluators.h"
 #include "filters/FilterSet.h"
@@ -11,7 +12,9 @@
 #include "transfer/KnownAddresses.h"
 #include "transfer/TextLines.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -40,6 +43,7 @@ constexpr std::string_view kCannotLaunchEditor = "Unable to launch the default t
 constexpr std::string_view kRawImportTag = "RAWImport Error: ";
 constexpr std::string_view kParseDelimitedTag = "ParseDELData Error: ";
 constexpr std::string_view kAddRecipientTag = "AddRecipient Error: ";
+constexpr std::string_view kReportTag = "ImportReport Error: ";
 
 constexpr std::string_view kIllegalLine = "** Illegal Email Address: ";
 constexpr std::string_view kDuplicateLine = "** Duplicate Email Address: ";
@@ -102,8 +106,15 @@ private:
         m_prompter.message(errorMessage(tag, error), Icon::Exclamation);
         m_failed = true;
     }
-    void reportLine(std::string_view text) { m_report << text << kCrLf; }
-    void reportLine(std::string_view label, std::string_view text) { m_report << label << text << kCrLf; }
+    void reportLine(std::string_view text) { reportLine(text, {}); }
+    void reportLine(std::string_view label, std::string_view text)
+    {
+        if (!m_reportFailed) {
+            m_report << label << text << kCrLf;
+            checkReport();
+        }
+    }
+    void checkReport();
     void showCounts(bool force = false);
 
     const ImportRequest& m_request;
@@ -120,6 +131,7 @@ private:
     std::string m_today;
     std::int64_t m_inBatch = 0;
     bool m_failed = false;
+    bool m_reportFailed = false;
     std::chrono::steady_clock::time_point m_lastShown{};
     std::vector<std::string_view> m_fields;
 };
@@ -136,9 +148,10 @@ ImportSummary ImportRun::run()
     }
     m_progress.setLabel(kImporting);
     m_report.open(m_request.dataFolder / kReportFileName, std::ios::binary | std::ios::trunc);
+    checkReport();
     writeHeader();
     m_today = store::formatShortDate(m_clock.now());
-    if (openGroup() && loadKnownAddresses()) {
+    if (!interrupted() && openGroup() && loadKnownAddresses()) {
         if (m_request.clipboard && !clipboardHasData()) {
             summary.refused = true;
         } else if (m_request.layout == ImportLayout::Harvest) {
@@ -148,7 +161,10 @@ ImportSummary ImportRun::run()
         }
     }
     finishGroup();
-    m_report.close();
+    if (m_report.is_open()) {
+        m_report.close();
+        checkReport();
+    }
     m_known.clear();
     showCounts(true);
     summary.counts = m_counts;
@@ -166,6 +182,21 @@ bool ImportRun::resetReport()
         return true;
     }
     return std::filesystem::remove(path, error) && !error;
+}
+
+// A report that cannot be written whole ends the import: the lines it would lose are the only
+// account of what was left out.
+void ImportRun::checkReport()
+{
+    if (m_reportFailed || !m_report.fail()) {
+        return;
+    }
+    m_reportFailed = true;
+    const int cause = errno;
+    const auto path = (m_request.dataFolder / kReportFileName).string();
+    fail(kReportTag,
+         Error{ErrorCode::FileWrite,
+               "Unable to write " + path + (cause != 0 ? std::string(": ") + std::strerror(cause) : ""), cause});
 }
 
 void ImportRun::writeHeader()
@@ -382,6 +413,13 @@ void ImportRun::addRecipient(std::array<std::string, kMatchUpFields>& values, st
         value = cleanField(value);
     }
     const auto& address = values[static_cast<std::size_t>(MatchUpField::EmailAddress)];
+    if (!isValidMailbox(address)) {
+        ++m_counts.illegal;
+        reportLine(kIllegalLine, printableAddress(address));
+        reportLine(kCompleteRecordLine, recordText);
+        reportLine("");
+        return;
+    }
     if (m_request.checkDuplicates && m_known.contains(address)) {
         ++m_counts.duplicates;
         reportLine(kDuplicateLine, address);

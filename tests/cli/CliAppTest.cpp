@@ -78,10 +78,11 @@ TEST(CliApp, SecondWriterIsRefusedAtOnceWithTheHoldersProcessId)
          {std::vector<std::string>{"groups", "add", "Walkers"},
           std::vector<std::string>{"settings", "set", "Server Setup", "Domain", "x"},
           std::vector<std::string>{"recipients", "add", "Walkers", "--email", "ann@example.test"},
+          std::vector<std::string>{"import", "Walkers", "-", "--harvest"},
           std::vector<std::string>{"send", "--message", data + "/none.tcx"}}) {
         auto args = writer;
         args.insert(args.begin(), {"--data-dir", data});
-        const auto result = run(args);
+        const auto result = run(args, "ann@example.test");
         EXPECT_EQ(result.status, 2) << writer[0];
         EXPECT_EQ(result.err, refusal) << writer[0];
     }
@@ -90,6 +91,7 @@ TEST(CliApp, SecondWriterIsRefusedAtOnceWithTheHoldersProcessId)
     // Readers go on while a writer works.
     EXPECT_EQ(run({"--data-dir", data, "groups", "list"}).status, 0);
     EXPECT_EQ(run({"--data-dir", data, "settings", "get", "Server Setup", "SMTP Port"}).out, "25\n");
+    EXPECT_EQ(run({"--data-dir", data, "harvest", "-"}, "ann@example.test").out, "ann@example.test\n");
 
     desktop.unlock();
     EXPECT_EQ(run({"--data-dir", data, "groups", "add", "Walkers"}).status, 0);

@@ -147,12 +147,13 @@ TEST_F(ImportEngineTest, ImportsASpreadsheetCsvWithMarkAndQuotes)
 
 TEST_F(ImportEngineTest, ImportsASemicolonExportInWindows1252)
 {
-    ASSERT_TRUE(writeWholeFile(dir / "crm.txt", "m\xFCller@example.de;J\xFCrgen;M\xFCller;K\xF6ln\r\n"
+    ASSERT_TRUE(writeWholeFile(dir / "crm.txt", "mueller@example.de;J\xFCrgen;M\xFCller;K\xF6ln\r\n"
                                                 "jose@example.es;Jos\xE9;Garc\xED"
                                                 "a;M\xE1"
                                                 "laga \x80\r\n"
                                                 "no delimiter here\r\n"
-                                                "a;b\r\n"));
+                                                "a;b\r\n"
+                                                "m\xFCller@example.de;J\xFCrgen;M\xFCller;K\xF6ln\r\n"));
     auto request = delimited("crm.txt", Delimiter::Semicolon, 4);
     request.mapping.source(MatchUpField::EmailAddress) = 1;
     request.mapping.source(MatchUpField::FirstName) = 2;
@@ -161,10 +162,10 @@ TEST_F(ImportEngineTest, ImportsASemicolonExportInWindows1252)
     request.checkDuplicates = false;
 
     const auto summary = run(request);
-    EXPECT_EQ(summary.counts, (ImportCounts{2, 0, 0, 2}));
+    EXPECT_EQ(summary.counts, (ImportCounts{2, 0, 0, 3}));
     const auto stored = recipients();
     ASSERT_EQ(stored.size(), 2u);
-    EXPECT_EQ(stored[0].emailAddress(), "m\xC3\xBCller@example.de");
+    EXPECT_EQ(stored[0].emailAddress(), "mueller@example.de");
     EXPECT_EQ(stored[0].get(RecipientField::FirstName), "J\xC3\xBCrgen");
     EXPECT_EQ(stored[0].get(RecipientField::City), "K\xC3\xB6ln");
     EXPECT_EQ(stored[1].get(RecipientField::LastName), "Garc\xC3\xAD"
@@ -176,13 +177,16 @@ TEST_F(ImportEngineTest, ImportsASemicolonExportInWindows1252)
                   "\r\n"
                   "** Illegal Email Address: a\r\n"
                   "** Complete Record: a;b\r\n"
+                  "\r\n"
+                  "** Illegal Email Address: m\xC3\xBCller@example.de\r\n"
+                  "** Complete Record: m\xC3\xBCller@example.de;J\xC3\xBCrgen;M\xC3\xBCller;K\xC3\xB6ln\r\n"
                   "\r\n");
 }
 
 TEST_F(ImportEngineTest, ImportsAUtf16TabExportAndFiltersIt)
 {
     const std::u16string text = u"Email\tFirst\tLast\r\nzoe@example.com\tZo\u00eb\tD\u00fcrr\r\n"
-                                u"sam@example.org\tSam\tOrg\r\n\u00e5se@example.no\t\u00c5se\tBerg\r\n";
+                                u"sam@example.org\tSam\tOrg\r\naase@example.no\t\u00c5se\tBerg\r\n";
     std::string bytes = "\xFF\xFE";
     for (const char16_t unit : text) {
         bytes += static_cast<char>(unit & 0xFF);
@@ -200,7 +204,8 @@ TEST_F(ImportEngineTest, ImportsAUtf16TabExportAndFiltersIt)
     const auto stored = recipients();
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].get(RecipientField::FirstName), "Zo\xC3\xAB");
-    EXPECT_EQ(stored[1].emailAddress(), "\xC3\xA5se@example.no");
+    EXPECT_EQ(stored[1].emailAddress(), "aase@example.no");
+    EXPECT_EQ(stored[1].get(RecipientField::FirstName), "\xC3\x85se");
     EXPECT_EQ(reportText(), delimitedHeader((dir / "tabs.txt").string(), "TAB", "Field 1, Field 2, Field 3") +
                                 "** Illegal Email Address: Email\r\n"
                                 "** Complete Record: Email\tFirst\tLast\r\n"
@@ -327,6 +332,57 @@ TEST_F(ImportEngineTest, EndsWithTheMessagesOfItsStartUpChecks)
     EXPECT_TRUE(summary.refused);
     EXPECT_EQ(prompter.texts(), (std::vector<std::string>{"Unable to reset the Illegal Import Data file. If you have "
                                                           "this file open please close it and then try again."}));
+}
+
+TEST_F(ImportEngineTest, TakesOnlyMailboxesAndKeepsThemWhole)
+{
+    const std::string longLocal = std::string(60, 'l') + "@" + std::string(60, 'd') + ".example.org";
+    const std::string tooLong =
+        std::string(64, 'l') + "@" + std::string(63, 'd') + "." + std::string(63, 'e') + "." + std::string(62, 'f');
+    struct Case
+    {
+        std::string address;
+        bool added;
+    };
+    const Case cases[] = {
+        {"ann@example.org", true}, {longLocal, true},           {"x@y.org> NOTIFY=SUCCESS", false},
+        {"x@y.org>", false},       {"ann@example..org", false}, {"an n@example.org", false},
+        {tooLong, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.address);
+        ASSERT_TRUE(writeWholeFile(dir / "one.csv", c.address + ",Name\r\n"));
+        auto request = delimited("one.csv", Delimiter::Comma, 2);
+        request.mapping.source(MatchUpField::EmailAddress) = 1;
+        request.checkDuplicates = false;
+        const auto before = addresses().size();
+        const auto summary = run(request);
+        EXPECT_EQ(summary.counts.illegal, c.added ? 0 : 1);
+        const auto after = addresses();
+        ASSERT_EQ(after.size(), before + (c.added ? 1 : 0));
+        if (c.added) {
+            EXPECT_EQ(after.back(), c.address);
+        } else {
+            EXPECT_NE(reportText().find("** Illegal Email Address: " + c.address + "\r\n"), std::string::npos);
+        }
+    }
+}
+
+TEST_F(ImportEngineTest, EndsWhenItsReportCannotBeWritten)
+{
+    // The report's name leads into a folder that is not there, so it cannot be opened.
+    const auto report = dir / std::string(kReportFileName);
+    std::filesystem::create_symlink(dir / "gone" / "report.txt", report);
+    ASSERT_TRUE(writeWholeFile(dir / "rows.csv", numberedRows(3)));
+    auto request = delimited("rows.csv", Delimiter::Comma, 2);
+    request.mapping.source(MatchUpField::EmailAddress) = 1;
+
+    const auto summary = run(request);
+    EXPECT_EQ(summary.ending, ImportEnding::ErrorsEncountered);
+    EXPECT_TRUE(addresses().empty());
+    ASSERT_EQ(prompter.texts().size(), 1u);
+    EXPECT_EQ(prompter.texts()[0].rfind("ImportReport Error: ", 0), 0u) << prompter.texts()[0];
+    EXPECT_NE(prompter.texts()[0].find("Unable to write " + report.string()), std::string::npos);
 }
 
 TEST_F(ImportEngineTest, OffersTheReportOnlyAfterIllegalData)

@@ -92,6 +92,15 @@ TEST(CliApp, SecondWriterIsRefusedAtOnceWithTheHoldersProcessId)
     EXPECT_EQ(run({"--data-dir", data, "groups", "list"}).status, 0);
     EXPECT_EQ(run({"--data-dir", data, "settings", "get", "Server Setup", "SMTP Port"}).out, "25\n");
     EXPECT_EQ(run({"--data-dir", data, "harvest", "-"}, "ann@example.test").out, "ann@example.test\n");
+    // Without a key the DNS record, and without the group the search, are refused for that
+    // reason, not for the lock.
+    for (const std::vector<std::string>& reader :
+         {std::vector<std::string>{"dkim-record"},
+          std::vector<std::string>{"search", "Walkers", "Email Address", "equals", "x"}}) {
+        auto args = reader;
+        args.insert(args.begin(), {"--data-dir", data});
+        EXPECT_EQ(run(args).err.find("in use by"), std::string::npos) << reader[0];
+    }
 
     desktop.unlock();
     EXPECT_EQ(run({"--data-dir", data, "groups", "add", "Walkers"}).status, 0);

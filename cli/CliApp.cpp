@@ -27,8 +27,9 @@ namespace
 {
 
 // The commands that only read the data folder; every other one writes and takes its lock.
-const std::set<std::string> kReadingCommands = {"groups list", "recipients list", "settings get", "settings list",
-                                                "preview",     "harvest",         "dkim-record",  "search"};
+const std::set<std::string> kReadingCommands = {"groups list",   "recipients list", "settings get",
+                                                "settings list", "preview",         "harvest",
+                                                "dkim-record",   "search",          "exclusion list"};
 
 // "recipients add", say: the chosen command and its chosen subcommand.
 std::string chosenCommand(const CLI::App& app)

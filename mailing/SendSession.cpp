@@ -21,10 +21,7 @@ namespace
 constexpr std::int64_t kSecondsPerDay = 86400;
 constexpr auto kPublishInterval = std::chrono::milliseconds(100);
 constexpr std::string_view kRecoverFile = "recover.sdb";
-<<<<<<< HEAD
-=======
 constexpr int kTooManyRecipients = 452;
->>>>>>> efa5352 (Split a bulk message when the server takes no more recipients)
 
 // The filter evaluator's status texts are the send dialog's command label.
 class LabelStatus final : public StatusSink
@@ -174,7 +171,10 @@ Result<void> SendSession::loadExclusionList()
     if (!loaded) {
         return loaded.error();
     }
-    m_exclusions = std::move(*loaded);
+    m_exclusions.clear();
+    for (const auto& address : *loaded) {
+        m_exclusions.insert(address);
+    }
     return {};
 }
 

@@ -501,55 +501,54 @@ TEST_F(SendSessionTest, StopQuestionHoldsTheMailingUntilAnswered)
         EXPECT_EQ(log(kRecipientErrorsLogFile),
                   std::vector<std::string>(addresses.begin() + c.sent, addresses.begin() + c.sent + c.errors));
     }
-    TEST_F(SendSessionTest, ResumeChainFromTheSentLogMailsNobodyTwice)
-    {
-        const auto addresses = numberedAddresses(30);
-        ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
-        auto o = options();
-        o.bulkGroupSize = 4;
-        // Interrupted after the 8th and the 16th recipient, each resume naming the sent log.
-        for (const std::size_t stopAt : {std::size_t{7}, std::size_t{15}, addresses.size()}) {
-            std::stop_source stop;
-            channel.onRecipient = [&stop, &addresses, stopAt](const std::string& address) {
-                if (stopAt < addresses.size() && address == addresses[stopAt]) {
-                    stop.request_stop();
-                }
-            };
-            run(o, stop.get_token());
-            o.blockFileOn = true;
-            o.blockFilePath = SendLogs::file(dir.path(), kSentLogFile).string();
-        }
-
-        std::map<std::string, int> times;
-        for (const auto& delivered : channel.messages) {
-            for (const auto& address : delivered) {
-                ++times[address];
+}
+TEST_F(SendSessionTest, ResumeChainFromTheSentLogMailsNobodyTwice)
+{
+    const auto addresses = numberedAddresses(30);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    auto o = options();
+    o.bulkGroupSize = 4;
+    // Interrupted after the 8th and the 16th recipient, each resume naming the sent log.
+    for (const std::size_t stopAt : {std::size_t{7}, std::size_t{15}, addresses.size()}) {
+        std::stop_source stop;
+        channel.onRecipient = [&stop, &addresses, stopAt](const std::string& address) {
+            if (stopAt < addresses.size() && address == addresses[stopAt]) {
+                stop.request_stop();
             }
-        }
-        EXPECT_EQ(times.size(), addresses.size());
-        for (const auto& [address, count] : times) {
-            EXPECT_EQ(count, 1) << address;
-        }
-        EXPECT_EQ(session->result(), SendResult::Completed);
-        // The last sent log names everybody; the earlier logs were set aside, not overwritten.
-        EXPECT_EQ(log(kSentLogFile), addresses);
-        std::vector<std::string> setAside; // "sent <time>.log", then "sent <time> (2).log"
-        for (const auto& entry : std::filesystem::directory_iterator(SendLogs::folder(dir.path()))) {
-            const auto name = entry.path().filename().string();
-            if (name.starts_with("sent ")) {
-                setAside.push_back(name);
-            }
-        }
-        std::sort(setAside.begin(), setAside.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
-        ASSERT_EQ(setAside.size(), 2u);
-        EXPECT_THAT(setAside[1], ::testing::EndsWith(" (2).log"));
-        EXPECT_EQ(logLines(dir.path(), setAside[0]),
-                  std::vector<std::string>(addresses.begin(), addresses.begin() + 8));
-        EXPECT_EQ(logLines(dir.path(), setAside[1]),
-                  std::vector<std::string>(addresses.begin(), addresses.begin() + 16));
+        };
+        run(o, stop.get_token());
+        o.blockFileOn = true;
+        o.blockFilePath = SendLogs::file(dir.path(), kSentLogFile).string();
     }
 
-    TEST_F(SendSessionTest, AddressesThatAreNoMailboxAreSkippedWithTheReason)
+    std::map<std::string, int> times;
+    for (const auto& delivered : channel.messages) {
+        for (const auto& address : delivered) {
+            ++times[address];
+        }
+    }
+    EXPECT_EQ(times.size(), addresses.size());
+    for (const auto& [address, count] : times) {
+        EXPECT_EQ(count, 1) << address;
+    }
+    EXPECT_EQ(session->result(), SendResult::Completed);
+    // The last sent log names everybody; the earlier logs were set aside, not overwritten.
+    EXPECT_EQ(log(kSentLogFile), addresses);
+    std::vector<std::string> setAside; // "sent <time>.log", then "sent <time> (2).log"
+    for (const auto& entry : std::filesystem::directory_iterator(SendLogs::folder(dir.path()))) {
+        const auto name = entry.path().filename().string();
+        if (name.starts_with("sent ")) {
+            setAside.push_back(name);
+        }
+    }
+    std::sort(setAside.begin(), setAside.end(), [](const auto& a, const auto& b) { return a.size() < b.size(); });
+    ASSERT_EQ(setAside.size(), 2u);
+    EXPECT_THAT(setAside[1], ::testing::EndsWith(" (2).log"));
+    EXPECT_EQ(logLines(dir.path(), setAside[0]), std::vector<std::string>(addresses.begin(), addresses.begin() + 8));
+    EXPECT_EQ(logLines(dir.path(), setAside[1]), std::vector<std::string>(addresses.begin(), addresses.begin() + 16));
+}
+
+TEST_F(SendSessionTest, AddressesThatAreNoMailboxAreSkippedWithTheReason)
 {
     const std::vector<std::string> addresses = {"good1@example.test", "x@example.test> NOTIFY=SUCCESS",
                                                 "two words@example.test", "good2@example.test"};
@@ -607,116 +606,116 @@ TEST_F(SendSessionTest, ForeignGroupFilesAreReadByColumnNameOrRefused)
 }
 
 TEST_F(SendSessionTest, PreparationFailures)
-    {
-        // No group file: a message, no logs.
-        EXPECT_FALSE(run(options()));
-        EXPECT_EQ(session->result(), SendResult::None);
-        EXPECT_THAT(prompter.texts(), ElementsAre("Friends no longer appears to be a valid Group."));
-        EXPECT_FALSE(std::filesystem::exists(SendLogs::file(dir.path(), kSessionLogFile)));
+{
+    // No group file: a message, no logs.
+    EXPECT_FALSE(run(options()));
+    EXPECT_EQ(session->result(), SendResult::None);
+    EXPECT_THAT(prompter.texts(), ElementsAre("Friends no longer appears to be a valid Group."));
+    EXPECT_FALSE(std::filesystem::exists(SendLogs::file(dir.path(), kSessionLogFile)));
 
-        // An unreadable block file answered No: stopped by the user before connecting.
-        ASSERT_TRUE(makeGroup(dir.path(), "Friends", numberedAddresses(2)));
-        prompter.clear();
-        auto o = options();
-        o.blockFileOn = true;
-        o.blockFilePath = (dir / "missing.log").string();
-        EXPECT_FALSE(run(o));
-        EXPECT_EQ(session->result(), SendResult::StoppedByUser);
-        EXPECT_EQ(channel.connectAttempts, 0);
-        ASSERT_EQ(prompter.log().size(), 1u);
-        EXPECT_EQ(prompter.log()[0].text, "Unable to open the Block/Recovery file:\r\n" + o.blockFilePath +
-                                              "\r\n\r\nDo you wish to continue sending?");
+    // An unreadable block file answered No: stopped by the user before connecting.
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", numberedAddresses(2)));
+    prompter.clear();
+    auto o = options();
+    o.blockFileOn = true;
+    o.blockFilePath = (dir / "missing.log").string();
+    EXPECT_FALSE(run(o));
+    EXPECT_EQ(session->result(), SendResult::StoppedByUser);
+    EXPECT_EQ(channel.connectAttempts, 0);
+    ASSERT_EQ(prompter.log().size(), 1u);
+    EXPECT_EQ(prompter.log()[0].text, "Unable to open the Block/Recovery file:\r\n" + o.blockFilePath +
+                                          "\r\n\r\nDo you wish to continue sending?");
 
-        // Answered Yes: the mailing goes on without a block list.
-        prompter.queue(Answer::Yes);
-        EXPECT_TRUE(run(o));
-        EXPECT_EQ(session->counters().sent, 2);
+    // Answered Yes: the mailing goes on without a block list.
+    prompter.queue(Answer::Yes);
+    EXPECT_TRUE(run(o));
+    EXPECT_EQ(session->counters().sent, 2);
 
-        // The first connection fails.
-        channel = FakeChannel();
-        channel.connectResults = {false};
-        EXPECT_FALSE(run(options()));
-        EXPECT_EQ(session->result(), SendResult::EndedByError);
-        EXPECT_TRUE(log(kSentLogFile).empty());
-    }
+    // The first connection fails.
+    channel = FakeChannel();
+    channel.connectResults = {false};
+    EXPECT_FALSE(run(options()));
+    EXPECT_EQ(session->result(), SendResult::EndedByError);
+    EXPECT_TRUE(log(kSentLogFile).empty());
+}
 
-    // A disk that fills up: the log takes `okWrites` more lines, then every write fails with ENOSPC.
-    LogFile::WriteFunction diskFullAfter(int okWrites)
-    {
-        return [remaining = okWrites](int fd, const void* data, std::size_t size) mutable -> ssize_t {
-            if (remaining-- > 0) {
-                return ::write(fd, data, size);
-            }
-            errno = ENOSPC;
-            return -1;
-        };
-    }
-
-    TEST_F(SendSessionTest, FailedLogWriteStopsBeforeTheNextMessage)
-    {
-        struct Case
-        {
-            const char* name;
-            bool bulk;
-            int okWrites;
-            std::size_t delivered; // recipients the server got before the mailing stopped
-        };
-        const auto addresses = numberedAddresses(40);
-        for (const auto& c :
-             {Case{"personal, third line fails", false, 2, 3}, Case{"personal, first line fails", false, 0, 1},
-              Case{"bulk, inside the second message", true, 13, 20}}) {
-            SCOPED_TRACE(c.name);
-            ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
-            channel = FakeChannel();
-            prompter.clear();
-            auto o = options(c.bulk);
-            o.bulkGroupSize = 10;
-            logs.sent().setWriteFunction(diskFullAfter(c.okWrites));
-
-            EXPECT_FALSE(run(o));
-
-            EXPECT_EQ(session->result(), SendResult::EndedByError);
-            EXPECT_EQ(channel.delivered().size(), c.delivered);
-            // The log holds whole lines only, and only recipients the server was given.
-            const auto sent = log(kSentLogFile);
-            EXPECT_EQ(sent, std::vector<std::string>(addresses.begin(), addresses.begin() + c.okWrites));
-            ASSERT_EQ(prompter.log().size(), 1u);
-            EXPECT_THAT(prompter.log()[0].text, HasSubstr("Sending Error: Cannot write the log "));
-            EXPECT_THAT(prompter.log()[0].text, HasSubstr("sent.log: No space left on device"));
-            EXPECT_EQ(tech("Action"), "Send Stopped by Error");
-            logs.sent().setWriteFunction({});
+// A disk that fills up: the log takes `okWrites` more lines, then every write fails with ENOSPC.
+LogFile::WriteFunction diskFullAfter(int okWrites)
+{
+    return [remaining = okWrites](int fd, const void* data, std::size_t size) mutable -> ssize_t {
+        if (remaining-- > 0) {
+            return ::write(fd, data, size);
         }
-    }
+        errno = ENOSPC;
+        return -1;
+    };
+}
 
-    // A line cut short by the disk filling up is taken back, so the log never ends in half a line.
-    TEST(LogFileTest, ShortWriteLeavesOnlyWholeLines)
+TEST_F(SendSessionTest, FailedLogWriteStopsBeforeTheNextMessage)
+{
+    struct Case
     {
-        tidecast::test::TempDir dir;
-        LogFile file;
-        ASSERT_TRUE(file.open(dir / "a.log"));
-        EXPECT_TRUE(file.writeLine("first@example.test"));
-        int calls = 0;
-        file.setWriteFunction([&calls](int fd, const void* data, std::size_t size) -> ssize_t {
-            if (++calls == 1) {
-                return ::write(fd, data, size / 2);
-            }
-            errno = ENOSPC;
-            return -1;
-        });
-        EXPECT_FALSE(file.writeLine("second@example.test"));
-        EXPECT_FALSE(file.writeLine("third@example.test"));
-        EXPECT_EQ(file.failure(), (dir / "a.log").string() + ": No space left on device");
-        file.close();
-        EXPECT_EQ(readWholeFile(dir / "a.log"), "first@example.test\r\n");
-    }
+        const char* name;
+        bool bulk;
+        int okWrites;
+        std::size_t delivered; // recipients the server got before the mailing stopped
+    };
+    const auto addresses = numberedAddresses(40);
+    for (const auto& c :
+         {Case{"personal, third line fails", false, 2, 3}, Case{"personal, first line fails", false, 0, 1},
+          Case{"bulk, inside the second message", true, 13, 20}}) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+        channel = FakeChannel();
+        prompter.clear();
+        auto o = options(c.bulk);
+        o.bulkGroupSize = 10;
+        logs.sent().setWriteFunction(diskFullAfter(c.okWrites));
 
-    TEST(ElapsedTime, WrapsAtMidnightAndFormatsTwoDigits)
-    {
-        EXPECT_EQ(elapsedSeconds(100, 165), 65);
-        EXPECT_EQ(elapsedSeconds(86390, 5), 15);
-        EXPECT_EQ(formatElapsed(0), "00:00:00");
-        EXPECT_EQ(formatElapsed(3 * 3600 + 7 * 60 + 9), "03:07:09");
+        EXPECT_FALSE(run(o));
+
+        EXPECT_EQ(session->result(), SendResult::EndedByError);
+        EXPECT_EQ(channel.delivered().size(), c.delivered);
+        // The log holds whole lines only, and only recipients the server was given.
+        const auto sent = log(kSentLogFile);
+        EXPECT_EQ(sent, std::vector<std::string>(addresses.begin(), addresses.begin() + c.okWrites));
+        ASSERT_EQ(prompter.log().size(), 1u);
+        EXPECT_THAT(prompter.log()[0].text, HasSubstr("Sending Error: Cannot write the log "));
+        EXPECT_THAT(prompter.log()[0].text, HasSubstr("sent.log: No space left on device"));
+        EXPECT_EQ(tech("Action"), "Send Stopped by Error");
+        logs.sent().setWriteFunction({});
     }
+}
+
+// A line cut short by the disk filling up is taken back, so the log never ends in half a line.
+TEST(LogFileTest, ShortWriteLeavesOnlyWholeLines)
+{
+    tidecast::test::TempDir dir;
+    LogFile file;
+    ASSERT_TRUE(file.open(dir / "a.log"));
+    EXPECT_TRUE(file.writeLine("first@example.test"));
+    int calls = 0;
+    file.setWriteFunction([&calls](int fd, const void* data, std::size_t size) -> ssize_t {
+        if (++calls == 1) {
+            return ::write(fd, data, size / 2);
+        }
+        errno = ENOSPC;
+        return -1;
+    });
+    EXPECT_FALSE(file.writeLine("second@example.test"));
+    EXPECT_FALSE(file.writeLine("third@example.test"));
+    EXPECT_EQ(file.failure(), (dir / "a.log").string() + ": No space left on device");
+    file.close();
+    EXPECT_EQ(readWholeFile(dir / "a.log"), "first@example.test\r\n");
+}
+
+TEST(ElapsedTime, WrapsAtMidnightAndFormatsTwoDigits)
+{
+    EXPECT_EQ(elapsedSeconds(100, 165), 65);
+    EXPECT_EQ(elapsedSeconds(86390, 5), 15);
+    EXPECT_EQ(formatElapsed(0), "00:00:00");
+    EXPECT_EQ(formatElapsed(3 * 3600 + 7 * 60 + 9), "03:07:09");
+}
 
 } // namespace
 } // namespace tidecast::mailing

@@ -1,14 +1,20 @@
 #include "cli/ExclusionCommands.h"
 
+#include "cli/SignalStop.h"
 #include "cli/StoreSession.h"
+#include "cli/TransferCommands.h"
+#include "common/StatusSink.h"
 #include "common/Text.h"
 #include "store/GroupNames.h"
 #include "store/StoreTexts.h"
 #include "transfer/ExclusionEditor.h"
+#include "transfer/ExclusionImport.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tidecast::cli
 {
@@ -23,6 +29,18 @@ struct ExclusionArguments
 {
     std::string emailAddress;
     std::string group{store::kAllGroups};
+    std::string source;
+    std::vector<std::string> filters;
+};
+
+// Nothing but the final counts are printed.
+class QuietImportProgress final : public transfer::ImportProgress
+{
+public:
+    void setLabel(std::string_view) override {}
+    void setMaximum(std::int64_t) override {}
+    void setValue(std::int64_t) override {}
+    void setCounts(const transfer::ImportCounts&) override {}
 };
 
 int reportFailure(CliContext& context, std::string_view tag, const Error& error, int status)
@@ -100,6 +118,49 @@ int removeExclusion(CliContext& context, const ExclusionArguments& arguments)
     return kExitDone;
 }
 
+// Harvests the source into the list for the group and writes the list at once, with the backup.
+// Ctrl-C acts as Stop: what was found before it is kept, as the window's list keeps it.
+int importExclusions(CliContext& context, const ExclusionArguments& arguments)
+{
+    const auto group = chosenGroup(context, arguments.group);
+    if (!group) {
+        return kExitRefused;
+    }
+    transfer::ExclusionImportRequest request;
+    if (arguments.source == "-") {
+        request.source.clipboard =
+            std::string(std::istreambuf_iterator<char>(context.in), std::istreambuf_iterator<char>());
+    } else {
+        request.source.file = arguments.source;
+    }
+    request.group = *group;
+    request.filters = arguments.filters;
+    if (!transfer::checkExclusionImportStart(request, *context.prompter)) {
+        return kExitRefused;
+    }
+    transfer::ExclusionEditor editor(context.paths.dataDir, *context.prompter);
+    if (auto loaded = editor.load(); !loaded) {
+        return reportFailure(context, kLoadTag, loaded.error(), kExitRefused);
+    }
+    SignalStop stopOnSignals;
+    QuietImportProgress progress;
+    NullStatusSink status;
+    auto result = transfer::runExclusionImport(editor.list(), request, progress, status, *context.prompter,
+                                               stopOnSignals.token());
+    if (result.summary.refused) {
+        return kExitRefused;
+    }
+    for (auto& entry : result.added) {
+        editor.list().add(std::move(entry.emailAddress), std::move(entry.group));
+    }
+    if (!result.added.empty()) {
+        if (auto saved = editor.save(); !saved) {
+            return reportFailure(context, kSaveTag, saved.error(), kExitFailed);
+        }
+    }
+    return reportImportSummary(context, result.summary);
+}
+
 } // namespace
 
 void addExclusionCommands(CLI::App& app, CommandAction& action)
@@ -123,6 +184,14 @@ void addExclusionCommands(CLI::App& app, CommandAction& action)
     remove->add_option("--group", arguments->group, "The group (default \"All Groups\")");
     remove->callback([arguments, &action] {
         action = [arguments](CliContext& context) { return removeExclusion(context, *arguments); };
+    });
+
+    auto* importCommand = exclusion->add_subcommand("import", "Exclude every address found in a file or stdin");
+    importCommand->add_option("SOURCE", arguments->source, "File to harvest, or - for stdin")->required();
+    importCommand->add_option("--group", arguments->group, "The group (default \"All Groups\")");
+    importCommand->add_option("--filter", arguments->filters, "A filter rule in its text form");
+    importCommand->callback([arguments, &action] {
+        action = [arguments](CliContext& context) { return importExclusions(context, *arguments); };
     });
 }
 

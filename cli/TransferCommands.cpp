@@ -222,17 +222,7 @@ int importRecipients(CliContext& context, const TransferArguments& arguments)
     if (summary.refused) {
         return kExitRefused;
     }
-    context.out << "Added: " << summary.counts.added << "\nDuplicates: " << summary.counts.duplicates
-                << "\nIgnored: " << summary.counts.ignored << "\nIllegal: " << summary.counts.illegal << '\n';
-    switch (summary.ending) {
-    case transfer::ImportEnding::Completed:
-        return kExitDone;
-    case transfer::ImportEnding::Stopped:
-        return kExitStopped;
-    case transfer::ImportEnding::ErrorsEncountered:
-        break;
-    }
-    return kExitFailed;
+    return reportImportSummary(context, summary);
 }
 
 // Prints the addresses that pass the seven checks and are mailboxes, one per line, in the order they are found.
@@ -255,6 +245,21 @@ int harvest(CliContext& context, const TransferArguments& arguments)
 }
 
 } // namespace
+
+int reportImportSummary(CliContext& context, const transfer::ImportSummary& summary)
+{
+    context.out << "Added: " << summary.counts.added << "\nDuplicates: " << summary.counts.duplicates
+                << "\nIgnored: " << summary.counts.ignored << "\nIllegal: " << summary.counts.illegal << '\n';
+    switch (summary.ending) {
+    case transfer::ImportEnding::Completed:
+        return kExitDone;
+    case transfer::ImportEnding::Stopped:
+        return kExitStopped;
+    case transfer::ImportEnding::ErrorsEncountered:
+        break;
+    }
+    return kExitFailed;
+}
 
 void addTransferCommands(CLI::App& app, CommandAction& action)
 {

@@ -1,7 +1,10 @@
 #include "transfer/AddressHarvester.h"
 
+#include "transfer/TextLines.h"
+
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <utility>
 
 namespace tidecast::transfer
@@ -129,6 +132,71 @@ bool harvestStream(std::istream& in, const AddressHarvester::Visit& visit)
     }
     harvester.finish();
     return in.eof() && !in.bad();
+}
+
+namespace
+{
+
+Result<void> harvestFile(const std::filesystem::path& file, const AddressHarvester::Visit& visit, Progress& progress,
+                         const std::function<bool()>& keepGoing)
+{
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        return Error{ErrorCode::FileRead, "Unable to read " + file.string(), 53};
+    }
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(file, sizeError);
+    progress.setMaximum(sizeError ? 0 : static_cast<std::int64_t>(size));
+    char mark[2] = {};
+    in.read(mark, 2);
+    const bool utf16 =
+        in.gcount() == 2 && ((mark[0] == '\xFF' && mark[1] == '\xFE') || (mark[0] == '\xFE' && mark[1] == '\xFF'));
+    in.clear();
+    in.seekg(0);
+    AddressHarvester harvester(visit);
+    bool failed = false;
+    if (utf16) {
+        // Line ends are no address characters, so harvesting line by line finds the same.
+        LineReader lines(in);
+        std::string_view line;
+        while (keepGoing() && lines.next(line)) {
+            harvester.feed(line);
+            harvester.feed("\n");
+            progress.setValue(lines.bytesRead());
+        }
+        failed = lines.failed();
+    } else {
+        std::string block(AddressHarvester::kBlockSize, '\0');
+        std::int64_t done = 0;
+        while (in && keepGoing()) {
+            in.read(block.data(), static_cast<std::streamsize>(block.size()));
+            const auto got = in.gcount();
+            harvester.feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
+            done += got;
+            progress.setValue(done);
+        }
+        failed = in.bad();
+    }
+    harvester.finish();
+    if (failed) {
+        return Error{ErrorCode::FileRead, "Unable to read " + file.string(), 57};
+    }
+    return {};
+}
+
+} // namespace
+
+Result<void> harvestSource(const std::filesystem::path& file, const std::optional<std::string>& clipboard,
+                           const AddressHarvester::Visit& visit, Progress& progress,
+                           const std::function<bool()>& keepGoing)
+{
+    if (!clipboard) {
+        return harvestFile(file, visit, progress, keepGoing);
+    }
+    progress.setMaximum(static_cast<std::int64_t>(clipboard->size()));
+    harvestText(*clipboard, visit);
+    progress.setValue(static_cast<std::int64_t>(clipboard->size()));
+    return {};
 }
 
 } // namespace tidecast::transfer

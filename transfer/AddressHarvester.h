@@ -1,8 +1,13 @@
 #pragma once
 
+#include "common/Progress.h"
+#include "common/Result.h"
+
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <istream>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -66,5 +71,15 @@ void harvestText(std::string_view text, const AddressHarvester::Visit& visit);
 // Harvests a stream to its end, read in blocks of kBlockSize. False when reading failed
 // part-way (what was found before the failure has been visited).
 [[nodiscard]] bool harvestStream(std::istream& in, const AddressHarvester::Visit& visit);
+
+// Harvests what an import reads: the clipboard text when there is one, else the file. A file that
+// starts with a UTF-16 byte-order mark is decoded and harvested line by line, any other file in
+// raw blocks of kBlockSize. The progress runs over the text's length. Before each block or line
+// `keepGoing` says whether to go on; the input is finished either way, so `visit` must ignore
+// what comes after a stop. A file that cannot be opened is FileRead number 53, one that fails
+// part-way number 57 (what was found before has been visited).
+[[nodiscard]] Result<void> harvestSource(const std::filesystem::path& file, const std::optional<std::string>& clipboard,
+                                         const AddressHarvester::Visit& visit, Progress& progress,
+                                         const std::function<bool()>& keepGoing);
 
 } // namespace tidecast::transfer

@@ -26,4 +26,13 @@ inline constexpr std::string_view kDeleteSelectedQuestion = "Are you sure you wi
 inline constexpr std::string_view kDeleteAllQuestion =
     "Are you sure you wish to delete all members of the exclusion list?";
 
+inline constexpr std::string_view kImportCaption = "Exclusion list Import";
+inline constexpr std::string_view kImportFromFile = "Import from file";
+inline constexpr std::string_view kImportFromClipboard = "Import text from the Clipboard";
+inline constexpr std::string_view kImportGroupLabel = "Select the Group that you want to exclude the recipients from:";
+inline constexpr std::string_view kImportFiltersLabel = "Select which email addresses you wish to filter:";
+inline constexpr std::string_view kCheckingDuplicates = "Checking for duplicates";
+inline constexpr std::string_view kAddingExclusion = "Adding Recipient information";
+inline constexpr std::string_view kExclusionRawImportTag = "Exclusion RAWImport Error: ";
+
 } // namespace tidecast::transfer::text

@@ -66,11 +66,6 @@ constexpr std::array<std::optional<store::RecipientField>, kMatchUpFields> kMatc
     store::RecipientField::Field4,
 };
 
-std::string errorMessage(std::string_view tag, const Error& error)
-{
-    return std::string(tag) + std::to_string(error.number) + " - " + error.detail;
-}
-
 // One import from start-up to its ending.
 class ImportRun
 {
@@ -103,7 +98,7 @@ private:
     bool interrupted() const { return m_failed || m_stop.stop_requested(); }
     void fail(std::string_view tag, const Error& error)
     {
-        m_prompter.message(errorMessage(tag, error), Icon::Exclamation);
+        m_prompter.message(transferErrorText(tag, error), Icon::Exclamation);
         m_failed = true;
     }
     void reportLine(std::string_view text) { reportLine(text, {}); }
@@ -261,11 +256,7 @@ bool ImportRun::loadKnownAddresses()
 
 bool ImportRun::clipboardHasData()
 {
-    if (!trimBlanks(*m_request.clipboard).empty()) {
-        return true;
-    }
-    m_prompter.message(kNoClipboardData, Icon::Critical);
-    return false;
+    return checkClipboardData(*m_request.clipboard, m_prompter);
 }
 
 void ImportRun::showCounts(bool force)
@@ -292,53 +283,13 @@ void ImportRun::harvest()
         values[static_cast<std::size_t>(MatchUpField::EmailAddress)] = candidate;
         addRecipient(values, candidate);
     };
-    if (m_request.clipboard) {
-        m_progress.setMaximum(static_cast<std::int64_t>(m_request.clipboard->size()));
-        harvestText(*m_request.clipboard, visit);
-        m_progress.setValue(static_cast<std::int64_t>(m_request.clipboard->size()));
-        return;
+    auto keepGoing = [this] {
+        showCounts();
+        return !interrupted();
+    };
+    if (auto harvested = harvestSource(m_request.file, m_request.clipboard, visit, m_progress, keepGoing); !harvested) {
+        fail(kRawImportTag, harvested.error());
     }
-    std::ifstream in(m_request.file, std::ios::binary);
-    if (!in) {
-        fail(kRawImportTag, Error{ErrorCode::FileRead, "Unable to read " + m_request.file.string(), 53});
-        return;
-    }
-    std::error_code sizeError;
-    const auto size = std::filesystem::file_size(m_request.file, sizeError);
-    m_progress.setMaximum(sizeError ? 0 : static_cast<std::int64_t>(size));
-    char mark[2] = {};
-    in.read(mark, 2);
-    const bool utf16 =
-        in.gcount() == 2 && ((mark[0] == '\xFF' && mark[1] == '\xFE') || (mark[0] == '\xFE' && mark[1] == '\xFF'));
-    in.clear();
-    in.seekg(0);
-    AddressHarvester harvester(visit);
-    if (utf16) {
-        // Line ends are no address characters, so harvesting line by line finds the same.
-        LineReader lines(in);
-        std::string_view line;
-        while (!interrupted() && lines.next(line)) {
-            harvester.feed(line);
-            harvester.feed("\n");
-            m_progress.setValue(lines.bytesRead());
-            showCounts();
-        }
-    } else {
-        std::string block(AddressHarvester::kBlockSize, '\0');
-        std::int64_t done = 0;
-        while (!interrupted() && in) {
-            in.read(block.data(), static_cast<std::streamsize>(block.size()));
-            const auto got = in.gcount();
-            harvester.feed(std::string_view(block.data(), static_cast<std::size_t>(got)));
-            done += got;
-            m_progress.setValue(done);
-            showCounts();
-        }
-        if (in.bad()) {
-            fail(kRawImportTag, Error{ErrorCode::FileRead, "Unable to read " + m_request.file.string(), 57});
-        }
-    }
-    harvester.finish();
 }
 
 void ImportRun::readDelimited()
@@ -492,6 +443,20 @@ void ImportRun::finishGroup()
 }
 
 } // namespace
+
+std::string transferErrorText(std::string_view tag, const Error& error)
+{
+    return std::string(tag) + std::to_string(error.number) + " - " + error.detail;
+}
+
+bool checkClipboardData(std::string_view text, Prompter& prompter)
+{
+    if (!trimBlanks(text).empty()) {
+        return true;
+    }
+    prompter.message(kNoClipboardData, Icon::Critical);
+    return false;
+}
 
 std::string_view matchUpFieldName(MatchUpField field)
 {

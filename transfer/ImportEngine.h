@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Progress.h"
 #include "common/Prompter.h"
+#include "common/Result.h"
 #include "transfer/DelimitedText.h"
 
 #include <array>
@@ -122,6 +123,14 @@ public:
 inline constexpr std::string_view kReportFileName = "Illegal Import Data.txt";
 // Records are committed in batches of this many: a killed import keeps whole records only.
 inline constexpr std::int64_t kImportBatch = 20000;
+
+// An unexpected error as the import and export report it: the procedure's tag, the error number,
+// " - " and the error text.
+std::string transferErrorText(std::string_view tag, const Error& error);
+
+// The import's check of the clipboard's text: when it holds nothing but blanks, the critical
+// no-data message is shown and the answer is false.
+bool checkClipboardData(std::string_view text, Prompter& prompter);
 
 // Runs one import to its end, a stop or an error. Messages go through the prompter with their
 // exact texts; being stopped is a normal ending. Runs on any one thread.

@@ -22,7 +22,7 @@ bool looksLikeAddress(std::string_view value)
 
 } // namespace
 
-bool checkImportSource(const ImportSource& source, Prompter& prompter)
+bool checkImportSource(const ImportSource& source, Prompter& prompter, Icon missingFile)
 {
     if (source.clipboard) {
         if (trimBlanks(*source.clipboard).empty()) {
@@ -33,10 +33,15 @@ bool checkImportSource(const ImportSource& source, Prompter& prompter)
     }
     std::error_code error;
     if (source.file.empty() || !std::filesystem::is_regular_file(source.file, error)) {
-        prompter.message(kNoValidFileMessage, Icon::Exclamation);
+        prompter.message(kNoValidFileMessage, missingFile);
         return false;
     }
     return true;
+}
+
+std::string importSourceText(const ImportSource& source)
+{
+    return source.clipboard ? std::string(kFromClipboard) : source.file.string();
 }
 
 std::vector<std::string> firstDataLines(std::istream& in, int limit)
@@ -119,7 +124,7 @@ bool checkDestination(std::string_view groupName, Prompter& prompter)
 ImportDescription describeImport(const ImportRequest& request)
 {
     ImportDescription description;
-    description.source = request.clipboard ? std::string(kFromClipboard) : request.file.string();
+    description.source = importSourceText({request.file, request.clipboard});
     if (request.layout == ImportLayout::Delimited) {
         description.type = "Type: Delimited";
         description.delimiter = "Delimiter: " + std::string(delimiterName(request.delimiter));

@@ -39,8 +39,12 @@ struct ImportSource
     std::optional<std::string> clipboard;
 };
 
-// Next on the source page: the file must exist, the clipboard must hold more than blanks.
-bool checkImportSource(const ImportSource& source, Prompter& prompter);
+// Next on the source page: the file must exist, the clipboard must hold more than blanks. A missing
+// file is an exclamation in the wizard and a critical message in the exclusion import.
+bool checkImportSource(const ImportSource& source, Prompter& prompter, Icon missingFile = Icon::Exclamation);
+
+// What a progress window shows after "Importing:": the path, or "From Clipboard".
+std::string importSourceText(const ImportSource& source);
 
 // The first lines of the data, decoded as the import reads them; at most `limit`.
 std::vector<std::string> firstDataLines(std::istream& in, int limit);

@@ -3,6 +3,7 @@
 #include "store/StoreTexts.h"
 #include "transfer/ExclusionTexts.h"
 #include "ui/ExcludeRecipientDialog.h"
+#include "ui/ExclusionImportDialog.h"
 #include "ui/ExclusionListModel.h"
 
 #include <QGroupBox>
@@ -75,11 +76,11 @@ ExclusionListDialog::ExclusionListDialog(Setup setup, Prompter& prompter, QWidge
     auto* importButton = makeButton("importButton", tr("&Import"));
     auto* okButton = makeButton("okButton", tr("OK"));
     auto* cancelButton = makeButton("cancelButton", tr("&Cancel"));
-    importButton->setEnabled(false);
     connect(addButton, &QPushButton::clicked, this, &ExclusionListDialog::addEntry);
     connect(deleteButton, &QPushButton::clicked, this, &ExclusionListDialog::deleteSelected);
     connect(deleteAllButton, &QPushButton::clicked, this, &ExclusionListDialog::deleteAll);
     connect(exportButton, &QPushButton::clicked, this, &ExclusionListDialog::exportList);
+    connect(importButton, &QPushButton::clicked, this, &ExclusionListDialog::importEntries);
     connect(okButton, &QPushButton::clicked, this, &ExclusionListDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -184,6 +185,24 @@ void ExclusionListDialog::exportList()
     }
     if (m_exportHandler) {
         m_exportHandler();
+    }
+}
+
+void ExclusionListDialog::importEntries()
+{
+    auto apply = [this](std::vector<transfer::ExclusionEntry> entries) {
+        m_model->beginChange();
+        for (auto& entry : entries) {
+            m_editor.list().add(std::move(entry.emailAddress), std::move(entry.group));
+        }
+        m_model->endChange();
+        refreshCount();
+    };
+    ExclusionImportDialog dialog(m_editor.list(), m_groupChoices, m_prompter, m_setup.chooser, apply, this);
+    if (m_importHook) {
+        m_importHook(dialog);
+    } else {
+        dialog.exec();
     }
 }
 

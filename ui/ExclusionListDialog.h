@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Prompter.h"
+#include "messages/FileChooser.h"
 #include "transfer/ExclusionEditor.h"
 
 #include <QDialog>
@@ -17,6 +18,7 @@ namespace tidecast::ui
 {
 
 class ExcludeRecipientDialog;
+class ExclusionImportDialog;
 class ExclusionListModel;
 
 // "Exclusion List": shows the whole list, adds (also at once with an address handed over),
@@ -30,18 +32,20 @@ public:
     struct Setup
     {
         std::filesystem::path dataDir;
-        std::vector<std::string> groups; // the listed groups, in list order
-        QString handedAddress;           // opens the Add dialog at once when not empty
+        std::vector<std::string> groups;          // the listed groups, in list order
+        QString handedAddress;                    // opens the Add dialog at once when not empty
+        messages::FileChooser* chooser = nullptr; // the import's Select; none offers no file dialog
     };
 
     ExclusionListDialog(Setup setup, Prompter& prompter, QWidget* parent = nullptr);
     ~ExclusionListDialog() override;
 
-    // Tests answer the modal windows: the Add dialog before it runs, and the export, which the
-    // window opens after writing the list for it (by default an export window in its exclusion
-    // list mode).
+    // Tests answer the modal windows: the Add and Import dialogs before they run, and the export,
+    // which the window opens after writing the list for it (by default an export window in its
+    // exclusion list mode).
     void setAddHook(std::function<void(ExcludeRecipientDialog&)> hook) { m_addHook = std::move(hook); }
     void setExportHandler(std::function<void()> handler) { m_exportHandler = std::move(handler); }
+    void setImportHook(std::function<void(ExclusionImportDialog&)> hook) { m_importHook = std::move(hook); }
 
     const transfer::ExclusionList& list() const { return m_editor.list(); }
     QTreeView* view() const { return m_view; }
@@ -50,6 +54,7 @@ public:
     void deleteSelected();
     void deleteAll();
     void exportList();
+    void importEntries();
     void accept() override;
 
 protected:
@@ -66,6 +71,7 @@ private:
     std::vector<std::string> m_groupChoices;
     std::function<void(ExcludeRecipientDialog&)> m_addHook;
     std::function<void()> m_exportHandler;
+    std::function<void(ExclusionImportDialog&)> m_importHook;
     bool m_shown = false;
 
     ExclusionListModel* m_model;

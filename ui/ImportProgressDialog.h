@@ -1,76 +1,52 @@
 #pragma once
 
 #include "common/Prompter.h"
+#include "transfer/ExclusionImport.h"
 #include "transfer/ImportEngine.h"
+#include "ui/JobProgressDialog.h"
 
-#include <QDialog>
-
+#include <filesystem>
 #include <functional>
-#include <memory>
-#include <thread>
-
-class QLabel;
-class QProgressBar;
-class QPushButton;
-class QTimer;
+#include <vector>
 
 namespace tidecast::ui
 {
 
-// The import's progress window: the source, group, type, delimiter and field count, the four
-// counters and a Stop button. The import runs on a worker thread as soon as the window shows;
-// Stop ends it at the next record. When it ends the status is shown in bold, the button reads
-// "&Close", and the report is offered when some data was illegal.
-class ImportProgressDialog : public QDialog
+// "Import Progress": the source, the destination, the four counters and Stop, over either an
+// import into a group or an import into the exclusion list. Stop ends the import at the next
+// record. When it ends the status is shown in bold and the button reads "&Close"; after an import
+// into a group the report is offered when some data was illegal.
+class ImportProgressDialog : public JobProgressDialog
 {
     Q_OBJECT
 
 public:
-    // `prompter` must be safe to call from the worker thread (QtPrompter is).
+    // An import into a group. `prompter` must be safe to call from the worker thread (QtPrompter is).
     ImportProgressDialog(transfer::ImportRequest request, Prompter& prompter, QWidget* parent = nullptr);
-    ~ImportProgressDialog() override;
+    // An import into the exclusion list: `list` is only read while the import runs; the new
+    // entries are in addedExclusions() once it has ended.
+    ImportProgressDialog(transfer::ExclusionImportRequest request, const transfer::ExclusionList& list,
+                         Prompter& prompter, QWidget* parent = nullptr);
 
     // Opens the report; returns false when no program could be started. Tests replace it.
     void setReportOpener(std::function<bool(const std::filesystem::path&)> opener) { m_openReport = std::move(opener); }
 
-    bool isRunning() const { return m_running; }
     const transfer::ImportSummary& summary() const { return m_summary; }
-
-    // The Stop button while the import runs, Close afterwards.
-    void stopOrClose();
+    const std::vector<transfer::ExclusionEntry>& addedExclusions() const { return m_addedExclusions; }
 
 signals:
     // The import ended (completed, stopped or failed) and the report was offered.
     void importFinished();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
 private:
-    class Relay;
+    ImportProgressDialog(const QString& title, Prompter& prompter, QWidget* parent);
+    void layOut(QLayout* details);
+    void ended(const transfer::ImportSummary& summary, const std::filesystem::path& report);
 
-    void start();
-    void refresh();
-    void finished();
-
-    transfer::ImportRequest m_request;
     Prompter& m_prompter;
-    std::unique_ptr<Relay> m_relay;
-    std::jthread m_worker;
-    bool m_started = false;
-    bool m_running = false;
     transfer::ImportSummary m_summary;
+    std::vector<transfer::ExclusionEntry> m_addedExclusions;
     std::function<bool(const std::filesystem::path&)> m_openReport;
-
-    QLabel* m_statusLabel;
-    QLabel* m_addedLabel;
-    QLabel* m_duplicatesLabel;
-    QLabel* m_ignoredLabel;
-    QLabel* m_illegalLabel;
-    QProgressBar* m_bar;
-    QPushButton* m_stopButton;
-    QTimer* m_refreshTimer;
 };
 
 } // namespace tidecast::ui

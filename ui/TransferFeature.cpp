@@ -50,8 +50,8 @@ void TransferFeature::openExclusionList(const QString& handedAddress)
     if (m_window.hooks().closeOpenDatabase) {
         m_window.hooks().closeOpenDatabase();
     }
-    ExclusionListDialog dialog({m_window.paths().dataDir, listedGroups(), handedAddress}, m_window.prompter(),
-                               &m_window);
+    ExclusionListDialog dialog({m_window.paths().dataDir, listedGroups(), handedAddress, m_chooser.get()},
+                               m_window.prompter(), &m_window);
     dialog.setExportHandler([this] { openExport(transfer::ExportMode::ExclusionList); });
     if (m_exclusionHook) {
         m_exclusionHook(dialog);

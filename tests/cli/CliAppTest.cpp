@@ -79,6 +79,7 @@ TEST(CliApp, SecondWriterIsRefusedAtOnceWithTheHoldersProcessId)
           std::vector<std::string>{"settings", "set", "Server Setup", "Domain", "x"},
           std::vector<std::string>{"recipients", "add", "Walkers", "--email", "ann@example.test"},
           std::vector<std::string>{"import", "Walkers", "-", "--harvest"},
+          std::vector<std::string>{"exclusion", "import", "-"},
           std::vector<std::string>{"send", "--message", data + "/none.tcx"}}) {
         auto args = writer;
         args.insert(args.begin(), {"--data-dir", data});

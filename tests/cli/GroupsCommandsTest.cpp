@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -234,6 +235,42 @@ TEST_F(GroupsCommandsTest, ExcludedAddressNeedsYesAndDeleteCanCleanExclusions)
     store::RecipientStore file;
     ASSERT_TRUE(file.open(dir / "Exclusion List.gdb"));
     EXPECT_EQ(file.recordCount(), 0);
+}
+
+TEST_F(GroupsCommandsTest, ExclusionImportHarvestsIntoTheListAndSavesWithABackup)
+{
+    expectRun({"groups", "add", "Club"}, 0);
+    expectRun({"exclusion", "add", "known@example.test"}, 0);
+    const std::string text = "From: Known@Example.TEST\nTo: new@example.test, x@ab.c\nCc: other@example.org\n";
+    auto result = run(
+        {"exclusion", "import", "-", "--group", "club", "--filter", "IGNORE where 'Email Address' Ends with '.org'"},
+        text);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out, "Added: 1\nDuplicates: 1\nIgnored: 1\nIllegal: 1\n");
+    expectRun({"exclusion", "list"}, 0, "known@example.test\tAll Groups\nnew@example.test\tClub\n");
+    auto backup = dir / "Exclusion List.gdb";
+    backup += ".old";
+    EXPECT_TRUE(std::filesystem::exists(backup));
+
+    {
+        std::ofstream(dir / "more.txt", std::ios::binary) << "new@example.test more@example.test";
+    }
+    expectRun({"exclusion", "import", (dir / "more.txt").string()}, 0,
+              "Added: 2\nDuplicates: 0\nIgnored: 0\nIllegal: 0\n");
+    expectRun({"exclusion", "list"}, 0,
+              "known@example.test\tAll Groups\nnew@example.test\tClub\nnew@example.test\tAll Groups\n"
+              "more@example.test\tAll Groups\n");
+
+    // Refusals change nothing.
+    expectRun({"exclusion", "import", (dir / "gone.txt").string()}, 2, "",
+              "error: Please select a valid file to import first.\n");
+    EXPECT_EQ(run({"exclusion", "import", "-"}, "   ").err,
+              "warning: These appears to be no data currently on the clipboard. Please copy your data to the Windows "
+              "clipboard before proceeding.\n");
+    expectRun({"exclusion", "import", "-", "--group", "Nobody"}, 2, "", "error: This group no longer exists.\n");
+    expectRun({"exclusion", "list"}, 0,
+              "known@example.test\tAll Groups\nnew@example.test\tClub\nnew@example.test\tAll Groups\n"
+              "more@example.test\tAll Groups\n");
 }
 
 } // namespace

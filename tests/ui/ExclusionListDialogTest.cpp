@@ -5,20 +5,43 @@
 #include "support/SendTestSupport.h"
 #include "transfer/ExclusionTexts.h"
 #include "ui/ExcludeRecipientDialog.h"
+#include "ui/ExclusionImportDialog.h"
 #include "ui/ExclusionListModel.h"
+#include "ui/ImportProgressDialog.h"
 
 #include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
 
+#include <fstream>
+
 using namespace tidecast;
 using Entries = std::vector<transfer::ExclusionEntry>;
+
+// Answers the open-file dialog with one path and keeps what it was asked.
+class OneFileChooser final : public messages::FileChooser
+{
+public:
+    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest& request) override
+    {
+        asked = request;
+        return answer;
+    }
+    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest&) override { return {}; }
+
+    std::optional<std::filesystem::path> answer;
+    messages::FileDialogRequest asked;
+};
 
 // The exclusion list window and its Add dialog over a real data folder.
 class ExclusionListDialogTest : public QObject
@@ -29,11 +52,12 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::filesystem::path m_data;
     ScriptedPrompter m_prompter;
+    OneFileChooser m_chooser;
 
     std::unique_ptr<ui::ExclusionListDialog> makeDialog(const QString& handed = {})
     {
         auto dialog = std::make_unique<ui::ExclusionListDialog>(
-            ui::ExclusionListDialog::Setup{m_data, {"Club", "Gone"}, handed}, m_prompter);
+            ui::ExclusionListDialog::Setup{m_data, {"Club", "Gone"}, handed, &m_chooser}, m_prompter);
         new QAbstractItemModelTester(dialog->view()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest,
                                      dialog.get());
         return dialog;
@@ -77,6 +101,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_data = m_dir->path().toStdString();
         m_prompter = ScriptedPrompter();
+        m_chooser = OneFileChooser();
         QVERIFY(test::makeGroup(m_data, "Club", {"a@example.test"}));
     }
 
@@ -224,26 +249,131 @@ private slots:
         QVERIFY(!std::filesystem::exists(backup));
     }
 
-    void aMillionEntriesLoadAndDelete()
+    void importTakesWhatItFindsAndOnlyOkKeepsIt()
     {
-        transfer::ExclusionList big;
-        for (int i = 0; i < 1'000'000; ++i) {
-            big.add("user" + std::to_string(i) + "@example.test", i % 2 == 0 ? "All Groups" : "Club");
-        }
-        QVERIFY(big.save(transfer::ExclusionList::filePath(m_data), transfer::ExclusionBackup::None));
-        ui::ExclusionListDialog dialog({m_data, {"Club"}, {}}, m_prompter);
-        QCOMPARE(countText(dialog), QStringLiteral("1000000 Recipients"));
-        dialog.show();
-        auto* view = dialog.view();
-        const auto last = view->model()->index(999'999, 0);
-        view->scrollTo(last);
-        view->selectionModel()->select(last, QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        m_prompter.queue(Answer::Yes);
-        click(dialog, "deleteButton");
-        QCOMPARE(countText(dialog), QStringLiteral("999999 Recipients"));
-        QCOMPARE(view->model()->index(999'998, 0).data().toString(), QStringLiteral("user999998@example.test"));
+        QVERIFY(test::makeExclusionList(m_data, {{"known@example.test", "All Groups"}}));
+        const auto file = m_data / "more.txt";
+        std::ofstream(file, std::ios::binary) << "new@example.test";
+        QApplication::clipboard()->setText(
+            QStringLiteral("Known@Example.test, new@example.test\nx@ab.c other@example.org"));
+        m_chooser.answer = file;
+        const struct
+        {
+            bool fromClipboard;
+            int groupRow;
+            QString source;
+            QString counts; // added, duplicates, ignored, illegal
+            Entries listed;
+            const char* closeWith;
+            Entries saved;
+        } cases[] = {
+            {true,
+             0,
+             QStringLiteral("From Clipboard"),
+             QStringLiteral("2 1 0 1 "),
+             {{"known@example.test", "All Groups"},
+              {"new@example.test", "All Groups"},
+              {"other@example.org", "All Groups"}},
+             "cancelButton",
+             {{"known@example.test", "All Groups"}}},
+            {false,
+             1,
+             QString::fromStdString(file.string()),
+             QStringLiteral("1 0 0 0 "),
+             {{"known@example.test", "All Groups"}, {"new@example.test", "Club"}},
+             "okButton",
+             {{"known@example.test", "All Groups"}, {"new@example.test", "Club"}}},
+        };
+        for (const auto& c : cases) {
+            auto dialog = makeDialog();
+            QString offered;
+            QString counts;
+            dialog->setImportHook([&](ui::ExclusionImportDialog& import) {
+                QCOMPARE(import.windowTitle(), QStringLiteral("Exclusion list Import"));
+                auto* groups = import.findChild<QListWidget*>(QStringLiteral("groupList"));
+                for (int i = 0; i < groups->count(); ++i) {
+                    offered += groups->item(i)->text() + QLatin1Char(';');
+                }
+                groups->setCurrentRow(c.groupRow);
+                import.findChild<QRadioButton*>(QStringLiteral("clipboardRadio"))->setChecked(c.fromClipboard);
+                import.findChild<QPushButton*>(QStringLiteral("selectButton"))->click();
+                import.setProgressHook([&](ui::ImportProgressDialog& progress) {
+                    QCOMPARE(progress.windowTitle(), QStringLiteral("Import Progress"));
+                QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("sourceLabel"))->text(), c.source);
+                QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("groupLabel"))->text(),
+                         QStringLiteral("Exclusion List"));
+                progress.show();
+                QTRY_COMPARE(progress.findChild<QPushButton*>(QStringLiteral("stopButton"))->text(),
+                             QStringLiteral("&Close"));
+                QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("statusLabel"))->text(),
+                         QStringLiteral("Import Completed"));
+                for (const char* name :
+                     {"addedCountLabel", "duplicatesCountLabel", "ignoredCountLabel", "illegalCountLabel"}) {
+                    counts += progress.findChild<QLabel*>(QString::fromLatin1(name))->text() + QLatin1Char(' ');
+                }
+            });
+            import.findChild<QPushButton*>(QStringLiteral("startButton"))->click();
+            QCOMPARE(import.result(), int(QDialog::Accepted));
+        });
+        click(*dialog, "importButton");
+        QCOMPARE(offered, QStringLiteral("All Groups;Club;"));
+        QCOMPARE(counts, c.counts);
+        QCOMPARE(dialog->list().entries(), c.listed);
+        QCOMPARE(countText(*dialog), QStringLiteral("%1 Recipients").arg(c.listed.size()));
+        click(*dialog, c.closeWith);
+        QCOMPARE(fileEntries(), c.saved);
     }
-};
+    QCOMPARE(m_chooser.asked.title, std::string("Select input file to import data from"));
+    QCOMPARE(m_chooser.asked.filter, std::string("All files (*.*)|*.*"));
+    QVERIFY(m_prompter.log().empty());
+}
+
+    void importStartRefusesAMissingSource()
+{
+    auto dialog = makeDialog();
+    QApplication::clipboard()->clear();
+    bool opened = false;
+    for (const bool fromClipboard : {false, true}) {
+        dialog->setImportHook([&](ui::ExclusionImportDialog& import) {
+            import.findChild<QRadioButton*>(QStringLiteral("clipboardRadio"))->setChecked(fromClipboard);
+                import.setProgressHook([&opened](ui::ImportProgressDialog&) { opened = true;
+        });
+        import.findChild<QPushButton*>(QStringLiteral("startButton"))->click();
+        QCOMPARE(import.result(), int(QDialog::Rejected));
+    });
+    click(*dialog, "importButton");
+}
+QVERIFY(!opened);
+QCOMPARE(m_prompter.log(),
+         (std::vector<ScriptedPrompter::Entry>{
+             {"Please select a valid file to import first.", Icon::Critical, false},
+             {"These appears to be no data currently on the clipboard. Please copy your data to the Windows "
+              "clipboard before proceeding.",
+              Icon::Exclamation, false}}));
+QVERIFY(dialog->list().isEmpty());
+}
+
+void aMillionEntriesLoadAndDelete()
+{
+    transfer::ExclusionList big;
+    for (int i = 0; i < 1'000'000; ++i) {
+        big.add("user" + std::to_string(i) + "@example.test", i % 2 == 0 ? "All Groups" : "Club");
+    }
+    QVERIFY(big.save(transfer::ExclusionList::filePath(m_data), transfer::ExclusionBackup::None));
+    ui::ExclusionListDialog dialog({m_data, {"Club"}, {}}, m_prompter);
+    QCOMPARE(countText(dialog), QStringLiteral("1000000 Recipients"));
+    dialog.show();
+    auto* view = dialog.view();
+    const auto last = view->model()->index(999'999, 0);
+    view->scrollTo(last);
+    view->selectionModel()->select(last, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    m_prompter.queue(Answer::Yes);
+    click(dialog, "deleteButton");
+    QCOMPARE(countText(dialog), QStringLiteral("999999 Recipients"));
+    QCOMPARE(view->model()->index(999'998, 0).data().toString(), QStringLiteral("user999998@example.test"));
+}
+}
+;
 
 QTEST_MAIN(ExclusionListDialogTest)
 #include "ExclusionListDialogTest.moc"

@@ -226,6 +226,7 @@ int importRecipients(CliContext& context, const TransferArguments& arguments)
 }
 
 // Prints the addresses that pass the seven checks and are mailboxes, one per line, in the order they are found.
+// A file is read as the import reads it (UTF-16 with a byte-order mark decoded); stdin as clipboard text.
 int harvest(CliContext& context, const TransferArguments& arguments)
 {
     auto print = [&context](std::string_view candidate, transfer::CandidateVerdict verdict) {
@@ -236,12 +237,13 @@ int harvest(CliContext& context, const TransferArguments& arguments)
     if (arguments.source == "-") {
         return transfer::harvestStream(context.in, print) ? int(kExitDone) : int(kExitFailed);
     }
-    std::ifstream file(arguments.source, std::ios::binary);
-    if (!file) {
-        context.prompter->message(transfer::kNoValidFileMessage, Icon::Exclamation);
+    if (!transfer::checkImportSource({arguments.source, std::nullopt}, *context.prompter)) {
         return kExitRefused;
     }
-    return transfer::harvestStream(file, print) ? int(kExitDone) : int(kExitFailed);
+    NullProgress progress;
+    const auto harvested =
+        transfer::harvestSource(arguments.source, std::nullopt, print, progress, [] { return true; });
+    return harvested ? int(kExitDone) : int(kExitFailed);
 }
 
 } // namespace

@@ -46,6 +46,14 @@ TEST_F(TransferCommandsTest, HarvestPrintsTheLegalAddressesOfAFileOrStdin)
     const auto fromStdin = run({"harvest", "-"}, std::string(kMailbox));
     EXPECT_EQ(fromStdin.status, 0);
     EXPECT_EQ(fromStdin.out, expected);
+
+    // A file in UTF-16 with a byte-order mark is decoded as the import decodes it.
+    std::string utf16 = "\xFF\xFE";
+    for (const char c : kMailbox) {
+        utf16 += {c, '\0'};
+    }
+    ASSERT_TRUE(writeWholeFile(dir / "wide.txt", utf16));
+    EXPECT_EQ(run({"harvest", (dir / "wide.txt").string()}).out, expected);
 }
 
 TEST_F(TransferCommandsTest, HarvestRefusesAMissingFile)

@@ -108,7 +108,7 @@ std::optional<Rate> runOurs(std::uint16_t port, double seconds)
     NullProgress progress;
     SilentPrompter prompter;
     mailing::SmtpSendChannel channel(settings, {}, {activity, session, lastError, progress, prompter});
-    const std::string text = message();
+    const ByteChain text(message());
 
     const auto start = Clock::now();
     const auto deadline = start + std::chrono::duration<double>(seconds);

@@ -20,9 +20,9 @@ public:
         , m_activity(std::move(activity))
     {}
 
-    [[nodiscard]] Result<std::string> build(const store::RecipientRecord& recipient) override
+    [[nodiscard]] Result<ByteChain> build(const store::RecipientRecord& recipient) override
     {
-        return m_builder.buildMessage(recipient, m_progress, m_activity);
+        return m_builder.buildMessageBytes(recipient, m_progress, m_activity);
     }
 
 private:

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ByteChain.h"
 #include "common/Result.h"
 #include "store/RecipientRecord.h"
 
@@ -21,7 +22,7 @@ public:
     // start on the messages of the records that follow.
     virtual void reached(std::int64_t /*number*/) {}
 
-    [[nodiscard]] virtual Result<std::string> build(const store::RecipientRecord& recipient) = 0;
+    [[nodiscard]] virtual Result<ByteChain> build(const store::RecipientRecord& recipient) = 0;
 };
 
 } // namespace tidecast::mailing

@@ -75,7 +75,7 @@ bool PipelinedMessageSource::isPending(std::int64_t number) const
     return m_building.contains(number) || std::find(m_waiting.begin(), m_waiting.end(), number) != m_waiting.end();
 }
 
-Result<std::string> PipelinedMessageSource::build(const store::RecipientRecord& recipient)
+Result<ByteChain> PipelinedMessageSource::build(const store::RecipientRecord& recipient)
 {
     std::optional<Built> taken;
     {
@@ -98,7 +98,10 @@ Result<std::string> PipelinedMessageSource::build(const store::RecipientRecord& 
         }
     }
     replay(taken->events);
-    return std::move(*taken->message);
+    if (!*taken->message) {
+        return taken->message->error();
+    }
+    return ByteChain(std::move(taken->message->value()));
 }
 
 void PipelinedMessageSource::replay(const std::vector<Event>& events)

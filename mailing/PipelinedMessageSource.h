@@ -55,7 +55,7 @@ public:
     PipelinedMessageSource& operator=(const PipelinedMessageSource&) = delete;
 
     void reached(std::int64_t number) override;
-    [[nodiscard]] Result<std::string> build(const store::RecipientRecord& recipient) override;
+    [[nodiscard]] Result<ByteChain> build(const store::RecipientRecord& recipient) override;
 
 private:
     // What a build told its progress display and activity log, kept until the message is taken.

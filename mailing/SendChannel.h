@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ByteChain.h"
 #include "common/Result.h"
 
 #include <optional>
@@ -49,8 +50,8 @@ public:
     virtual bool isConnected() const = 0;
     virtual bool startTransaction(std::string_view sender) = 0;
     virtual RecipientReply addRecipient(std::string_view address) = 0;
-    // Writes the finished message and completes the data phase.
-    virtual TransmitOutcome transmit(std::string_view message, std::string_view recipientAddress) = 0;
+    // Writes the finished message, piece by piece, and completes the data phase.
+    virtual TransmitOutcome transmit(const ByteChain& message, std::string_view recipientAddress) = 0;
     // Abandons the transaction in progress (after a refused personal recipient or a failed build).
     virtual void abortTransaction() = 0;
     virtual void disconnect(DisconnectReason reason) = 0;

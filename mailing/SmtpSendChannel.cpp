@@ -234,7 +234,7 @@ void SmtpSendChannel::noteBlockingReply()
     m_blocker = Error{ErrorCode::Protocol, std::move(text), 530};
 }
 
-TransmitOutcome SmtpSendChannel::transmit(std::string_view message, std::string_view recipientAddress)
+TransmitOutcome SmtpSendChannel::transmit(const ByteChain& message, std::string_view recipientAddress)
 {
     // A server that announced its SIZE limit would refuse a larger message only after the upload;
     // since every message of the mailing is about as large, the mailing ends here instead.
@@ -255,32 +255,34 @@ TransmitOutcome SmtpSendChannel::transmit(std::string_view message, std::string_
     return endOfMessage();
 }
 
-bool SmtpSendChannel::writeMessageData(std::string_view text, std::string_view recipientAddress)
+bool SmtpSendChannel::writeMessageData(const ByteChain& message, std::string_view recipientAddress)
 {
     FlagScope transmitting(m_transmitting, true);
     m_sinks.progress.setLabel("Sending Message ....");
     logBoth("Sending Message");
-    const auto maximum = static_cast<std::int64_t>(text.size()) + 1;
+    const auto maximum = static_cast<std::int64_t>(message.size()) + 1;
     m_sinks.progress.setMaximum(maximum);
     m_sinks.progress.setValue(0);
     std::int64_t written = 0;
-    while (!text.empty()) {
-        const int n = m_smtp.writeData(text, kWriteChunk);
-        if (n < 0) {
-            const auto error = m_smtp.lastError().value_or(net::ClientError{});
-            m_smtp.clearLastError();
-            std::string description = error.description;
-            if (error.number == net::smtp_error::kInvalidRecipient) {
-                description = "Invalid Recipient Email Address - " + std::string(recipientAddress);
+    for (std::string_view text : message.pieces()) {
+        while (!text.empty()) {
+            const int n = m_smtp.writeData(text, kWriteChunk);
+            if (n < 0) {
+                const auto error = m_smtp.lastError().value_or(net::ClientError{});
+                m_smtp.clearLastError();
+                std::string description = error.description;
+                if (error.number == net::smtp_error::kInvalidRecipient) {
+                    description = "Invalid Recipient Email Address - " + std::string(recipientAddress);
+                }
+                const std::string line = description + " - " + std::to_string(error.number);
+                logBoth("S> " + line);
+                m_sinks.lastError.writeLine("x-Send: " + line);
+                return false;
             }
-            const std::string line = description + " - " + std::to_string(error.number);
-            logBoth("S> " + line);
-            m_sinks.lastError.writeLine("x-Send: " + line);
-            return false;
+            written += n;
+            m_sinks.progress.setValue(written);
+            text.remove_prefix(static_cast<std::size_t>(n));
         }
-        written += n;
-        m_sinks.progress.setValue(written);
-        text.remove_prefix(static_cast<std::size_t>(n));
     }
     m_sinks.progress.setValue(maximum);
     return true;

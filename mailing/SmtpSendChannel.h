@@ -45,7 +45,7 @@ public:
     bool isConnected() const override { return m_smtp.isSessionEstablished(); }
     bool startTransaction(std::string_view sender) override;
     RecipientReply addRecipient(std::string_view address) override;
-    TransmitOutcome transmit(std::string_view message, std::string_view recipientAddress) override;
+    TransmitOutcome transmit(const ByteChain& message, std::string_view recipientAddress) override;
     void abortTransaction() override { (void)m_smtp.abort(); }
     void disconnect(DisconnectReason reason) override;
     void setTransmitting(bool transmitting) override { m_transmitting = transmitting; }
@@ -70,7 +70,7 @@ private:
     void noteBlockingReply();
     void logInToPopServer();
     void enableDsn();
-    bool writeMessageData(std::string_view text, std::string_view recipientAddress);
+    bool writeMessageData(const ByteChain& message, std::string_view recipientAddress);
     TransmitOutcome endOfMessage();
     void onClientError(const net::ClientError& error);
 

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace tidecast::mime
 {
@@ -49,10 +50,9 @@ void MailMessage::addHeader(std::string_view name, std::string_view value)
     m_headers.emplace_back(headerSafe(name), headerSafe(value));
 }
 
-std::string MailMessage::serialize(std::size_t reserve) const
+ByteChain MailMessage::serialize() const
 {
     std::string out;
-    out.reserve(reserve != 0 ? reserve : m_root.estimatedSize() + 1024);
     if (!m_from.empty()) {
         appendHeaderLine(out, "From", m_from);
     }
@@ -81,11 +81,12 @@ std::string MailMessage::serialize(std::size_t reserve) const
     for (const auto& [name, value] : m_headers) {
         appendHeaderLine(out, name, value);
     }
-    m_root.appendTo(out);
-    if (!out.ends_with(kCrLf)) {
-        out += kCrLf;
+    ByteChain chain(std::move(out));
+    m_root.appendTo(chain);
+    if (!chain.endsWith(kCrLf)) {
+        chain.append(kCrLf);
     }
-    return out;
+    return chain;
 }
 
 std::string formatMailDate(std::chrono::system_clock::time_point at)

@@ -36,8 +36,8 @@ public:
     MimePart& root() { return m_root; }
     const MimePart& root() const { return m_root; }
 
-    // The complete message text. `reserve` is a size hint.
-    std::string serialize(std::size_t reserve = 0) const;
+    // The complete message: its own text, with the shared bodies of its parts referenced.
+    ByteChain serialize() const;
 
 private:
     std::string m_from;

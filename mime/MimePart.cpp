@@ -232,38 +232,29 @@ void MimePart::appendHeaders(std::string& out) const
     }
 }
 
-void MimePart::appendTo(std::string& out) const
+void MimePart::appendTo(ByteChain& out) const
 {
-    appendHeaders(out);
-    out += kCrLf;
-    const std::string_view text = body();
-    out += text;
+    std::string headers;
+    appendHeaders(headers);
+    headers += kCrLf;
+    out.append(headers);
+    if (m_sharedBody) {
+        out.appendShared(m_sharedBody);
+    } else {
+        out.append(m_body);
+    }
     if (m_parts.empty()) {
         return;
     }
     // The body of a multipart is its preamble; each delimiter starts with CR LF (RFC 2046 5.1.1).
-    const std::string_view delimiter = boundary();
+    const std::string delimiter = "\r\n--" + std::string(boundary());
     for (const auto& part : m_parts) {
-        out += "\r\n--";
-        out += delimiter;
-        out += kCrLf;
+        out.append(delimiter);
+        out.append(kCrLf);
         part->appendTo(out);
     }
-    out += "\r\n--";
-    out += delimiter;
-    out += "--\r\n";
-}
-
-std::size_t MimePart::estimatedSize() const
-{
-    std::size_t size = 256 + body().size();
-    for (const auto& [name, value] : m_headers) {
-        size += name.size() + value.size() + 8;
-    }
-    for (const auto& part : m_parts) {
-        size += part->estimatedSize() + 96;
-    }
-    return size;
+    out.append(delimiter);
+    out.append("--\r\n");
 }
 
 } // namespace tidecast::mime

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ByteChain.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -45,10 +47,9 @@ public:
 
     // The part's header lines (each ending in CR LF), without the empty line after them.
     void appendHeaders(std::string& out) const;
-    // Headers, the empty line, then the body or the children between boundary lines.
-    void appendTo(std::string& out) const;
-    // A close upper estimate of appendTo's size, for reserving.
-    std::size_t estimatedSize() const;
+    // Headers, the empty line, then the body or the children between boundary lines. A shared
+    // body is referenced, not copied.
+    void appendTo(ByteChain& out) const;
 
 private:
     std::string m_contentType;

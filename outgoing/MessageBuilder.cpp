@@ -373,7 +373,7 @@ Result<UnsignedMessage> MessageBuilder::composeMessage(const store::RecipientRec
         root.setContentTypeParameter("charset", m_charset);
         root.setTransferEncoding(text->encoding);
         root.setBody(text->text);
-        return UnsignedMessage{message.serialize(text->text.size() + 1024), now};
+        return UnsignedMessage{message.serialize(), now};
     }
 
     if (m_hasHtml) {
@@ -398,12 +398,31 @@ Result<UnsignedMessage> MessageBuilder::composeMessage(const store::RecipientRec
     return UnsignedMessage{message.serialize(), now};
 }
 
+Result<ByteChain> MessageBuilder::buildMessageBytes(const store::RecipientRecord& recipient, Progress& progress,
+                                                    const ActivitySink& activity)
+{
+    auto composed = composeMessage(recipient, progress, activity);
+    if (!composed) {
+        return composed.error();
+    }
+    if (!m_signer) {
+        return std::move(composed->bytes);
+    }
+    // The signature covers every byte, so a signed message is one text of its own.
+    auto signedText = signMessage(std::move(*composed));
+    if (!signedText) {
+        return signedText.error();
+    }
+    return ByteChain(std::move(*signedText));
+}
+
 Result<std::string> MessageBuilder::signMessage(UnsignedMessage message) const
 {
+    auto text = message.bytes.toString();
     if (!m_signer) {
-        return std::move(message.text);
+        return text;
     }
-    return m_signer->sign(message.text, message.date);
+    return m_signer->sign(text, message.date);
 }
 
 Result<std::string> MessageBuilder::mergedSubject(const store::RecipientRecord& recipient) const

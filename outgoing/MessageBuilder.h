@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ByteChain.h"
 #include "common/Clock.h"
 #include "common/IdSource.h"
 #include "common/Progress.h"
@@ -34,7 +35,7 @@ using ActivitySink = std::function<void(std::string_view line)>;
 // A finished message that is not signed yet, with the time its Date field gives.
 struct UnsignedMessage
 {
-    std::string text;
+    ByteChain bytes;
     std::chrono::system_clock::time_point date;
 };
 
@@ -56,6 +57,10 @@ public:
     // character the character set cannot carry.
     [[nodiscard]] Result<std::string> buildMessage(const store::RecipientRecord& recipient, Progress& progress,
                                                    const ActivitySink& activity = {});
+    // The same message with the encodings of attached files shared, not copied: what a mailing
+    // sends, so that a large attachment is in memory once however many messages carry it.
+    [[nodiscard]] Result<ByteChain> buildMessageBytes(const store::RecipientRecord& recipient, Progress& progress,
+                                                      const ActivitySink& activity = {});
 
     // buildMessage() in two steps, so the costly signing can run on other threads: the message
     // before signing, then the message signed when the settings name a key. signMessage() does

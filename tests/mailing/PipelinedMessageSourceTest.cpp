@@ -57,12 +57,12 @@ Result<outgoing::UnsignedMessage> composeFor(const store::RecipientRecord& recip
     }
     activity("built " + address);
     return outgoing::UnsignedMessage{
-        "To: " + address + "\r\nHello " + recipient.get(store::RecipientField::FirstName) + "\r\n", {}};
+        ByteChain("To: " + address + "\r\nHello " + recipient.get(store::RecipientField::FirstName) + "\r\n"), {}};
 }
 
 Result<std::string> signFor(outgoing::UnsignedMessage message)
 {
-    return "Signature: " + std::to_string(message.text.size()) + "\r\n" + message.text;
+    return "Signature: " + std::to_string(message.bytes.size()) + "\r\n" + message.bytes.toString();
 }
 
 Result<std::string> buildFor(const store::RecipientRecord& recipient, Progress& progress,
@@ -204,7 +204,16 @@ TEST(PipelinedMessageSource, GivesTheSessionExactlyWhatBuildingOnItsOwnThreadWou
         RecordingDisplay expectedDisplay;
         std::vector<std::string> results;
         std::vector<std::string> expected;
-        const auto outcome = [](const Result<std::string>& built) { return built ? *built : built.error().detail; };
+        const auto outcome = [](const auto& built) -> std::string {
+            if (!built) {
+                return built.error().detail;
+            }
+            if constexpr (std::is_same_v<std::decay_t<decltype(*built)>, ByteChain>) {
+                return built->toString();
+            } else {
+                return *built;
+            }
+        };
         {
             PipelinedMessageSource source(group.composer(), group.signer(), group.reader(), display, display.activity(),
                                           c.depth, c.workers);
@@ -255,7 +264,7 @@ TEST(PipelinedMessageSource, BuildsTheNextMessagesBeforeTheSessionAsks)
     EXPECT_EQ(thirdBuilt.get_future().wait_for(std::chrono::seconds(30)), std::future_status::ready);
     auto message = source.build(group.records[0]);
     ASSERT_TRUE(message);
-    EXPECT_EQ(*message, "Signature: 35\r\nTo: user1@example.test\r\nHello Ann\r\n");
+    EXPECT_EQ(message->toString(), "Signature: 35\r\nTo: user1@example.test\r\nHello Ann\r\n");
 }
 
 TEST(GroupReader, ReadsRecordsByNumberInAnyOrder)

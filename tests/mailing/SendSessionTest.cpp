@@ -71,9 +71,9 @@ public:
         pending.emplace_back(address);
         return {250, "OK", false};
     }
-    TransmitOutcome transmit(std::string_view message, std::string_view) override
+    TransmitOutcome transmit(const ByteChain& message, std::string_view) override
     {
-        EXPECT_EQ(message, "message");
+        EXPECT_EQ(message.toString(), "message");
         EXPECT_TRUE(transmitting);
         if (!connected || pending.empty()) {
             return TransmitOutcome::Failed;
@@ -130,10 +130,10 @@ public:
 class FixedMessage final : public MessageSource
 {
 public:
-    Result<std::string> build(const store::RecipientRecord& recipient) override
+    Result<ByteChain> build(const store::RecipientRecord& recipient) override
     {
         built.push_back(recipient.emailAddress());
-        return std::string("message");
+        return ByteChain("message");
     }
     void reached(std::int64_t number) override { reachedNumbers.push_back(number); }
     std::vector<std::string> built;

@@ -39,9 +39,9 @@ namespace
 class LetterSource final : public MessageSource
 {
 public:
-    Result<std::string> build(const store::RecipientRecord& recipient) override
+    Result<ByteChain> build(const store::RecipientRecord& recipient) override
     {
-        return "To: " + recipient.emailAddress() + "\r\nSubject: hello\r\n\r\n.Dear reader\r\n";
+        return ByteChain("To: " + recipient.emailAddress() + "\r\nSubject: hello\r\n\r\n.Dear reader\r\n");
     }
 };
 
@@ -151,7 +151,7 @@ struct Rig
         if (!channel->startTransaction(sender) || channel->addRecipient(recipient).code >= 400) {
             return false;
         }
-        return channel->transmit(text, recipient) == TransmitOutcome::Sent;
+        return channel->transmit(ByteChain(std::string(text)), recipient) == TransmitOutcome::Sent;
     }
 
     settings::Settings settings;
@@ -432,7 +432,8 @@ TEST(SmtpSendChannel, DsnNotOfferedAndRefusedRecipientsInBothModes)
             flagged.push_back(rig.channel->addRecipient(address).invalid);
         }
         EXPECT_EQ(flagged, (std::vector<bool>{false, true, true, false}));
-        EXPECT_EQ(rig.channel->transmit("Subject: bulk\r\n\r\nbody\r\n", "cy@example.test"), TransmitOutcome::Sent);
+        EXPECT_EQ(rig.channel->transmit(ByteChain("Subject: bulk\r\n\r\nbody\r\n"), "cy@example.test"),
+                  TransmitOutcome::Sent);
         rig.channel->disconnect(DisconnectReason::Normal);
         const std::vector<std::string> expected = {
             "Initiating Mail Transaction",
@@ -572,7 +573,8 @@ TEST(SmtpSendChannel, ConnectionDroppedDuringTheMessageAsksForReconnection)
     ASSERT_TRUE(rig.channel->connect());
     ASSERT_TRUE(rig.channel->startTransaction("ann@sender.test"));
     ASSERT_EQ(rig.channel->addRecipient("bob@example.test").code, 250);
-    EXPECT_EQ(rig.channel->transmit("Subject: a\r\n\r\nbody\r\n", "bob@example.test"), TransmitOutcome::Interrupted);
+    EXPECT_EQ(rig.channel->transmit(ByteChain("Subject: a\r\n\r\nbody\r\n"), "bob@example.test"),
+              TransmitOutcome::Interrupted);
     EXPECT_EQ(rig.activity.lines().back(),
               "ERR: Your connection to the Mail Server has been interrupted - attempting to reconnect....");
     EXPECT_EQ(rig.lastError.lines(), (std::vector<std::string>{

@@ -1,5 +1,6 @@
 #include "outgoing/MessageBuilder.h"
 
+#include "common/Base64.h"
 #include "common/Text.h"
 #include "settings/SetupForms.h"
 #include "support/FixedClock.h"
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -432,6 +434,46 @@ TEST_F(MessageBuilderTest, SessionWorkIsDoneOnce)
     const ParsedMail mail = parse(*text);
     EXPECT_EQ(mail.body("p.0"), "Hi Ann");
     EXPECT_EQ(mail["header.Subject"], "For Lee");
+}
+
+TEST_F(MessageBuilderTest, LargeFilesAreEncodedFromDiskInBlocksAndSharedByEveryMessage)
+{
+    // Sizes around the encoder's read block (1,024 lines of 57 bytes): the encoding read in
+    // blocks must be exactly the encoding of the whole file.
+    constexpr std::size_t kBlock = 57 * 1024;
+    for (const std::size_t size : {std::size_t{0}, std::size_t{1}, kBlock - 1, kBlock, kBlock + 1, 2 * kBlock + 2}) {
+        SCOPED_TRACE(size);
+        const std::string data = binaryData(size);
+        const auto encoded = mime::encodeFile(write("block.bin", data), "utf-8");
+        ASSERT_TRUE(encoded.isReadable());
+        EXPECT_EQ(encoded.size, size);
+        EXPECT_EQ(*encoded.base64, base64Encode(data));
+    }
+    // A UTF-8 character cut by the end of a block is still one character; a broken one is not.
+    const std::string before(kBlock - 1, 'a');
+    const auto whole = mime::encodeFile(write("cut.txt", before + "\xC3\xBC rest"), "iso-8859-1");
+    EXPECT_TRUE(whole.isText8bit);
+    EXPECT_TRUE(whole.isUtf8);
+    const auto broken = mime::encodeFile(write("broken.txt", before + "\xC3 rest"), "iso-8859-1");
+    EXPECT_TRUE(broken.isText8bit);
+    EXPECT_FALSE(broken.isUtf8);
+
+    // Every message of the mailing refers to the one encoding instead of copying it.
+    const std::string report = write("report.pdf", binaryData(3 * kBlock));
+    message.attachments = {report};
+    auto made = builder();
+    ASSERT_TRUE(made);
+    auto first = made->buildMessageBytes(jane(), progress);
+    auto second = made->buildMessageBytes(jane(), progress);
+    ASSERT_TRUE(first && second);
+    const auto& shared = *made->cache().files.at(report)->base64;
+    for (const auto* bytes : {&*first, &*second}) {
+        const auto pieces = bytes->pieces();
+        EXPECT_EQ(std::count_if(pieces.begin(), pieces.end(),
+                                [&](std::string_view piece) { return piece.data() == shared.data(); }),
+                  1);
+    }
+    EXPECT_EQ(parse(first->toString()).body("p.1"), binaryData(3 * kBlock));
 }
 
 TEST_F(MessageBuilderTest, PersonalisedAttachmentsFollowTheFieldFlags)

@@ -1,6 +1,7 @@
 #include "cli/CliApp.h"
 
 #include "cli/CliPrompter.h"
+#include "cli/CliRunner.h"
 #include "common/DataFolderLock.h"
 #include "support/ServerProcess.h"
 #include "support/TempDir.h"
@@ -17,30 +18,14 @@ namespace tidecast::cli
 namespace
 {
 
-struct Run
+test::CliRun run(std::vector<std::string> args, const std::string& input = {})
 {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-Run run(std::vector<std::string> args, const std::string& input = {})
-{
-    args.insert(args.begin(), "tidecast-cli");
-    std::vector<const char*> argv;
-    for (const auto& arg : args) {
-        argv.push_back(arg.c_str());
-    }
-    std::istringstream in(input);
-    std::ostringstream out;
-    std::ostringstream err;
-    const int status = runCli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-    return {status, out.str(), err.str()};
+    return test::runArguments(std::move(args), input);
 }
 
 TEST(CliApp, SettingsCommandsReadAndWriteEjDat)
 {
-    test::TempDir dir;
+    tidecast::test::TempDir dir;
     const std::string data = dir.path().string();
 
     auto result = run({"--data-dir", data, "settings", "get", "Server Setup", "SMTP Port"});
@@ -67,7 +52,7 @@ TEST(CliApp, SettingsCommandsReadAndWriteEjDat)
 
 TEST(CliApp, SecondWriterIsRefusedAtOnceWithTheHoldersProcessId)
 {
-    test::TempDir dir;
+    tidecast::test::TempDir dir;
     const std::string data = dir.path().string();
     DataFolderLock desktop(dir.path(), "tidecast");
     ASSERT_TRUE(desktop.tryLock());
@@ -120,7 +105,7 @@ TEST(CliApp, UsageErrorsAndVersion)
 
 TEST(DkimCommands, PrintsTheRecordOfTheConfiguredKey)
 {
-    test::TempDir dir;
+    tidecast::test::TempDir dir;
     const std::string data = dir.path().string();
     const std::string rsa = (dir / "rsa.pem").string();
     const std::string ed25519 = (dir / "ed25519.pem").string();
@@ -145,16 +130,17 @@ TEST(DkimCommands, PrintsTheRecordOfTheConfiguredKey)
     // bare 32 octets for Ed25519.
     result = run({"--data-dir", data, "dkim-record"});
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.out, "v=DKIM1; k=rsa; p=" +
-                              test::commandOutput("openssl pkey -in '" + rsa + "' -pubout -outform DER | base64 -w0") +
-                              "\n");
+    EXPECT_EQ(result.out,
+              "v=DKIM1; k=rsa; p=" +
+                  tidecast::test::commandOutput("openssl pkey -in '" + rsa + "' -pubout -outform DER | base64 -w0") +
+                  "\n");
 
     ASSERT_EQ(run({"--data-dir", data, "settings", "set", "Deliverability", "DKIM Key File", ed25519}).status, 0);
     result = run({"--data-dir", data, "dkim-record"});
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "v=DKIM1; k=ed25519; p=" +
-                              test::commandOutput("openssl pkey -in '" + ed25519 +
-                                                  "' -pubout -outform DER | tail -c 32 | base64 -w0") +
+                              tidecast::test::commandOutput("openssl pkey -in '" + ed25519 +
+                                                            "' -pubout -outform DER | tail -c 32 | base64 -w0") +
                               "\n");
 
     const std::string missing = (dir / "gone.pem").string();

@@ -17,11 +17,10 @@ struct CliRun
     std::string err;
 };
 
-// Runs tidecast-cli in process on a data folder, with `input` as stdin.
-inline CliRun runInProcess(const std::filesystem::path& dataDir, std::vector<std::string> arguments,
-                           const std::string& input = {})
+// Runs tidecast-cli in process with these arguments, with `input` as stdin.
+inline CliRun runArguments(std::vector<std::string> arguments, const std::string& input = {})
 {
-    arguments.insert(arguments.begin(), {"tidecast-cli", "--data-dir", dataDir.string()});
+    arguments.insert(arguments.begin(), "tidecast-cli");
     std::vector<const char*> argv;
     for (const auto& argument : arguments) {
         argv.push_back(argument.c_str());
@@ -31,6 +30,14 @@ inline CliRun runInProcess(const std::filesystem::path& dataDir, std::vector<std
     std::ostringstream err;
     const int status = runCli(static_cast<int>(argv.size()), argv.data(), in, out, err);
     return {status, out.str(), err.str()};
+}
+
+// Runs tidecast-cli in process on a data folder, with `input` as stdin.
+inline CliRun runInProcess(const std::filesystem::path& dataDir, std::vector<std::string> arguments,
+                           const std::string& input = {})
+{
+    arguments.insert(arguments.begin(), {"--data-dir", dataDir.string()});
+    return runArguments(std::move(arguments), input);
 }
 
 } // namespace tidecast::cli::test

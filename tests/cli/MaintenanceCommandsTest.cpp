@@ -62,30 +62,28 @@ TEST_F(MaintenanceCommandsTest, SearchPrintsWholeRecordsAndExitsByTheSearchOutco
 {
     struct Case
     {
-        std::vector<std::string> arguments;
+        std::string group;
+        std::string field;
+        std::string comparison;
+        std::string value;
         int status;
         std::string firstColumns; // address of each printed record
         std::string err;
     };
     const std::vector<Case> cases = {
-        {{"search", "Club", "City", "starts", "london"}, 0, "ann@example.test\ncy@example.test\n", ""},
-        {{"search", "Club", "Email Address", "equals", "BOB@example.test"}, 0, "bob@example.test\n", ""},
-        {{"search", "Club", "Last Name", "ends", "N"}, 0, "ann@example.test\n", ""},
-        {{"search", "Club", "City", "contains", "Rome"},
-         0,
-         "",
-         "warning: The specified search criteria returned no recipients.\n"},
-        {{"search", "Club", "Shoe Size", "equals", "9"}, 1, "", "error: not a field label: Shoe Size\n"},
-        {{"search", "Club", "City", "like", "x"},
-         1,
-         "",
-         "error: the comparison is one of equals, contains, starts, ends: like\n"},
-        {{"search", "Nowhere", "City", "equals", "x"}, 2, "", "error: This group no longer exists.\n"},
+        {"Club", "City", "starts", "london", 0, "ann@example.test\ncy@example.test\n", ""},
+        {"Club", "Email Address", "equals", "BOB@example.test", 0, "bob@example.test\n", ""},
+        {"Club", "Last Name", "ends", "N", 0, "ann@example.test\n", ""},
+        {"Club", "City", "contains", "Rome", 0, "", "warning: The specified search criteria returned no recipients.\n"},
+        {"Club", "Shoe Size", "equals", "9", 1, "", "error: not a field label: Shoe Size\n"},
+        {"Club", "City", "like", "x", 1, "", "error: the comparison is one of equals, contains, starts, ends: like\n"},
+        {"Nowhere", "City", "equals", "x", 2, "", "error: This group no longer exists.\n"},
     };
     for (const auto& c : cases) {
-        const auto result = run(c.arguments);
-        EXPECT_EQ(result.status, c.status) << c.arguments[2];
-        EXPECT_EQ(result.err, c.err) << c.arguments[2];
+        SCOPED_TRACE(c.group + " " + c.field + " " + c.comparison);
+        const auto result = run({"search", c.group, c.field, c.comparison, c.value});
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.err, c.err);
         std::string addresses;
         for (std::size_t start = 0; start < result.out.size(); start = result.out.find('\n', start) + 1) {
             const auto line = result.out.substr(start, result.out.find('\n', start) - start);
@@ -93,7 +91,7 @@ TEST_F(MaintenanceCommandsTest, SearchPrintsWholeRecordsAndExitsByTheSearchOutco
             const auto fourth = line.find('\t', line.find('\t', line.find('\t') + 1) + 1) + 1;
             addresses += line.substr(fourth, line.find('\t', fourth) - fourth) + "\n";
         }
-        EXPECT_EQ(addresses, c.firstColumns) << c.arguments[2];
+        EXPECT_EQ(addresses, c.firstColumns);
     }
 }
 

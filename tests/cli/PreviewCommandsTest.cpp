@@ -1,4 +1,4 @@
-#include "cli/CliApp.h"
+#include "cli/CliRunner.h"
 #include "common/Text.h"
 #include "messages/MessageDocument.h"
 #include "support/ParsedMail.h"
@@ -16,12 +16,7 @@ namespace tidecast::cli
 namespace
 {
 
-struct CliRun
-{
-    int status;
-    std::string out;
-    std::string err;
-};
+using test::CliRun;
 
 class PreviewCommandsTest : public ::testing::Test
 {
@@ -50,21 +45,9 @@ protected:
         EXPECT_EQ(run({"settings", "set", "Server Setup", "SMTP Server", "127.0.0.1"}).status, 0);
     }
 
-    CliRun run(std::vector<std::string> arguments)
-    {
-        arguments.insert(arguments.begin(), {"tidecast-cli", "--data-dir", dir.path().string()});
-        std::vector<const char*> argv;
-        for (const auto& argument : arguments) {
-            argv.push_back(argument.c_str());
-        }
-        std::istringstream in;
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runCli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-        return {status, out.str(), err.str()};
-    }
+    CliRun run(std::vector<std::string> arguments) { return test::runInProcess(dir.path(), std::move(arguments)); }
 
-    test::TempDir dir;
+    tidecast::test::TempDir dir;
 };
 
 TEST_F(PreviewCommandsTest, PrintsThePersonalMessageOfTheChosenRecipient)
@@ -72,7 +55,7 @@ TEST_F(PreviewCommandsTest, PrintsThePersonalMessageOfTheChosenRecipient)
     const CliRun result = run({"preview", "--message", (dir / "news.tcx").string(), "--recipient", "2"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
-    const auto mail = test::ParsedMail::parse(result.out);
+    const auto mail = tidecast::test::ParsedMail::parse(result.out);
     EXPECT_EQ(mail["defects"], "");
     EXPECT_EQ(mail["from.display"], "Ann Club");
     EXPECT_EQ(mail["from.address"], "ann@club.example");
@@ -92,7 +75,7 @@ TEST_F(PreviewCommandsTest, PrintsTheBulkMessageIntoAFile)
                                "--out", out.string()});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.out, "");
-    const auto mail = test::ParsedMail::parse(readWholeFile(out));
+    const auto mail = tidecast::test::ParsedMail::parse(readWholeFile(out));
     EXPECT_EQ(mail["to.display"], "Club members");
     EXPECT_EQ(mail["to.address"], "ann@club.example");
     EXPECT_EQ(mail["header.Subject"], "News");
@@ -105,7 +88,7 @@ TEST_F(PreviewCommandsTest, ShowsWhatTheMailingSends)
     // An empty To text is the group's name, as the send options make it.
     CliRun result = run({"preview", "--message", plain, "--bulk", "--to", ""});
     ASSERT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(test::ParsedMail::parse(result.out)["to.display"], "Club");
+    EXPECT_EQ(tidecast::test::ParsedMail::parse(result.out)["to.display"], "Club");
 
     // A message with macros is not sent in bulk, so it is not previewed so either.
     result = run({"preview", "--message", (dir / "news.tcx").string(), "--bulk"});
@@ -138,7 +121,7 @@ TEST_F(PreviewCommandsTest, RefusesWhatItCannotBuild)
     EXPECT_EQ(run({"settings", "set", "Message Setup", "Character Set", "utf-8"}).status, 0);
     result = run({"preview", "--message", message, "--recipient", "3"});
     ASSERT_EQ(result.status, 0) << result.err;
-    const auto mail = test::ParsedMail::parse(result.out);
+    const auto mail = tidecast::test::ParsedMail::parse(result.out);
     EXPECT_EQ(mail["p.charset"], "utf-8");
     EXPECT_EQ(mail["header.Subject"], "News for \xE2\x82\xAC");
 }

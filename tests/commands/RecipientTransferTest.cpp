@@ -45,13 +45,8 @@ protected:
     std::vector<std::string> contents(const std::string& group)
     {
         std::vector<std::string> out;
-        RecipientStore file;
-        EXPECT_TRUE(file.open(groups.groupPath(group)));
-        EXPECT_TRUE(file.moveFirst());
-        while (!file.atEnd()) {
-            const auto record = readRecipient(file);
+        for (const auto& record : records(group)) {
             out.push_back(record.emailAddress() + " " + record.get(RecipientField::LastName) + " " + record.dateAdded);
-            EXPECT_TRUE(file.moveNext());
         }
         return out;
     }
@@ -100,49 +95,18 @@ TEST_F(RecipientTransferTest, AsksAboutExistingRecipientsAndWritesOrKeepsBothGro
         std::vector<std::string> target;
         CommandOutcome outcome;
     };
+    using M = TransferMode;
+    using O = CommandOutcome;
+    const auto yes = Answer::Yes;
+    const auto no = Answer::No;
     const std::vector<Case> cases = {
-        {"copy, No",
-         TransferMode::Copy,
-         false,
-         {Answer::No},
-         {overwrite},
-         sourceAll,
-         targetKept,
-         CommandOutcome::Stopped},
-        {"copy, Yes",
-         TransferMode::Copy,
-         false,
-         {Answer::Yes},
-         {overwrite},
-         sourceAll,
-         targetOverwritten,
-         CommandOutcome::Done},
-        {"copy, overwrite box", TransferMode::Copy, true, {}, {}, sourceAll, targetOverwritten, CommandOutcome::Done},
-        {"move, No twice",
-         TransferMode::Move,
-         false,
-         {Answer::No, Answer::No},
-         {overwrite, deleteAnyway},
-         sourceAll,
-         targetKept,
-         CommandOutcome::Stopped},
-        {"move, No then Yes",
-         TransferMode::Move,
-         false,
-         {Answer::No, Answer::Yes},
-         {overwrite, deleteAnyway},
-         sourceLeft,
-         targetKept,
-         CommandOutcome::Done},
-        {"move, Yes",
-         TransferMode::Move,
-         false,
-         {Answer::Yes},
-         {overwrite},
-         sourceLeft,
-         targetOverwritten,
-         CommandOutcome::Done},
-        {"move, overwrite box", TransferMode::Move, true, {}, {}, sourceLeft, targetOverwritten, CommandOutcome::Done},
+        {"copy, No", M::Copy, false, {no}, {overwrite}, sourceAll, targetKept, O::Stopped},
+        {"copy, Yes", M::Copy, false, {yes}, {overwrite}, sourceAll, targetOverwritten, O::Done},
+        {"copy, overwrite box", M::Copy, true, {}, {}, sourceAll, targetOverwritten, O::Done},
+        {"move, No twice", M::Move, false, {no, no}, {overwrite, deleteAnyway}, sourceAll, targetKept, O::Stopped},
+        {"move, No then Yes", M::Move, false, {no, yes}, {overwrite, deleteAnyway}, sourceLeft, targetKept, O::Done},
+        {"move, Yes", M::Move, false, {yes}, {overwrite}, sourceLeft, targetOverwritten, O::Done},
+        {"move, overwrite box", M::Move, true, {}, {}, sourceLeft, targetOverwritten, O::Done},
     };
     for (const auto& c : cases) {
         restoreGroups();

@@ -2,40 +2,16 @@
 
 #include "common/Text.h"
 #include "support/FixedClock.h"
+#include "support/ScriptedChooser.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
-
 namespace tidecast::messages
 {
 namespace
 {
-
-// Answers file dialogs from a queue (an empty optional is Cancel) and records what was asked.
-class ScriptedChooser final : public FileChooser
-{
-public:
-    std::optional<std::filesystem::path> openFile(const FileDialogRequest& request) override { return next(request); }
-    std::optional<std::filesystem::path> saveFile(const FileDialogRequest& request) override { return next(request); }
-
-    std::deque<std::optional<std::filesystem::path>> answers;
-    std::vector<FileDialogRequest> requests;
-
-private:
-    std::optional<std::filesystem::path> next(const FileDialogRequest& request)
-    {
-        requests.push_back(request);
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
 
 const FixedClock kClock{std::chrono::system_clock::from_time_t(1'800'000'000)};
 

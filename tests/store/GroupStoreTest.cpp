@@ -1,5 +1,6 @@
 #include "store/GroupStore.h"
 
+#include "store/Compaction.h"
 #include "store/LocalDate.h"
 #include "store/StoreTexts.h"
 #include "support/StoreTestSupport.h"
@@ -272,6 +273,26 @@ TEST_F(GroupStoreTest, DeleteAsksThenRemovesFilesAndOptionallyTheGroupsExclusion
         EXPECT_EQ(readExclusions().size(), 2U);
         std::filesystem::remove(groups.exclusionListFile());
     }
+}
+
+TEST_F(GroupStoreTest, SafeRebuildReportsEvery50RecordsAndKeepsRecordOrder)
+{
+    addGroup("Club");
+    fillGroup("Club", 120);
+    const auto before = records("Club");
+    // A leftover temporary file is not reused.
+    ASSERT_TRUE(writeWholeFile(dir / "Club0.tmp", "busy"));
+    RecordingProgress rebuildProgress;
+    ASSERT_TRUE(safeRebuild(dir.path(), "Club", ".gdb", rebuildProgress));
+    EXPECT_EQ(rebuildProgress.maximums, (std::vector<std::int64_t>{120}));
+    EXPECT_EQ(rebuildProgress.values, (std::vector<std::int64_t>{50, 100, 0}));
+    EXPECT_EQ(records("Club"), before);
+    EXPECT_EQ(readWholeFile(dir / "Club0.tmp"), "busy");
+    EXPECT_FALSE(std::filesystem::exists(dir / "Club1.tmp"));
+
+    // A missing file is left alone.
+    EXPECT_TRUE(safeRebuild(dir.path(), "Nothing", ".gdb", rebuildProgress));
+    EXPECT_FALSE(std::filesystem::exists(dir / "Nothing.gdb"));
 }
 
 TEST(GroupNames, CleanFilenameAndNameKeys)

@@ -56,6 +56,23 @@ inline std::vector<std::string> numberedAddresses(int count, std::string_view pr
     return group.close().hasValue();
 }
 
+// The records of a group file in file order; as far as it could be read.
+inline std::vector<store::RecipientRecord> readGroupRecords(const std::filesystem::path& path)
+{
+    std::vector<store::RecipientRecord> out;
+    store::RecipientStore group;
+    if (!group.open(path) || !group.moveFirst()) {
+        return out;
+    }
+    while (!group.atEnd()) {
+        out.push_back(store::readRecipient(group));
+        if (!group.moveNext()) {
+            break;
+        }
+    }
+    return out;
+}
+
 // "Exclusion List.gdb" with (address, group) entries.
 [[nodiscard]] inline bool makeExclusionList(const std::filesystem::path& dataDir,
                                             const std::vector<std::pair<std::string, std::string>>& entries)

@@ -38,6 +38,21 @@ public:
     std::vector<std::int64_t> values;
 };
 
+// Every record of a group file in file order; none of them may be marked deleted.
+inline std::vector<RecipientRecord> readGroupFile(const std::filesystem::path& path)
+{
+    std::vector<RecipientRecord> out;
+    RecipientStore file;
+    EXPECT_TRUE(file.open(path)) << path;
+    EXPECT_TRUE(file.moveFirst());
+    while (!file.atEnd()) {
+        EXPECT_FALSE(file.isDeleted());
+        out.push_back(readRecipient(file));
+        EXPECT_TRUE(file.moveNext());
+    }
+    return out;
+}
+
 // 2026-03-14 12:00 UTC: any test that looks at dates sees this day.
 inline std::chrono::system_clock::time_point fixedNow()
 {
@@ -112,6 +127,17 @@ protected:
     }
 
     std::string listText() { return readWholeFile(groups.listFile()); }
+
+    std::vector<RecipientRecord> records(const std::string& group) { return readGroupFile(groups.groupPath(group)); }
+
+    std::vector<std::string> addressesOf(const std::string& group)
+    {
+        std::vector<std::string> out;
+        for (const auto& record : records(group)) {
+            out.push_back(record.emailAddress());
+        }
+        return out;
+    }
 };
 
 } // namespace tidecast::store::test

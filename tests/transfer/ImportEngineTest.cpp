@@ -41,13 +41,17 @@ class ImportEngineTest : public store::test::StoreTest
 protected:
     ImportEngineTest() { addGroup("Customers"); }
 
-    ImportRequest delimited(const std::string& fileName, Delimiter delimiter, int fieldCount)
+    ImportRequest delimited(const std::string& fileName, Delimiter delimiter, int fieldCount,
+                            std::initializer_list<std::pair<MatchUpField, int>> sources = {})
     {
         ImportRequest request;
         request.file = dir / fileName;
         request.layout = ImportLayout::Delimited;
         request.delimiter = delimiter;
         request.mapping.fieldCount = fieldCount;
+        for (const auto& [field, column] : sources) {
+            request.mapping.source(field) = column;
+        }
         request.groupName = "Customers";
         request.groupPath = groups.groupPath("Customers");
         request.dataFolder = dir.path();
@@ -59,27 +63,8 @@ protected:
         return runImport(request, importProgress, prompter, clock, stop);
     }
 
-    std::vector<store::RecipientRecord> recipients()
-    {
-        std::vector<store::RecipientRecord> out;
-        store::RecipientStore file;
-        EXPECT_TRUE(file.open(groups.groupPath("Customers")));
-        EXPECT_TRUE(file.moveFirst());
-        while (!file.atEnd()) {
-            out.push_back(store::readRecipient(file));
-            EXPECT_TRUE(file.moveNext());
-        }
-        return out;
-    }
-
-    std::vector<std::string> addresses()
-    {
-        std::vector<std::string> out;
-        for (const auto& record : recipients()) {
-            out.push_back(record.emailAddress());
-        }
-        return out;
-    }
+    std::vector<store::RecipientRecord> recipients() { return records("Customers"); }
+    std::vector<std::string> addresses() { return addressesOf("Customers"); }
 
     std::string reportText() { return readWholeFile(dir / std::string(kReportFileName)); }
 
@@ -105,11 +90,11 @@ TEST_F(ImportEngineTest, ImportsASpreadsheetCsvWithMarkAndQuotes)
                                "Ann Lee, ann@example.net ,\"Paris\",\"Say \"\"Hi\"\"\"\r\n"
                                "Bob Jones,bob@EXAMPLE.org,York,Dup Co\r\n"
                                "No Address,not-an-address,Nowhere,None\r\n"));
-    auto request = delimited("export.csv", Delimiter::Comma, 4);
-    request.mapping.source(MatchUpField::EmailAddress) = 2;
-    request.mapping.source(MatchUpField::FullNameMacro) = 1;
-    request.mapping.source(MatchUpField::City) = 3;
-    request.mapping.source(MatchUpField::Company) = 4;
+    auto request = delimited("export.csv", Delimiter::Comma, 4,
+                             {{MatchUpField::EmailAddress, 2},
+                              {MatchUpField::FullNameMacro, 1},
+                              {MatchUpField::City, 3},
+                              {MatchUpField::Company, 4}});
     request.mapping.oneNameField = true;
 
     const auto summary = run(request);
@@ -154,11 +139,11 @@ TEST_F(ImportEngineTest, ImportsASemicolonExportInWindows1252)
                                                 "no delimiter here\r\n"
                                                 "a;b\r\n"
                                                 "m\xFCller@example.de;J\xFCrgen;M\xFCller;K\xF6ln\r\n"));
-    auto request = delimited("crm.txt", Delimiter::Semicolon, 4);
-    request.mapping.source(MatchUpField::EmailAddress) = 1;
-    request.mapping.source(MatchUpField::FirstName) = 2;
-    request.mapping.source(MatchUpField::LastName) = 3;
-    request.mapping.source(MatchUpField::City) = 4;
+    auto request = delimited("crm.txt", Delimiter::Semicolon, 4,
+                             {{MatchUpField::EmailAddress, 1},
+                              {MatchUpField::FirstName, 2},
+                              {MatchUpField::LastName, 3},
+                              {MatchUpField::City, 4}});
     request.checkDuplicates = false;
 
     const auto summary = run(request);
@@ -193,10 +178,9 @@ TEST_F(ImportEngineTest, ImportsAUtf16TabExportAndFiltersIt)
         bytes += static_cast<char>(unit >> 8);
     }
     ASSERT_TRUE(writeWholeFile(dir / "tabs.txt", bytes));
-    auto request = delimited("tabs.txt", Delimiter::Tab, 3);
-    request.mapping.source(MatchUpField::EmailAddress) = 1;
-    request.mapping.source(MatchUpField::FirstName) = 2;
-    request.mapping.source(MatchUpField::LastName) = 3;
+    auto request =
+        delimited("tabs.txt", Delimiter::Tab, 3,
+                  {{MatchUpField::EmailAddress, 1}, {MatchUpField::FirstName, 2}, {MatchUpField::LastName, 3}});
     request.filters = {"IGNORE where 'Email Address' Ends with '.org'"};
 
     const auto summary = run(request);
@@ -226,12 +210,8 @@ TEST_F(ImportEngineTest, HarvestsAMailFolder)
     mailbox += std::string(AddressHarvester::kBlockSize - mailbox.size() - 5, ' ');
     mailbox += "straddle@example.com\n";
     ASSERT_TRUE(writeWholeFile(dir / "mbox", mailbox));
-    ImportRequest request;
-    request.file = dir / "mbox";
+    auto request = delimited("mbox", Delimiter::Comma, 1);
     request.layout = ImportLayout::Harvest;
-    request.groupName = "Customers";
-    request.groupPath = groups.groupPath("Customers");
-    request.dataFolder = dir.path();
 
     const auto summary = run(request);
     EXPECT_EQ(summary.counts, (ImportCounts{3, 2, 0, 2}));
@@ -265,9 +245,8 @@ std::string numberedRows(int count)
 TEST_F(ImportEngineTest, StopsAtTheNextLineAndARerunAddsOnlyTheMissingOnes)
 {
     ASSERT_TRUE(writeWholeFile(dir / "rows.csv", numberedRows(3000)));
-    auto request = delimited("rows.csv", Delimiter::Comma, 2);
-    request.mapping.source(MatchUpField::EmailAddress) = 1;
-    request.mapping.source(MatchUpField::FirstName) = 2;
+    auto request =
+        delimited("rows.csv", Delimiter::Comma, 2, {{MatchUpField::EmailAddress, 1}, {MatchUpField::FirstName, 2}});
 
     std::stop_source stop;
     importProgress.onValue = [&] {
@@ -294,8 +273,7 @@ TEST_F(ImportEngineTest, StopsAtTheNextLineAndARerunAddsOnlyTheMissingOnes)
 TEST_F(ImportEngineTest, WithoutTheDuplicateCheckAddsEveryCopy)
 {
     ASSERT_TRUE(writeWholeFile(dir / "rows.csv", numberedRows(2) + numberedRows(2)));
-    auto request = delimited("rows.csv", Delimiter::Comma, 2);
-    request.mapping.source(MatchUpField::EmailAddress) = 1;
+    auto request = delimited("rows.csv", Delimiter::Comma, 2, {{MatchUpField::EmailAddress, 1}});
     request.checkDuplicates = false;
     EXPECT_EQ(run(request).counts, (ImportCounts{4, 0, 0, 0}));
     request.checkDuplicates = true;
@@ -352,8 +330,7 @@ TEST_F(ImportEngineTest, TakesOnlyMailboxesAndKeepsThemWhole)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address);
         ASSERT_TRUE(writeWholeFile(dir / "one.csv", c.address + ",Name\r\n"));
-        auto request = delimited("one.csv", Delimiter::Comma, 2);
-        request.mapping.source(MatchUpField::EmailAddress) = 1;
+        auto request = delimited("one.csv", Delimiter::Comma, 2, {{MatchUpField::EmailAddress, 1}});
         request.checkDuplicates = false;
         const auto before = addresses().size();
         const auto summary = run(request);
@@ -374,8 +351,7 @@ TEST_F(ImportEngineTest, EndsWhenItsReportCannotBeWritten)
     const auto report = dir / std::string(kReportFileName);
     std::filesystem::create_symlink(dir / "gone" / "report.txt", report);
     ASSERT_TRUE(writeWholeFile(dir / "rows.csv", numberedRows(3)));
-    auto request = delimited("rows.csv", Delimiter::Comma, 2);
-    request.mapping.source(MatchUpField::EmailAddress) = 1;
+    auto request = delimited("rows.csv", Delimiter::Comma, 2, {{MatchUpField::EmailAddress, 1}});
 
     const auto summary = run(request);
     EXPECT_EQ(summary.ending, ImportEnding::ErrorsEncountered);

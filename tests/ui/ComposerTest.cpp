@@ -1,6 +1,8 @@
+#include "UiTestSupport.h"
 #include "common/Text.h"
 #include "messages/MessageDocument.h"
 #include "settings/SettingsStore.h"
+#include "support/ScriptedChooser.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ComposerWidget.h"
 #include "ui/MainWindow.h"
@@ -37,29 +39,6 @@ using namespace tidecast::ui;
 
 namespace
 {
-
-// File dialogs answered from a queue; an empty queue cancels.
-class QueuedChooser final : public messages::FileChooser
-{
-public:
-    explicit QueuedChooser(std::deque<std::filesystem::path>& answers)
-        : m_answers(answers)
-    {}
-    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest&) override { return next(); }
-    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest&) override { return next(); }
-
-private:
-    std::optional<std::filesystem::path> next()
-    {
-        if (m_answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = m_answers.front();
-        m_answers.pop_front();
-        return answer;
-    }
-    std::deque<std::filesystem::path>& m_answers;
-};
 
 // Clicks a button of the next modal dialog once it is up.
 void clickInNextModal(const QString& buttonName)
@@ -101,10 +80,10 @@ private:
     ScriptedPrompter m_prompter;
     std::unique_ptr<MainWindow> m_window;
     MessagesFeature* m_feature = nullptr;
-    std::deque<std::filesystem::path> m_answers;
+    ScriptedChooser* m_chooser = nullptr; // owned by the feature
 
     ComposerWidget* composer() const { return m_window->composer(); }
-    std::filesystem::path dataDir() const { return (m_dir->path() + QStringLiteral("/data")).toStdString(); }
+    std::filesystem::path dataDir() const { return (m_dir->path() + QStringLiteral("/data/")).toStdString(); }
     QAction* action(const char* id) const { return m_window->commandAction(QString::fromLatin1(id)); }
 
     QStringList enabledEditCommands() const
@@ -123,14 +102,11 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompter = ScriptedPrompter();
-        m_answers.clear();
-        settings::SettingsPaths paths;
-        paths.dataDir = dataDir();
-        paths.configDir = (m_dir->path() + QStringLiteral("/config")).toStdString();
-        std::filesystem::create_directories(paths.dataDir);
-        m_window = std::make_unique<MainWindow>(paths, m_prompter);
+        m_window = std::make_unique<MainWindow>(uitest::pathsUnder(m_dir->path()), m_prompter);
         m_feature = installMessagesFeature(*m_window);
-        m_feature->setFileChooser(std::make_unique<QueuedChooser>(m_answers));
+        auto chooser = std::make_unique<ScriptedChooser>();
+        m_chooser = chooser.get();
+        m_feature->setFileChooser(std::move(chooser));
         composer()->groupSelector()->addItems({QStringLiteral("Club"), QStringLiteral("Friends")});
         m_window->show();
         QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
@@ -235,13 +211,13 @@ private slots:
         cursor.setPosition(6);
         cursor.setPosition(7, QTextCursor::KeepAnchor);
         body->setTextCursor(cursor);
-        m_answers.push_back(text.toStdString());
+        m_chooser->answers.push_back(text.toStdString());
         m_window->dispatch(QStringLiteral("ID_TextfromaFile..."));
         QCOMPARE(body->toPlainText(), QStringLiteral("Beforefirst\nsecondAfter"));
 
         // The HTML file follows the dialog; cancelling it empties the path and marks the change.
         const QString page = m_dir->path() + QStringLiteral("/page.html");
-        m_answers.push_back(page.toStdString());
+        m_chooser->answers.push_back(page.toStdString());
         composer()->setTextChanged(false);
         m_window->dispatch(QStringLiteral("ID_AttachaHTMLMessageFile"));
         QCOMPARE(composer()->htmlFileEdit()->text(), page);
@@ -266,7 +242,7 @@ private slots:
         QCOMPARE(composer()->attachmentList()->item(0)->text(), QStringLiteral("agenda.txt  (1.5 KB)"));
         composer()->setTextChanged(true);
 
-        m_answers.push_back(file.toStdString());
+        m_chooser->answers.push_back(file.toStdString());
         m_window->dispatch(QStringLiteral("ID_Save"));
         QVERIFY(!composer()->isTextChanged());
         QCOMPARE(m_feature->documentName(), (m_dir->path() + QStringLiteral("/note")).toStdString());
@@ -364,10 +340,7 @@ private slots:
         const Case cases[] = {{"not installed", "No Such Face 123"}, {"never chosen", ""}};
         for (const auto& c : cases) {
             QTemporaryDir dir;
-            settings::SettingsPaths paths;
-            paths.dataDir = (dir.path() + QStringLiteral("/data")).toStdString();
-            paths.configDir = (dir.path() + QStringLiteral("/config")).toStdString();
-            std::filesystem::create_directories(paths.dataDir);
+            const settings::SettingsPaths paths = uitest::pathsUnder(dir.path());
             settings::writeValue(paths.settingsFile(), "Startup", "Welcome", "-1");
             if (*c.storedFace != '\0') {
                 settings::writeValue(paths.settingsFile(), "Editor Setup", "Font", c.storedFace);
@@ -387,15 +360,7 @@ private slots:
                 QCOMPARE(before.pointSize(), 13);
             }
 
-            auto* timer = new QTimer(&window);
-            timer->setInterval(20);
-            QObject::connect(timer, &QTimer::timeout, [timer] {
-                if (auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget())) {
-                    timer->stop();
-                    dialog->accept();
-                }
-            });
-            timer->start();
+            uitest::whenModal<QFontDialog>([](QFontDialog* dialog) { dialog->accept(); });
             window.dispatch(QStringLiteral("ID_EditorFontSettings"));
             QVERIFY2(body->font().family() == before.family(), c.name);
             QCOMPARE(body->font().pointSize(), before.pointSize());

@@ -1,6 +1,8 @@
 #include "ui/ExportDialog.h"
 
+#include "UiTestSupport.h"
 #include "common/Text.h"
+#include "support/ScriptedChooser.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SendTestSupport.h"
 #include "transfer/ExclusionList.h"
@@ -16,32 +18,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <deque>
-
 using namespace tidecast;
+using uitest::child;
 
 namespace
 {
-
-// Answers save dialogs from a queue and remembers what was asked.
-class ScriptedChooser final : public messages::FileChooser
-{
-public:
-    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest&) override { return {}; }
-    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest& request) override
-    {
-        requests.push_back(request);
-        if (answers.empty()) {
-            return {};
-        }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-
-    std::deque<std::filesystem::path> answers;
-    std::vector<messages::FileDialogRequest> requests;
-};
 
 QStringList itemTexts(const QListWidget* list, bool selectedOnly)
 {
@@ -91,10 +72,10 @@ private:
         dialog.setProgressHook([&status](ui::ExportProgressDialog& progress) {
             progress.show();
             QTRY_VERIFY(!progress.isRunning() && progress.outcome().status != transfer::ExportStatus::Refused);
-            status = progress.findChild<QLabel*>(QStringLiteral("statusLabel"))->text();
-            QCOMPARE(progress.findChild<QPushButton*>(QStringLiteral("stopButton"))->text(), QStringLiteral("&Close"));
+            status = child<QLabel>(progress, "statusLabel")->text();
+            QCOMPARE(child<QPushButton>(progress, "stopButton")->text(), QStringLiteral("&Close"));
         });
-        dialog.findChild<QPushButton*>(QStringLiteral("startButton"))->click();
+        child<QPushButton>(dialog, "startButton")->click();
         return status;
     }
 
@@ -113,9 +94,9 @@ private slots:
     void startChecksTheFileThenTheFields()
     {
         auto dialog = makeDialog(transfer::ExportMode::Groups);
-        auto* start = dialog->findChild<QPushButton*>(QStringLiteral("startButton"));
+        auto* start = child<QPushButton>(*dialog, "startButton");
         start->click();
-        dialog->findChild<QLineEdit*>(QStringLiteral("outputLineEdit"))->setText(QStringLiteral("/tmp/x.txt"));
+        child<QLineEdit>(*dialog, "outputLineEdit")->setText(QStringLiteral("/tmp/x.txt"));
         start->click();
         QCOMPARE(m_prompter.log(), (std::vector<ScriptedPrompter::Entry>{
                                        {std::string(transfer::text::kSelectOutputFile), Icon::Critical, false},
@@ -125,29 +106,28 @@ private slots:
     void exportsTheChosenFieldsAndRemembersThePath()
     {
         auto dialog = makeDialog(transfer::ExportMode::Groups, "Team");
-        QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("sourceComboBox"))->currentText(),
-                 QStringLiteral("Team"));
-        dialog->findChild<QComboBox*>(QStringLiteral("sourceComboBox"))->setCurrentIndex(0);
+        QCOMPARE(child<QComboBox>(*dialog, "sourceComboBox")->currentText(), QStringLiteral("Team"));
+        child<QComboBox>(*dialog, "sourceComboBox")->setCurrentIndex(0);
         QCOMPARE(dialog->source().name, std::string("Club"));
 
         const auto output = m_data / "out" / "club.txt";
         std::filesystem::create_directories(output.parent_path());
         m_chooser.answers.push_back(output);
-        dialog->findChild<QPushButton*>(QStringLiteral("selectButton"))->click();
+        child<QPushButton>(*dialog, "selectButton")->click();
         QCOMPARE(m_chooser.requests.size(), std::size_t(1));
         QCOMPARE(m_chooser.requests[0].defaultName, std::string("Club.txt"));
         QCOMPARE(m_chooser.requests[0].filter, std::string(transfer::text::kOutputFileTypes));
         QCOMPARE(m_settings.lastExportFolder, output.parent_path().string());
 
-        auto* fields = dialog->findChild<QListWidget*>(QStringLiteral("fieldsListWidget"));
+        auto* fields = child<QListWidget>(*dialog, "fieldsListWidget");
         selectFields(fields, {QStringLiteral("Email Address"), QStringLiteral("First Name")});
         // Moving "First Name" above "Email Address" keeps it selected and changes the column order.
         fields->setCurrentRow(3, QItemSelectionModel::NoUpdate);
         for (int i = 0; i < 3; ++i) {
-            dialog->findChild<QPushButton*>(QStringLiteral("moveUpButton"))->click();
+            child<QPushButton>(*dialog, "moveUpButton")->click();
         }
         QCOMPARE(itemTexts(fields, true), (QStringList{QStringLiteral("First Name"), QStringLiteral("Email Address")}));
-        dialog->findChild<QCheckBox*>(QStringLiteral("headerCheckBox"))->setChecked(true);
+        child<QCheckBox>(*dialog, "headerCheckBox")->setChecked(true);
 
         QCOMPARE(runExport(*dialog), QStringLiteral("Export Completed"));
         QCOMPARE(readWholeFile(output), std::string("First Name, Email Address\r\nFirst,c@example.test\r\n"
@@ -156,9 +136,9 @@ private slots:
 
         // Chosen again later, the group proposes the same file; another group proposes none.
         auto again = makeDialog(transfer::ExportMode::Groups, "Club");
-        auto* outputEdit = again->findChild<QLineEdit*>(QStringLiteral("outputLineEdit"));
+        auto* outputEdit = child<QLineEdit>(*again, "outputLineEdit");
         QCOMPARE(outputEdit->text().toStdString(), output.string());
-        again->findChild<QComboBox*>(QStringLiteral("sourceComboBox"))->setCurrentIndex(1);
+        child<QComboBox>(*again, "sourceComboBox")->setCurrentIndex(1);
         QCOMPARE(outputEdit->text(), QString());
     }
 
@@ -166,7 +146,7 @@ private slots:
     {
         m_settings.safeDelete = true;
         auto dialog = makeDialog(transfer::ExportMode::Groups);
-        auto* sort = dialog->findChild<QCheckBox*>(QStringLiteral("sortCheckBox"));
+        auto* sort = child<QCheckBox>(*dialog, "sortCheckBox");
         sort->setChecked(true);
         QVERIFY(!sort->isChecked());
         QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(transfer::text::kSortUnavailable)});
@@ -176,12 +156,10 @@ private slots:
         m_prompter.clear();
         sort->setChecked(true);
         QVERIFY(sort->isChecked());
-        dialog->findChild<QComboBox*>(QStringLiteral("sortComboBox"))->setCurrentText(QStringLiteral("Email Address"));
+        child<QComboBox>(*dialog, "sortComboBox")->setCurrentText(QStringLiteral("Email Address"));
         const auto output = m_data / "sorted.txt";
-        dialog->findChild<QLineEdit*>(QStringLiteral("outputLineEdit"))
-            ->setText(QString::fromStdString(output.string()));
-        selectFields(dialog->findChild<QListWidget*>(QStringLiteral("fieldsListWidget")),
-                     {QStringLiteral("Email Address")});
+        child<QLineEdit>(*dialog, "outputLineEdit")->setText(QString::fromStdString(output.string()));
+        selectFields(child<QListWidget>(*dialog, "fieldsListWidget"), {QStringLiteral("Email Address")});
         QCOMPARE(runExport(*dialog), QStringLiteral("Export Completed"));
         QCOMPARE(readWholeFile(output), std::string("a@example.test\r\nb@example.test\r\nc@example.test\r\n"));
     }
@@ -191,9 +169,9 @@ private slots:
         QVERIFY(
             transfer::ExclusionList().save(transfer::ExclusionList::filePath(m_data), transfer::ExclusionBackup::None));
         auto dialog = makeDialog(transfer::ExportMode::ExclusionList);
-        auto* source = dialog->findChild<QComboBox*>(QStringLiteral("sourceComboBox"));
-        auto* fields = dialog->findChild<QListWidget*>(QStringLiteral("fieldsListWidget"));
-        auto* selectAll = dialog->findChild<QPushButton*>(QStringLiteral("selectAllButton"));
+        auto* source = child<QComboBox>(*dialog, "sourceComboBox");
+        auto* fields = child<QListWidget>(*dialog, "fieldsListWidget");
+        auto* selectAll = child<QPushButton>(*dialog, "selectAllButton");
         QCOMPARE(source->itemText(0), QStringLiteral("Exclusion List"));
         QCOMPARE(itemTexts(fields, false),
                  (QStringList{QStringLiteral("Email Address"), QStringLiteral("Group Name")}));
@@ -208,20 +186,19 @@ private slots:
         source->setCurrentIndex(1);
         QCOMPARE(fields->count(), 22);
         QCOMPARE(fields->item(1)->text(), QStringLiteral("Full Name"));
-        QCOMPARE(dialog->findChild<QComboBox*>(QStringLiteral("sortComboBox"))->count(), 21);
+        QCOMPARE(child<QComboBox>(*dialog, "sortComboBox")->count(), 21);
 
         // The empty list is refused by the export itself, and the progress window closes.
         source->setCurrentIndex(0);
         selectAll->click();
-        dialog->findChild<QLineEdit*>(QStringLiteral("outputLineEdit"))
-            ->setText(QString::fromStdString((m_data / "ex.txt").string()));
+        child<QLineEdit>(*dialog, "outputLineEdit")->setText(QString::fromStdString((m_data / "ex.txt").string()));
         bool refused = false;
         dialog->setProgressHook([&refused](ui::ExportProgressDialog& progress) {
             progress.show();
             QTRY_VERIFY(!progress.isRunning() && progress.isHidden());
             refused = progress.outcome().status == transfer::ExportStatus::Refused;
         });
-        dialog->findChild<QPushButton*>(QStringLiteral("startButton"))->click();
+        child<QPushButton>(*dialog, "startButton")->click();
         QVERIFY(refused);
         QCOMPARE(m_prompter.texts(), std::vector<std::string>{std::string(transfer::text::kExclusionEmpty)});
     }
@@ -233,13 +210,12 @@ private slots:
         request.output = m_data / "stopped.txt";
         request.fields = {"Email Address"};
         ui::ExportProgressDialog progress(request, QStringLiteral("Club"), false, m_prompter);
-        progress.findChild<QPushButton*>(QStringLiteral("stopButton"))->click();
-        QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("statusLabel"))->text(),
-                 QStringLiteral("Stopping Export ..."));
+        child<QPushButton>(progress, "stopButton")->click();
+        QCOMPARE(child<QLabel>(progress, "statusLabel")->text(), QStringLiteral("Stopping Export ..."));
         progress.show();
         QTRY_VERIFY(!progress.isRunning() && progress.outcome().status == transfer::ExportStatus::Stopped);
-        QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("statusLabel"))->text(), QStringLiteral("Export Stopped"));
-        QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("exportedLabel"))->text(), QStringLiteral("0"));
+        QCOMPARE(child<QLabel>(progress, "statusLabel")->text(), QStringLiteral("Export Stopped"));
+        QCOMPARE(child<QLabel>(progress, "exportedLabel")->text(), QStringLiteral("0"));
         QCOMPARE(progress.windowTitle(), QStringLiteral("Export Progress"));
         QCOMPARE(readWholeFile(request.output), std::string());
     }

@@ -1,5 +1,6 @@
 #include "ui/FilterDialog.h"
 
+#include "UiTestSupport.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/FilterListWidget.h"
 
@@ -18,14 +19,7 @@ using namespace tidecast::ui;
 namespace
 {
 
-template <typename T> T* child(QWidget& parent, const char* name)
-{
-    auto* found = parent.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) {
-        qFatal("no widget %s", name);
-    }
-    return found;
-}
+using uitest::child;
 
 // Fills the dialog's include (or ignore) criteria and presses OK.
 void fillAndOk(FilterDialog& dialog, bool ignore, const QString& field, const QString& comparison, const QString& value,

@@ -1,5 +1,6 @@
 #include "ui/GroupSetupFeature.h"
 
+#include "UiTestSupport.h"
 #include "common/Clock.h"
 #include "common/Progress.h"
 #include "common/StatusSink.h"
@@ -34,20 +35,7 @@ using store::RecipientField;
 namespace
 {
 
-// Runs `work` on the modal dialog of type D as soon as it is shown.
-template <typename D> void whenModal(std::function<void(D*)> work)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, work] {
-        if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            work(dialog);
-        }
-    });
-    timer->start();
-}
+using uitest::whenModal;
 
 bool isBold(const QAbstractItemModel* model, int row)
 {
@@ -66,14 +54,7 @@ private:
     std::unique_ptr<MainWindow> m_window;
     GroupSetupFeature* m_controller = nullptr;
 
-    settings::SettingsPaths paths() const
-    {
-        settings::SettingsPaths p;
-        p.dataDir = (m_dir->path() + QStringLiteral("/data/")).toStdString();
-        p.configDir = (m_dir->path() + QStringLiteral("/config")).toStdString();
-        std::filesystem::create_directories(p.dataDir);
-        return p;
-    }
+    settings::SettingsPaths paths() const { return uitest::pathsUnder(m_dir->path()); }
 
     // Makes groups through the core, the way another front end would have left them.
     void makeGroups()

@@ -1,9 +1,10 @@
 #include "ui/ImportWizard.h"
 
+#include "UiTestSupport.h"
 #include "common/Text.h"
-#include "messages/FileChooser.h"
 #include "settings/Settings.h"
 #include "store/RecipientStore.h"
+#include "support/ScriptedChooser.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SendTestSupport.h"
 #include "ui/ImportProgressDialog.h"
@@ -17,7 +18,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <deque>
 #include <filesystem>
 #include <fstream>
 
@@ -27,26 +27,7 @@ using namespace tidecast::ui;
 namespace
 {
 
-// File dialogs answered from a queue; an empty queue cancels.
-class QueuedChooser final : public messages::FileChooser
-{
-public:
-    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest&) override { return next(); }
-    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest&) override { return next(); }
-
-    std::deque<std::filesystem::path> answers;
-
-private:
-    std::optional<std::filesystem::path> next()
-    {
-        if (answers.empty()) {
-            return std::nullopt;
-        }
-        auto answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
+using uitest::child;
 
 // A data folder with one empty group "Customers", and a wizard over it.
 struct Fixture
@@ -75,13 +56,8 @@ struct Fixture
     bool created = false;
     ScriptedPrompter prompter;
     settings::Settings settings;
-    QueuedChooser chooser;
+    ScriptedChooser chooser;
 };
-
-template <typename T> T* child(QWidget& parent, const char* name)
-{
-    return parent.findChild<T*>(QString::fromLatin1(name));
-}
 
 QComboBox* matchUp(QWidget& wizard, int field)
 {

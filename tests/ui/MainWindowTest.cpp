@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "UiTestSupport.h"
 #include "common/Text.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
@@ -61,14 +62,7 @@ private:
     ScriptedPrompter m_prompter;
     std::unique_ptr<MainWindow> m_window;
 
-    settings::SettingsPaths paths() const
-    {
-        settings::SettingsPaths p;
-        p.dataDir = (m_dir->path() + QStringLiteral("/data/")).toStdString();
-        p.configDir = (m_dir->path() + QStringLiteral("/config")).toStdString();
-        std::filesystem::create_directories(p.dataDir);
-        return p;
-    }
+    settings::SettingsPaths paths() const { return uitest::pathsUnder(m_dir->path()); }
 
 private slots:
     void init()
@@ -86,26 +80,23 @@ private slots:
 
     void menusCarryTheirIdentifiersInOrder()
     {
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_File"))),
-                 split("ID_New ID_Open ID_Save | ID_Print ID_PrintSetup | ID_Send | ID_Exit"));
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Edit"))),
-                 split("ID_Undo | ID_Cut ID_Copy ID_Paste ID_Clear | ID_SelectAll"));
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Insert"))),
-                 split("ID_EmailAddress ID_Username | ID_NameInformation ID_AddressInformation "
-                       "ID_CompanyInformation ID_ContactInformation | ID_AdditionalInformation"));
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_NameInformation"))),
-                 split("ID_Salutation/Title ID_FirstName ID_Initial ID_LastName | ID_CompleteName"));
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Tools"))),
-                 split("ID_SpellCheck | ID_Search | ID_Import ID_ExportRecipients | ID_ExclusionList | "
-                       "ID_GroupMaintenance ID_PlugMenu"));
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Setup"))),
-                 split("ID_EmailSettings ID_MessageSetup ID_IdentificationSettings | ID_SpellCheckerSetup "
-                       "ID_EditorFontSettings | ID_DBS"));
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_Help"))),
-                 split("ID_Contents ID_TechnicalSupport | ID_EmberjaySoftwareontheWeb | ID_AboutEmberjayTidecast"));
-        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_EmberjaySoftwareontheWeb"))),
-                 split("ID_FrequentlyAskedQuestions ID_OnlineSupport | ID_ProductNews | ID_FreeStuff "
-                       "ID_EmberjaySoftwareHomepage"));
+        const std::pair<const char*, const char*> menus[] = {
+            {"ID_File", "ID_New ID_Open ID_Save | ID_Print ID_PrintSetup | ID_Send | ID_Exit"},
+            {"ID_Edit", "ID_Undo | ID_Cut ID_Copy ID_Paste ID_Clear | ID_SelectAll"},
+            {"ID_Insert", "ID_EmailAddress ID_Username | ID_NameInformation ID_AddressInformation "
+                          "ID_CompanyInformation ID_ContactInformation | ID_AdditionalInformation"},
+            {"ID_NameInformation", "ID_Salutation/Title ID_FirstName ID_Initial ID_LastName | ID_CompleteName"},
+            {"ID_Tools", "ID_SpellCheck | ID_Search | ID_Import ID_ExportRecipients | ID_ExclusionList | "
+                         "ID_GroupMaintenance ID_PlugMenu"},
+            {"ID_Setup", "ID_EmailSettings ID_MessageSetup ID_IdentificationSettings | ID_SpellCheckerSetup "
+                         "ID_EditorFontSettings | ID_DBS"},
+            {"ID_Help", "ID_Contents ID_TechnicalSupport | ID_EmberjaySoftwareontheWeb | ID_AboutEmberjayTidecast"},
+            {"ID_EmberjaySoftwareontheWeb", "ID_FrequentlyAskedQuestions ID_OnlineSupport | ID_ProductNews | "
+                                            "ID_FreeStuff ID_EmberjaySoftwareHomepage"},
+        };
+        for (const auto& [menu, ids] : menus) {
+            QCOMPARE(actionIds(m_window->menuById(QString::fromLatin1(menu))), split(ids));
+        }
 
         QStringList titles;
         for (QAction* action : m_window->menuBar()->actions()) {
@@ -231,10 +222,11 @@ private slots:
         bool welcomed = false;
         QString opened;
         m_window->hooks().showWelcome = [&welcomed] { welcomed = true; };
-        m_window->hooks().openMessage = [&opened](const QString& path) {
+        const auto recordOpened = [&opened](const QString& path) {
             opened = path;
             return true;
         };
+        m_window->hooks().openMessage = recordOpened;
         m_window->start(textFile);
         QCOMPARE(m_window->composer()->bodyEdit()->toPlainText(), QStringLiteral("Hello\nWorld"));
         QVERIFY(!m_window->composer()->isTextChanged());
@@ -252,10 +244,7 @@ private slots:
         MainWindow second(p, m_prompter);
         bool secondWelcomed = false;
         second.hooks().showWelcome = [&secondWelcomed] { secondWelcomed = true; };
-        second.hooks().openMessage = [&opened](const QString& path) {
-            opened = path;
-            return true;
-        };
+        second.hooks().openMessage = recordOpened;
         opened.clear();
         second.start(QStringLiteral("x.tcx NOCONNECT"));
         QVERIFY(!secondWelcomed);

@@ -5,6 +5,7 @@
 #include "common/StatusSink.h"
 #include "store/StoreTexts.h"
 #include "support/ScriptedPrompter.h"
+#include "support/SendTestSupport.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -28,21 +29,7 @@ private:
     std::unique_ptr<store::GroupStore> m_groups;
     std::unique_ptr<commands::GroupSetupCommands> m_list;
 
-    std::vector<store::RecipientRecord> records()
-    {
-        std::vector<store::RecipientRecord> out;
-        store::RecipientStore file;
-        if (!file.open(m_groups->groupPath("Club")) || !file.moveFirst()) {
-            return out;
-        }
-        while (!file.atEnd()) {
-            out.push_back(store::readRecipient(file));
-            if (!file.moveNext()) {
-                break;
-            }
-        }
-        return out;
-    }
+    std::vector<store::RecipientRecord> records() { return test::readGroupRecords(m_groups->groupPath("Club")); }
 
 private slots:
     void init()

@@ -1,5 +1,6 @@
 #include "ui/SendFeature.h"
 
+#include "UiTestSupport.h"
 #include "common/Text.h"
 #include "mailing/SendLogs.h"
 #include "settings/SettingsStore.h"
@@ -42,10 +43,7 @@ private slots:
     void mailsTheGroupEndToEnd()
     {
         QTemporaryDir dir;
-        settings::SettingsPaths paths;
-        paths.dataDir = (dir.path() + QStringLiteral("/data/")).toStdString();
-        paths.configDir = (dir.path() + QStringLiteral("/config")).toStdString();
-        std::filesystem::create_directories(paths.dataDir);
+        const settings::SettingsPaths paths = uitest::pathsUnder(dir.path());
 
         const auto record = paths.dataDir / "accepted.txt";
         test::FaultServer server(record, {});

@@ -1,7 +1,9 @@
 #include "ui/SendOptionsDialog.h"
 
+#include "UiTestSupport.h"
 #include "mailing/SendOptionsTexts.h"
 #include "store/RecipientStore.h"
+#include "support/ScriptedChooser.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 
@@ -21,27 +23,13 @@ using namespace std::chrono_literals;
 namespace
 {
 
+using uitest::child;
+
 // Radio buttons react only to clicks on their indicator and text, not the whole row.
 void clickRadio(QRadioButton* button)
 {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
 }
-
-template <typename T> T* child(QWidget& parent, const char* name)
-{
-    auto* found = parent.findChild<T*>(QString::fromLatin1(name));
-    if (found == nullptr) {
-        qFatal("no widget %s", name);
-    }
-    return found;
-}
-
-class NoFileChooser final : public messages::FileChooser
-{
-public:
-    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest&) override { return {}; }
-    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest&) override { return {}; }
-};
 
 void makeGroup(const std::filesystem::path& file, int recipients)
 {
@@ -68,7 +56,7 @@ private:
     settings::Settings m_settings;
     mailing::SendOptions m_options;
     ScriptedPrompter m_prompter;
-    NoFileChooser m_chooser;
+    ScriptedChooser m_chooser; // cancels every dialog
 
     std::unique_ptr<SendOptionsDialog> openDialog(const std::string& text)
     {

@@ -1,3 +1,4 @@
+#include "UiTestSupport.h"
 #include "outgoing/DeliverabilityTexts.h"
 #include "settings/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
@@ -18,6 +19,7 @@
 
 using namespace tidecast;
 using namespace tidecast::ui;
+using uitest::child;
 
 class SetupDialogsTest : public QObject
 {
@@ -58,7 +60,7 @@ private slots:
         settings.smtpServer = "old.example.test";
         ServerSetupDialog dialog(settings, prompter);
         dialog.show();
-        auto* port = dialog.findChild<QLineEdit*>(QStringLiteral("portLineEdit"));
+        auto* port = child<QLineEdit>(dialog, "portLineEdit");
         QVERIFY(port != nullptr);
         QCOMPARE(port->text(), QStringLiteral("25"));
         QTest::keyClick(port, Qt::Key_A, Qt::NoModifier);
@@ -72,13 +74,13 @@ private slots:
         QCOMPARE(prompter.log().size(), 1u);
 
         // The user-name and password fields follow their box.
-        auto* authentication = dialog.findChild<QCheckBox*>(QStringLiteral("smtpAuthenticationCheckBox"));
-        auto* username = dialog.findChild<QLineEdit*>(QStringLiteral("smtpUsernameLineEdit"));
+        auto* authentication = child<QCheckBox>(dialog, "smtpAuthenticationCheckBox");
+        auto* username = child<QLineEdit>(dialog, "smtpUsernameLineEdit");
         QVERIFY(!username->isEnabled());
         authentication->setChecked(true);
         QVERIFY(username->isEnabled());
         username->setText(QStringLiteral("me"));
-        dialog.findChild<QLineEdit*>(QStringLiteral("serverLineEdit"))->setText(QStringLiteral("new.example.test"));
+        child<QLineEdit>(dialog, "serverLineEdit")->setText(QStringLiteral("new.example.test"));
         dialog.accept();
         QVERIFY(dialog.isVisible());
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
@@ -86,7 +88,7 @@ private slots:
         QCOMPARE(settings.smtpServer, std::string("old.example.test"));
         QVERIFY(!settings.smtpAuthentication);
 
-        dialog.findChild<QLineEdit*>(QStringLiteral("smtpPasswordLineEdit"))->setText(QStringLiteral("pw"));
+        child<QLineEdit>(dialog, "smtpPasswordLineEdit")->setText(QStringLiteral("pw"));
         dialog.accept();
         QVERIFY(!dialog.isVisible());
         QCOMPARE(settings.smtpServer, std::string("new.example.test"));
@@ -99,7 +101,7 @@ private slots:
         settings::Settings settings;
         settings.characterSet = "iso-8859-7";
         MessageSetupDialog dialog(settings, prompter);
-        auto* charset = dialog.findChild<QComboBox*>(QStringLiteral("characterSetComboBox"));
+        auto* charset = child<QComboBox>(dialog, "characterSetComboBox");
         QCOMPARE(charset->currentText(), QStringLiteral("Modern Greek (ISO-8859-7)"));
         QCOMPARE(charset->itemText(charset->count() - 1), QStringLiteral("Unicode (UTF-8)"));
         charset->setCurrentText(QStringLiteral("Cyrillic (KO18-U)"));
@@ -116,15 +118,11 @@ private slots:
         settings::Settings settings;
         settings.unsubscribeMailto = "leave@example.test";
         MessageSetupDialog dialog(settings, prompter);
-        const auto edit = [&dialog](const char* name) {
-            auto* found = dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
-            Q_ASSERT(found != nullptr);
-            return found;
-        };
+        const auto edit = [&dialog](const char* name) { return child<QLineEdit>(dialog, name); };
         QCOMPARE(edit("unsubscribeMailtoLineEdit")->text(), QStringLiteral("leave@example.test"));
 
         // Without a key there is no record, and the message says what is missing.
-        auto* record = dialog.findChild<QPushButton*>(QStringLiteral("dnsRecordButton"));
+        auto* record = child<QPushButton>(dialog, "dnsRecordButton");
         QTest::mouseClick(record, Qt::LeftButton);
         QCOMPARE(prompter.log().size(), std::size_t(1));
         QCOMPARE(prompter.log().back().text, std::string(outgoing::text::kDkimIncomplete));
@@ -167,7 +165,7 @@ private slots:
         WelcomeWizard wizard(settings, paths, prompter, {});
         wizard.show();
         QCOMPARE(wizard.currentPage(), int(WelcomeWizard::IntroductionPage));
-        wizard.findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+        child<QPushButton>(wizard, "cancelButton")->click();
         QVERIFY(!wizard.isVisible());
 
         const auto file = paths.settingsFile();
@@ -187,8 +185,8 @@ private slots:
         WelcomeWizard wizard(settings, paths, prompter, {});
         wizard.show();
         QVERIFY(QTest::qWaitForWindowActive(&wizard));
-        auto* server = wizard.findChild<QLineEdit*>(QStringLiteral("serverLineEdit"));
-        auto* previous = wizard.findChild<QPushButton*>(QStringLiteral("previousButton"));
+        auto* server = child<QLineEdit>(wizard, "serverLineEdit");
+        auto* previous = child<QPushButton>(wizard, "previousButton");
 
         QTest::keyClick(&wizard, Qt::Key_Return);
         QCOMPARE(wizard.currentPage(), int(WelcomeWizard::ServerPage));
@@ -219,15 +217,15 @@ private slots:
         };
         WelcomeWizard wizard(settings, paths, prompter, actions);
         wizard.show();
-        auto* next = wizard.findChild<QPushButton*>(QStringLiteral("nextButton"));
-        auto* cancel = wizard.findChild<QPushButton*>(QStringLiteral("cancelButton"));
-        auto* addRecipients = wizard.findChild<QPushButton*>(QStringLiteral("addRecipientsButton"));
+        auto* next = child<QPushButton>(wizard, "nextButton");
+        auto* cancel = child<QPushButton>(wizard, "cancelButton");
+        auto* addRecipients = child<QPushButton>(wizard, "addRecipientsButton");
         next->click();
-        wizard.findChild<QLineEdit*>(QStringLiteral("serverLineEdit"))->setText(QStringLiteral("smtp.example.test"));
+        child<QLineEdit>(wizard, "serverLineEdit")->setText(QStringLiteral("smtp.example.test"));
         next->click();
         QCOMPARE(wizard.currentPage(), int(WelcomeWizard::GroupsPage));
         addRecipients->click();
-        wizard.findChild<QPushButton*>(QStringLiteral("createGroupButton"))->click();
+        child<QPushButton>(wizard, "createGroupButton")->click();
         addRecipients->click();
         QCOMPARE(prompter.texts(), (std::vector<std::string>{"Please add a Group first", "Please select Group first"}));
         next->click();

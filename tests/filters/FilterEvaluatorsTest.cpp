@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace tidecast::filters
 {
 namespace
@@ -40,6 +42,14 @@ TEST(FilterEvaluators, EvaluateRulesInOrderAsOneConjunction)
     const std::string ignoreOrg = "IGNORE where 'Email Address' Ends with '.org'";
     const std::string acmeCs = "Send where 'Company Name'  Equals 'Acme' -CS";
     const std::string lowerLondon = "Send where 'City'  Equals 'london'";
+    const std::string longSuffix = "IGNORE where 'Email Address' Ends with 'averylongdomain.org'";
+    const std::string longPrefix = "Send where 'Email Address'  Starts with 'a.org.uk'";
+    const std::string noCity = "Send where 'City'  Equals ''";
+    const std::string anyCity = "Send where 'City'  Contains ''";
+    const std::string matchesIn = "Send where 'City'  Matches 'Leeds'";
+    const std::string matchesOut = "IGNORE where 'City' Matches 'Leeds'";
+    const std::string oHara = "Send where 'City'  Equals 'O'Hara'";
+    const auto city = [](std::string_view name) { return recipient("a@b.com", name); };
     struct Case
     {
         std::string_view name;
@@ -48,65 +58,32 @@ TEST(FilterEvaluators, EvaluateRulesInOrderAsOneConjunction)
         std::string expectedReason; // empty: the candidate passes
     };
     const std::vector<Case> cases = {
-        {"empty list", {}, recipient("a@b.com", ""), ""},
-        {"one empty line is no rule", {""}, recipient("a@b.com", ""), ""},
-        {"equals ignores case", {londonCi}, recipient("a@b.com", "LONDON"), ""},
-        {"equals fails another value", {londonCi}, recipient("a@b.com", "Paris"), londonCi},
-        {"case-sensitive equals", {londonCs}, recipient("a@b.com", "LONDON"), londonCs},
-        {"case-sensitive equals exact", {londonCs}, recipient("a@b.com", "London"), ""},
+        {"empty list", {}, city(""), ""},
+        {"one empty line is no rule", {""}, city(""), ""},
+        {"equals ignores case", {londonCi}, city("LONDON"), ""},
+        {"equals fails another value", {londonCi}, city("Paris"), londonCi},
+        {"case-sensitive equals", {londonCs}, city("LONDON"), londonCs},
+        {"case-sensitive equals exact", {londonCs}, city("London"), ""},
         {"ignore matches any case", {ignoreOrg}, recipient("x@site.ORG", ""), ignoreOrg},
         {"ignore passes others", {ignoreOrg}, recipient("x@site.com", ""), ""},
-        {"ignore with value longer than field",
-         {"IGNORE where 'Email Address' Ends with 'averylongdomain.org'"},
-         recipient("a.org", ""),
-         ""},
-        {"include with value longer than field",
-         {"Send where 'Email Address'  Starts with 'a.org.uk'"},
-         recipient("a.org", ""),
-         "Send where 'Email Address'  Starts with 'a.org.uk'"},
+        {"ignore with value longer than field", {longSuffix}, recipient("a.org", ""), ""},
+        {"include with value longer than field", {longPrefix}, recipient("a.org", ""), longPrefix},
         {"starts with", {"Send where 'Email Address'  Starts with 'INFO@'"}, recipient("info@x.com", ""), ""},
         {"contains", {"Send where 'Company Name'  Contains 'cme'"}, recipient("a@b.com", "", "ACME Ltd"), ""},
-        {"case-sensitive rule after an insensitive one",
-         {lowerLondon, acmeCs},
-         recipient("a@b.com", "LONDON", "ACME"),
-         acmeCs},
-        {"insensitive rule after a case-sensitive one",
-         {acmeCs, lowerLondon},
-         recipient("a@b.com", "LONDON", "Acme"),
-         ""},
+        {"case-sensitive after insensitive", {lowerLondon, acmeCs}, recipient("a@b.com", "LONDON", "ACME"), acmeCs},
+        {"insensitive after case-sensitive", {acmeCs, lowerLondon}, recipient("a@b.com", "LONDON", "Acme"), ""},
         {"first failing rule is reported", {londonCs, acmeCs}, recipient("a@b.com", "Paris", "Other"), londonCs},
-        {"empty value with equals matches an empty field",
-         {"Send where 'City'  Equals ''"},
-         recipient("a@b.com", ""),
-         ""},
-        {"empty value with equals fails a filled field",
-         {"Send where 'City'  Equals ''"},
-         recipient("a@b.com", "Leeds"),
-         "Send where 'City'  Equals ''"},
-        {"empty value with contains passes a filled field",
-         {"Send where 'City'  Contains ''"},
-         recipient("a@b.com", "Leeds"),
-         ""},
-        {"empty value with contains fails an empty field",
-         {"Send where 'City'  Contains ''"},
-         recipient("a@b.com", ""),
-         "Send where 'City'  Contains ''"},
-        {"unknown comparison fails an include rule",
-         {"Send where 'City'  Matches 'Leeds'"},
-         recipient("a@b.com", "Leeds"),
-         "Send where 'City'  Matches 'Leeds'"},
-        {"unknown comparison fails an ignore rule",
-         {"IGNORE where 'City' Matches 'Leeds'"},
-         recipient("a@b.com", "York"),
-         "IGNORE where 'City' Matches 'Leeds'"},
-        {"unknown field reads as empty", {"Send where 'Shoe Size'  Equals ''"}, recipient("a@b.com", "York"), ""},
-        {"apostrophe ends the value", {"Send where 'City'  Equals 'O'Hara'"}, recipient("a@b.com", "o"), ""},
-        {"apostrophe ends the value, so the full text fails",
-         {"Send where 'City'  Equals 'O'Hara'"},
-         recipient("a@b.com", "O'Hara"),
-         "Send where 'City'  Equals 'O'Hara'"},
+        {"empty value with equals matches an empty field", {noCity}, city(""), ""},
+        {"empty value with equals fails a filled field", {noCity}, city("Leeds"), noCity},
+        {"empty value with contains passes a filled field", {anyCity}, city("Leeds"), ""},
+        {"empty value with contains fails an empty field", {anyCity}, city(""), anyCity},
+        {"unknown comparison fails an include rule", {matchesIn}, city("Leeds"), matchesIn},
+        {"unknown comparison fails an ignore rule", {matchesOut}, city("York"), matchesOut},
+        {"unknown field reads as empty", {"Send where 'Shoe Size'  Equals ''"}, city("York"), ""},
+        {"apostrophe ends the value", {oHara}, city("o"), ""},
+        {"apostrophe ends the value, so the full text fails", {oHara}, city("O'Hara"), oHara},
         {"letters beyond ASCII ignore case", {"Send where 'City'  Equals 'münchen'"}, recipient("a@b", "MÜNCHEN"), ""},
-        {"a line that is not a rule fails everyone", {"just some words"}, recipient("a@b.com", ""), "just some words"},
+        {"a line that is not a rule fails everyone", {"just some words"}, city(""), "just some words"},
     };
     ScriptedPrompter prompter;
     NullStatusSink status;
@@ -192,18 +169,19 @@ TEST(FilterEvaluators, DateFiltersCompareWholeDaysBeforeAnyRule)
     // Both on: the on-or-after filter is reported first, and dates come before rules.
     DateFilters window{true, 2026y / 3 / 1, true, 2026y / 4 / 1};
     FilterSet paris(std::vector<std::string>{"Send where 'City'  Equals 'Paris'"});
-    EXPECT_EQ(
-        filterMailingRecipient(paris, window, recipient("a@b.com", "Rome", "", "2026-01-05"), prompter, status).reason,
-        kAfterDateFilterName);
-    EXPECT_EQ(
-        filterMailingRecipient(paris, window, recipient("a@b.com", "Rome", "", "2026-04-01"), prompter, status).reason,
-        kBeforeDateFilterName);
-    EXPECT_EQ(
-        filterMailingRecipient(paris, window, recipient("a@b.com", "Rome", "", "2026-03-31"), prompter, status).reason,
-        "Send where 'City'  Equals 'Paris'");
-    EXPECT_FALSE(
-        filterMailingRecipient(paris, window, recipient("a@b.com", "Paris", "", "2026-03-31"), prompter, status)
-            .filtered);
+    const std::vector<std::array<std::string_view, 3>> windowCases = {
+        {"Rome", "2026-01-05", kAfterDateFilterName},
+        {"Rome", "2026-04-01", kBeforeDateFilterName},
+        {"Rome", "2026-03-31", "Send where 'City'  Equals 'Paris'"},
+        {"Paris", "2026-03-31", ""},
+    };
+    for (const auto& [cityName, added, reason] : windowCases) {
+        SCOPED_TRACE(std::string(cityName) + " " + std::string(added));
+        const auto verdict =
+            filterMailingRecipient(paris, window, recipient("a@b.com", cityName, "", added), prompter, status);
+        EXPECT_EQ(verdict.reason, reason);
+        EXPECT_EQ(verdict.filtered, !reason.empty());
+    }
     EXPECT_TRUE(prompter.log().empty());
 }
 

@@ -125,70 +125,29 @@ struct FakeGroup
     }
 };
 
-enum class Action
-{
-    Skip,   // blocked, excluded, filtered or refused: the session asks for no message
-    Take,   // the session asks for the record's message
-    Change, // the session's record differs from the one read ahead (edited meanwhile)
-};
-
-struct Step
-{
-    std::int64_t number;
-    Action action;
-};
-
 TEST(PipelinedMessageSource, GivesTheSessionExactlyWhatBuildingOnItsOwnThreadWould)
 {
+    // Each step is one record from `first` on: 'T' the session asks for its message, 'S' it
+    // skips the record (blocked, excluded, filtered or refused) and asks for none, 'C' it asks
+    // with a record that differs from the one read ahead (edited meanwhile).
     struct Case
     {
         const char* name;
         int records;
         std::int64_t depth;
-        std::vector<Step> steps;
+        std::int64_t first;
+        std::string steps;
         std::set<int> failing; // records whose build fails
         int workers = 3;
     };
     const std::vector<Case> cases = {
-        {"every record taken",
-         6,
-         2,
-         {{1, Action::Take},
-          {2, Action::Take},
-          {3, Action::Take},
-          {4, Action::Take},
-          {5, Action::Take},
-          {6, Action::Take}},
-         {}},
-        {"skipped records leave no trace",
-         7,
-         2,
-         {{1, Action::Take},
-          {2, Action::Skip},
-          {3, Action::Skip},
-          {4, Action::Skip},
-          {5, Action::Take},
-          {6, Action::Skip},
-          {7, Action::Take}},
-         {}},
-        {"a record changed since it was read ahead is built again",
-         4,
-         2,
-         {{1, Action::Take}, {2, Action::Change}, {3, Action::Take}, {4, Action::Change}},
-         {}},
-        {"a failed build reaches the session as its error, a skipped one not at all",
-         5,
-         2,
-         {{1, Action::Take}, {2, Action::Take}, {3, Action::Skip}, {4, Action::Take}, {5, Action::Take}},
-         {2, 3}},
-        {"a partial mailing starts in the middle", 9, 3, {{5, Action::Take}, {6, Action::Take}, {7, Action::Skip}}, {}},
-        {"without depth every message is built on demand",
-         3,
-         0,
-         {{1, Action::Take}, {2, Action::Skip}, {3, Action::Take}},
-         {},
-         1},
-        {"the end of the group is read past harmlessly", 2, 4, {{1, Action::Take}, {2, Action::Take}}, {}},
+        {"every record taken", 6, 2, 1, "TTTTTT", {}},
+        {"skipped records leave no trace", 7, 2, 1, "TSSSTST", {}},
+        {"a record changed since it was read ahead is built again", 4, 2, 1, "TCTC", {}},
+        {"a failed build reaches the session as its error, a skipped one not at all", 5, 2, 1, "TTSTT", {2, 3}},
+        {"a partial mailing starts in the middle", 9, 3, 5, "TTS", {}},
+        {"without depth every message is built on demand", 3, 0, 1, "TST", {}, 1},
+        {"the end of the group is read past harmlessly", 2, 4, 1, "TT", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -217,13 +176,14 @@ TEST(PipelinedMessageSource, GivesTheSessionExactlyWhatBuildingOnItsOwnThreadWou
         {
             PipelinedMessageSource source(group.composer(), group.signer(), group.reader(), display, display.activity(),
                                           c.depth, c.workers);
-            for (const Step& step : c.steps) {
-                source.reached(step.number);
-                if (step.action == Action::Skip) {
+            for (std::size_t i = 0; i < c.steps.size(); ++i) {
+                const std::int64_t number = c.first + static_cast<std::int64_t>(i);
+                source.reached(number);
+                if (c.steps[i] == 'S') {
                     continue;
                 }
-                auto record = group.records[static_cast<std::size_t>(step.number - 1)];
-                if (step.action == Action::Change) {
+                auto record = group.records[static_cast<std::size_t>(number - 1)];
+                if (c.steps[i] == 'C') {
                     record.set(store::RecipientField::FirstName, "Changed");
                 }
                 results.push_back(outcome(source.build(record)));
@@ -239,8 +199,8 @@ TEST(PipelinedMessageSource, GivesTheSessionExactlyWhatBuildingOnItsOwnThreadWou
             EXPECT_LT(group.read[i - 1], group.read[i]);
         }
         if (!group.read.empty()) {
-            EXPECT_LE(group.read.back(), c.steps.back().number + c.depth);
-            EXPECT_GE(group.read.front(), c.steps.front().number);
+            EXPECT_LE(group.read.back(), c.first + static_cast<std::int64_t>(c.steps.size()) - 1 + c.depth);
+            EXPECT_GE(group.read.front(), c.first);
         }
     }
 }

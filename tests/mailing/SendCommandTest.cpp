@@ -82,13 +82,17 @@ TEST_F(SendCommandTest, ReadyMailingCarriesDefaultsIdentityAndGroupSize)
 
 TEST_F(SendCommandTest, EachStepStopsWithItsMessage)
 {
+    using Setup = std::function<void(SendCommandTest&)>;
+    const std::vector<std::string> friends = {"Friends"};
+    const std::vector<std::string> none;
+    const std::vector<std::string> withGone = {"Friends", "Gone"};
     struct Case
     {
         std::string name;
-        std::function<void(SendCommandTest&)> setup;
+        Setup setup;
         std::vector<std::string> groups;
         std::string selected;
-        std::vector<Answer> answers;
+        std::optional<Answer> answer;
         std::string expectedText;
         Icon expectedIcon;
         SendFocus expectedFocus;
@@ -100,77 +104,30 @@ TEST_F(SendCommandTest, EachStepStopsWithItsMessage)
              t.settings.checkBeforeSending = true;
              t.host.spellingCompleted = false;
          },
-         {"Friends"},
-         "Friends",
-         {Answer::No},
-         "The spell check on this message has been cancelled. Do you want to continue sending?",
-         Icon::Critical,
-         SendFocus::None,
-         "spell"},
-        {"no groups",
-         [](SendCommandTest&) {},
-         {},
-         "",
-         {},
+         friends, "Friends", Answer::No,
+         "The spell check on this message has been cancelled. Do you want to continue sending?", Icon::Critical,
+         SendFocus::None, "spell"},
+        {"no groups", nullptr, none, "", std::nullopt,
          "You have not Created any Groups yet. You cannot send a message until you create a Group of Recipients to "
          "send to.",
-         Icon::Information,
-         SendFocus::GroupSelector,
+         Icon::Information, SendFocus::GroupSelector, ""},
+        {"no server", [](SendCommandTest& t) { t.settings.smtpServer = "  "; }, friends, "Friends", std::nullopt,
+         "You have not specified a SMTP Email Server to Use", Icon::Critical, SendFocus::None, "server setup"},
+        {"no group selected", nullptr, friends, "", std::nullopt, "Please select a group to send this message to.",
+         Icon::Exclamation, SendFocus::GroupSelector, ""},
+        {"no body, answered No", [](SendCommandTest& t) { t.message.body.clear(); }, friends, "Friends", Answer::No,
+         "Are you sure you wish to send this message without a Message body.", Icon::Question, SendFocus::MessageText,
          ""},
-        {"no server",
-         [](SendCommandTest& t) { t.settings.smtpServer = "  "; },
-         {"Friends"},
-         "Friends",
-         {},
-         "You have not specified a SMTP Email Server to Use",
-         Icon::Critical,
-         SendFocus::None,
-         "server setup"},
-        {"no group selected",
-         [](SendCommandTest&) {},
-         {"Friends"},
-         "",
-         {},
-         "Please select a group to send this message to.",
-         Icon::Exclamation,
-         SendFocus::GroupSelector,
-         ""},
-        {"no body, answered No",
-         [](SendCommandTest& t) { t.message.body.clear(); },
-         {"Friends"},
-         "Friends",
-         {Answer::No},
-         "Are you sure you wish to send this message without a Message body.",
-         Icon::Question,
-         SendFocus::MessageText,
-         ""},
-        {"no subject, answered Cancel",
-         [](SendCommandTest& t) { t.message.subject = " "; },
-         {"Friends"},
-         "Friends",
-         {Answer::Cancel},
-         "Are you sure you wish to send this message without a Subject line.",
-         Icon::Question,
-         SendFocus::None,
-         ""},
-        {"sender address only an at sign",
-         [](SendCommandTest& t) { t.settings.emailAddress = " @ "; },
-         {"Friends"},
-         "Friends",
-         {Answer::Yes},
+        {"no subject, answered Cancel", [](SendCommandTest& t) { t.message.subject = " "; }, friends, "Friends",
+         Answer::Cancel, "Are you sure you wish to send this message without a Subject line.", Icon::Question,
+         SendFocus::None, ""},
+        {"sender address only an at sign", [](SendCommandTest& t) { t.settings.emailAddress = " @ "; }, friends,
+         "Friends", Answer::Yes,
          "A valid From Email Address is required for sending this message\r\n\r\nWould you like to enter one now?",
-         Icon::Exclamation,
-         SendFocus::None,
-         "identity setup"},
-        {"group file gone",
-         [](SendCommandTest&) {},
-         {"Friends", "Gone"},
-         "Gone",
-         {},
-         "The Group: Gone no longer seems to exist.\r\nPlease select a valid Group before proceeding.",
-         Icon::Critical,
-         SendFocus::None,
-         ""},
+         Icon::Exclamation, SendFocus::None, "identity setup"},
+        {"group file gone", nullptr, withGone, "Gone", std::nullopt,
+         "The Group: Gone no longer seems to exist.\r\nPlease select a valid Group before proceeding.", Icon::Critical,
+         SendFocus::None, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,9 +138,11 @@ TEST_F(SendCommandTest, EachStepStopsWithItsMessage)
         t.message = {"Hello", "Body", "", {}, outgoing::Priority::Normal};
         t.host = RecordingHost{};
         t.prompter = ScriptedPrompter{};
-        c.setup(t);
-        for (auto answer : c.answers) {
-            t.prompter.queue(answer);
+        if (c.setup) {
+            c.setup(t);
+        }
+        if (c.answer) {
+            t.prompter.queue(*c.answer);
         }
         EXPECT_FALSE(prepare(c.groups, c.selected));
         ASSERT_EQ(t.prompter.log().size(), 1u);

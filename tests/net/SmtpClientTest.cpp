@@ -67,25 +67,11 @@ std::string longMessage()
 
 TEST(SmtpClient, PipelinesMailWithRecipientAndDeliversTheMessageIntact)
 {
-    ScriptedSmtpServer server({
-        "S: 220 fake.test ESMTP",
-        "C: EHLO client.test",
-        "S: 250-fake.test",
-        "S: 250-PIPELINING",
-        "S: 250-8BITMIME",
-        "S: 250-DSN",
-        "S: 250 SIZE 1000000",
-        "C: MAIL FROM:<a@example.test> BODY=8BITMIME RET=HDRS ENVID=ENV1",
-        "C: RCPT TO:<b@example.test> NOTIFY=SUCCESS,FAILURE,DELAY",
-        "S: 250 2.1.0 Ok",
-        "S: 250 2.1.5 Ok",
-        "C: DATA",
-        "S: 354 End data with <CR><LF>.<CR><LF>",
-        "DATA",
-        "S: 250 2.0.0 queued as 1",
-        "C: QUIT",
-        "S: 221 bye",
-    });
+    ScriptedSmtpServer server(
+        {"S: 220 fake.test ESMTP", "C: EHLO client.test", "S: 250-fake.test", "S: 250-PIPELINING", "S: 250-8BITMIME",
+         "S: 250-DSN", "S: 250 SIZE 1000000", "C: MAIL FROM:<a@example.test> BODY=8BITMIME RET=HDRS ENVID=ENV1",
+         "C: RCPT TO:<b@example.test> NOTIFY=SUCCESS,FAILURE,DELAY", "S: 250 2.1.0 Ok", "S: 250 2.1.5 Ok", "C: DATA",
+         "S: 354 End data with <CR><LF>.<CR><LF>", "DATA", "S: 250 2.0.0 queued as 1", "C: QUIT", "S: 221 bye"});
     ClientFixture f(server);
     f.client.setEnvelopeIdSource([] { return std::string("ENV1"); });
     ASSERT_TRUE(f.client.connect());
@@ -121,21 +107,10 @@ TEST(SmtpClient, PipelinesMailWithRecipientAndDeliversTheMessageIntact)
 
 TEST(SmtpClient, OldServerGetsHeloAndOneCommandAtATimeWithRefusalsReported)
 {
-    ScriptedSmtpServer server({
-        "S: 220 old.test",
-        "C: EHLO client.test",
-        "S: 502 5.5.1 unknown command",
-        "C: HELO client.test",
-        "S: 250 old.test",
-        "C: MAIL FROM:<a@x.test>",
-        "S: 250 ok",
-        "C: RCPT TO:<nobody@x.test>",
-        "S: 550 5.1.1 no such user",
-        "C: DATA",
-        "S: 554 5.5.1 no valid recipients",
-        "C: QUIT",
-        "S: 221 bye",
-    });
+    ScriptedSmtpServer server({"S: 220 old.test", "C: EHLO client.test", "S: 502 5.5.1 unknown command",
+                               "C: HELO client.test", "S: 250 old.test", "C: MAIL FROM:<a@x.test>", "S: 250 ok",
+                               "C: RCPT TO:<nobody@x.test>", "S: 550 5.1.1 no such user", "C: DATA",
+                               "S: 554 5.5.1 no valid recipients", "C: QUIT", "S: 221 bye"});
     ClientFixture f(server);
     f.client.setEnvelopeIdSource([] { return std::string("X"); });
     ASSERT_TRUE(f.client.connect());
@@ -159,17 +134,8 @@ TEST(SmtpClient, OldServerGetsHeloAndOneCommandAtATimeWithRefusalsReported)
 
 TEST(SmtpClient, AddressThatIsNoMailboxNeverReachesACommand)
 {
-    ScriptedSmtpServer server({
-        "S: 220 old.test",
-        "C: EHLO client.test",
-        "S: 250 old.test",
-        "C: MAIL FROM:<a@x.test>",
-        "S: 250 ok",
-        "C: RCPT TO:<ok@x.test>",
-        "S: 250 ok",
-        "C: QUIT",
-        "S: 221 bye",
-    });
+    ScriptedSmtpServer server({"S: 220 old.test", "C: EHLO client.test", "S: 250 old.test", "C: MAIL FROM:<a@x.test>",
+                               "S: 250 ok", "C: RCPT TO:<ok@x.test>", "S: 250 ok", "C: QUIT", "S: 221 bye"});
     ClientFixture f(server);
     ASSERT_TRUE(f.client.connect());
     EXPECT_FALSE(f.client.startTransaction("a@x.test> SIZE=1"));
@@ -219,18 +185,8 @@ TEST(SmtpClient, SilentServerTimesOutAndCancelEndsTheWaitAtOnce)
 
 TEST(SmtpClient, ConnectionDroppedInTheMessageIsReportedAsLost)
 {
-    ScriptedSmtpServer server({
-        "S: 220 fake.test",
-        "C: EHLO client.test",
-        "S: 250 fake.test",
-        "C: MAIL FROM:<a@x.test>",
-        "S: 250 ok",
-        "C: RCPT TO:<b@x.test>",
-        "S: 250 ok",
-        "C: DATA",
-        "S: 354 go",
-        "CLOSE",
-    });
+    ScriptedSmtpServer server({"S: 220 fake.test", "C: EHLO client.test", "S: 250 fake.test", "C: MAIL FROM:<a@x.test>",
+                               "S: 250 ok", "C: RCPT TO:<b@x.test>", "S: 250 ok", "C: DATA", "S: 354 go", "CLOSE"});
     ClientFixture f(server);
     ASSERT_TRUE(f.client.connect());
     ASSERT_TRUE(f.client.startTransaction("a@x.test"));

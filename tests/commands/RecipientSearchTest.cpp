@@ -61,6 +61,8 @@ TEST_F(RecipientSearchTest, FindsEveryMatchInFileOrderWhateverTheFieldOrComparis
         std::string value;
         std::vector<std::string> expected;
     };
+    const std::vector<std::string> everyone = {"a0@example.test", "a1@example.test", "a2@example.test",
+                                               "a3@example.test", "a4@example.test"};
     const std::vector<Case> cases = {
         {"EMailAddress", FindOperator::Equals, "a0@example.test", {"a0@example.test"}},
         {"EmailAddress", FindOperator::Equals, "A4@EXAMPLE.TEST", {"a4@example.test"}},
@@ -69,14 +71,8 @@ TEST_F(RecipientSearchTest, FindsEveryMatchInFileOrderWhateverTheFieldOrComparis
         {"Web", FindOperator::StartsLike, "www.", {"a2@example.test"}},
         {"Fax", FindOperator::EndsLike, "50%", {"a3@example.test"}},
         {"Fax", FindOperator::HasLike, "0%", {"a3@example.test"}},
-        {"FirstName",
-         FindOperator::StartsLike,
-         "First",
-         {"a0@example.test", "a1@example.test", "a2@example.test", "a3@example.test", "a4@example.test"}},
-        {"DateAdded",
-         FindOperator::Equals,
-         "2020-01-01",
-         {"a0@example.test", "a1@example.test", "a2@example.test", "a3@example.test", "a4@example.test"}},
+        {"FirstName", FindOperator::StartsLike, "First", everyone},
+        {"DateAdded", FindOperator::Equals, "2020-01-01", everyone},
     };
     for (const auto& c : cases) {
         prompter.clear();

@@ -276,13 +276,10 @@ TEST_F(SendOptionsFormTest, SendChecksInOrderThenFillsTheOptions)
     EXPECT_EQ(form.send().focus, SendOptionsFocus::AddressBox);
     EXPECT_FALSE(options.optionsConfirmed);
     EXPECT_EQ(stored("Bulk"), "absent");
-    EXPECT_EQ(prompter.texts(), (std::vector<std::string>{
-                                    text::groupNoLongerExists("Customers"),
-                                    std::string(text::kEmptyGroup),
-                                    std::string(text::kEnterServer),
-                                    std::string(text::kEnterFromAddress),
-                                    std::string(text::kEnterFromAddress),
-                                }));
+    EXPECT_EQ(prompter.texts(),
+              (std::vector<std::string>{text::groupNoLongerExists("Customers"), std::string(text::kEmptyGroup),
+                                        std::string(text::kEnterServer), std::string(text::kEnterFromAddress),
+                                        std::string(text::kEnterFromAddress)}));
 
     e.identity.address = "me@example.test";
     e.toText = " ";

@@ -217,10 +217,8 @@ void expectNoPassword(const Rig& rig)
 
 TEST(SmtpSendChannel, PersonalMailingReconnectsAfterEachGroupLetAndSkipsTheRefused)
 {
-    tidecast::test::TempDir spool;
-    auto server = tidecast::test::ServerProcess::startReporting(
-        {"/usr/bin/python3", tidecast::test::serverScript("smtp_server.py").string(), "--spool", spool.path().string(),
-         "--pipelining", "--reject", "user3@example.test=550 5.1.1 unknown user"});
+    test::TempDir spool;
+    auto server = startSmtpServer(spool, {"--pipelining", "--reject", "user3@example.test=550 5.1.1 unknown user"});
     ASSERT_TRUE(server);
     Mailing mailing(server->port(), false, 2);
     ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", test::numberedAddresses(5)));
@@ -243,10 +241,8 @@ TEST(SmtpSendChannel, PersonalMailingReconnectsAfterEachGroupLetAndSkipsTheRefus
 
 TEST(SmtpSendChannel, BulkMailingLeavesFlaggedRecipientsOutOfTheMessage)
 {
-    tidecast::test::TempDir spool;
-    auto server = tidecast::test::ServerProcess::startReporting(
-        {"/usr/bin/python3", tidecast::test::serverScript("smtp_server.py").string(), "--spool", spool.path().string(),
-         "--reject", "user2@example.test=550 5.1.1 unknown user"});
+    test::TempDir spool;
+    auto server = startSmtpServer(spool, {"--reject", "user2@example.test=550 5.1.1 unknown user"});
     ASSERT_TRUE(server);
     Mailing mailing(server->port(), true, 25);
     ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", test::numberedAddresses(3)));
@@ -271,19 +267,11 @@ TEST(SmtpSendChannel, DeliversOverPlainSmtpWithPipeliningAndDsnAndLogsEveryStep)
     ASSERT_TRUE(rig.sendOne("ann@sender.test", "bob@example.test", text));
     rig.channel->disconnect(DisconnectReason::EndOfSession);
 
-    const std::vector<std::string> expected = {
-        "C> Connecting to 127.0.0.1",
-        "S> 250 smtp.test SIZE 33554432 8BITMIME PIPELINING DSN HELP",
-        "Delivery Status Notification Enabled",
-        "Initiating Mail Transaction",
-        "Message From: <ann@sender.test>",
-        "C> RCPT TO: <bob@example.test>",
-        "S> 250 2.1.5 OK",
-        "Sending Message",
-        "Message sent",
-        "Disconnecting",
-        "Disconnected",
-    };
+    const auto expected = std::vector<std::string>(
+        {"C> Connecting to 127.0.0.1", "S> 250 smtp.test SIZE 33554432 8BITMIME PIPELINING DSN HELP",
+         "Delivery Status Notification Enabled", "Initiating Mail Transaction", "Message From: <ann@sender.test>",
+         "C> RCPT TO: <bob@example.test>", "S> 250 2.1.5 OK", "Sending Message", "Message sent", "Disconnecting",
+         "Disconnected"});
     EXPECT_EQ(rig.activity.lines(), expected);
     EXPECT_EQ(rig.session.lines(), asSessionLines(expected));
     EXPECT_TRUE(rig.lastError.lines().empty());
@@ -415,9 +403,7 @@ TEST(SmtpSendChannel, DsnNotOfferedAndRefusedRecipientsInBothModes)
         EXPECT_THAT(rig.activity.lines(), ::testing::IsSupersetOf(std::vector<std::string>{
                                               "C> RCPT TO: <gone@example.test>",
                                               "S> 550 5.1.1 <gone@example.test>: Recipient address rejected",
-                                              "C> RCPT TO: <later@example.test>",
-                                              "S> 451 4.3.0 try again later",
-                                          }));
+                                              "C> RCPT TO: <later@example.test>", "S> 451 4.3.0 try again later"}));
         EXPECT_THAT(rig.activity.lines(), ::testing::Not(::testing::Contains(HasSubstr("CS>"))));
         EXPECT_THAT(readWholeFile(spool / "1.json"), HasSubstr("\"rcpt_tos\": [\"bob@example.test\"]"));
     }
@@ -435,22 +421,11 @@ TEST(SmtpSendChannel, DsnNotOfferedAndRefusedRecipientsInBothModes)
         EXPECT_EQ(rig.channel->transmit(ByteChain("Subject: bulk\r\n\r\nbody\r\n"), "cy@example.test"),
                   TransmitOutcome::Sent);
         rig.channel->disconnect(DisconnectReason::Normal);
-        const std::vector<std::string> expected = {
-            "Initiating Mail Transaction",
-            "Message From: <ann@sender.test>",
-            "C> RCPT TO: <bob@example.test>",
-            "S> 250 2.1.5 OK",
-            "C> RCPT TO: <gone@example.test>",
-            "CS> Invalid Recipient Email Address",
-            "C> RCPT TO: <later@example.test>",
-            "CS> Invalid Recipient Email Address",
-            "C> RCPT TO: <cy@example.test>",
-            "S> 250 2.1.5 OK",
-            "Sending Message",
-            "Message sent",
-            "Disconnecting",
-            "Disconnected",
-        };
+        const auto expected = std::vector<std::string>(
+            {"Initiating Mail Transaction", "Message From: <ann@sender.test>", "C> RCPT TO: <bob@example.test>",
+             "S> 250 2.1.5 OK", "C> RCPT TO: <gone@example.test>", "CS> Invalid Recipient Email Address",
+             "C> RCPT TO: <later@example.test>", "CS> Invalid Recipient Email Address", "C> RCPT TO: <cy@example.test>",
+             "S> 250 2.1.5 OK", "Sending Message", "Message sent", "Disconnecting", "Disconnected"});
         EXPECT_EQ(rig.activity.lines(), expected);
         EXPECT_THAT(readWholeFile(spool / "2.json"),
                     HasSubstr("\"rcpt_tos\": [\"bob@example.test\", \"cy@example.test\"]"));
@@ -478,20 +453,12 @@ TEST(SmtpSendChannel, SilentServerGivesNoResultCodeAndTheInternetHint)
     rig.settings.timeout = 1;
     EXPECT_FALSE(rig.channel->connect());
     const std::string hint = "**** Please make sure that you have an active Internet Connection before trying again.";
-    EXPECT_EQ(rig.activity.lines(), (std::vector<std::string>{
-                                        "C> Connecting to 127.0.0.1",
-                                        "CS> 27111 - The server did not answer in time",
-                                        "CS> No result code returned from server",
-                                        hint,
-                                    }));
-    EXPECT_EQ(rig.session.lines(), (std::vector<std::string>{
-                                       "Connecting to 127.0.0.1",
-                                       "CS> 27111 - The server did not answer in time",
-                                       "CS> No result code returned from server",
-                                       "",
-                                       hint,
-                                       "",
-                                   }));
+    EXPECT_EQ(rig.activity.lines(),
+              (std::vector<std::string>{"C> Connecting to 127.0.0.1", "CS> 27111 - The server did not answer in time",
+                                        "CS> No result code returned from server", hint}));
+    EXPECT_EQ(rig.session.lines(),
+              (std::vector<std::string>{"Connecting to 127.0.0.1", "CS> 27111 - The server did not answer in time",
+                                        "CS> No result code returned from server", "", hint, ""}));
     ASSERT_EQ(rig.prompter.log().size(), 1u);
     EXPECT_THAT(rig.prompter.log()[0].text, HasSubstr("did not answer within 1 second."));
 
@@ -577,10 +544,9 @@ TEST(SmtpSendChannel, ConnectionDroppedDuringTheMessageAsksForReconnection)
               TransmitOutcome::Interrupted);
     EXPECT_EQ(rig.activity.lines().back(),
               "ERR: Your connection to the Mail Server has been interrupted - attempting to reconnect....");
-    EXPECT_EQ(rig.lastError.lines(), (std::vector<std::string>{
-                                         "Your connection to the Mail Server has been interrupted ...attepting to "
-                                         "reconnect.",
-                                     }));
+    EXPECT_EQ(rig.lastError.lines(),
+              (std::vector<std::string>{"Your connection to the Mail Server has been interrupted ...attepting to "
+                                        "reconnect."}));
     EXPECT_FALSE(rig.channel->smtpClient().isSessionEstablished());
     EXPECT_TRUE(rig.channel->reconnect());
     EXPECT_EQ(rig.progress.labels.back(), "Connecting to Email Server..");
@@ -623,20 +589,13 @@ TEST(SmtpSendChannel, ServerThatRequiresStartTlsEndsTheMailingAtOnce)
     for (const bool bulk : {false, true}) {
         for (const bool pipelining : {false, true}) {
             SCOPED_TRACE(std::string(bulk ? "bulk" : "personal") + (pipelining ? ", pipelining" : ""));
-            tidecast::test::TempDir spool;
-            std::vector<std::string> arguments = {"/usr/bin/python3",
-                                                  tidecast::test::serverScript("smtp_server.py").string(),
-                                                  "--spool",
-                                                  spool.path().string(),
-                                                  "--cert",
-                                                  certs.serverCert(),
-                                                  "--key",
-                                                  certs.serverKey(),
-                                                  "--require-starttls"};
+            test::TempDir spool;
+            std::vector<std::string> options = {"--cert", certs.serverCert(), "--key", certs.serverKey(),
+                                                "--require-starttls"};
             if (pipelining) {
-                arguments.emplace_back("--pipelining");
+                options.emplace_back("--pipelining");
             }
-            auto server = tidecast::test::ServerProcess::startReporting(arguments);
+            auto server = startSmtpServer(spool, options);
             ASSERT_TRUE(server);
             Mailing mailing(server->port(), bulk, 25);
             mailing.settings.security = "none";
@@ -657,10 +616,9 @@ TEST(SmtpSendChannel, ServerThatRequiresStartTlsEndsTheMailingAtOnce)
 
 TEST(SmtpSendChannel, BulkMessageBeyondTheServersRecipientLimitGoesOutInSeveralTransactions)
 {
-    tidecast::test::TempDir spool;
-    auto server = tidecast::test::ServerProcess::startReporting(
-        {"/usr/bin/python3", tidecast::test::serverScript("smtp_server.py").string(), "--spool", spool.path().string(),
-         "--max-recipients", "3", "--reject", "user5@example.test=550 5.1.1 unknown user"});
+    test::TempDir spool;
+    auto server =
+        startSmtpServer(spool, {"--max-recipients", "3", "--reject", "user5@example.test=550 5.1.1 unknown user"});
     ASSERT_TRUE(server);
     Mailing mailing(server->port(), true, 10);
     const auto addresses = test::numberedAddresses(9);
@@ -689,10 +647,8 @@ TEST(SmtpSendChannel, MessageOverTheServersSizeLimitEndsTheMailingBeforeTheUploa
     // The letters are about 60 bytes: the first limit takes them, the second does not.
     for (const int limit : {1000, 40}) {
         SCOPED_TRACE(limit);
-        tidecast::test::TempDir spool;
-        auto server = tidecast::test::ServerProcess::startReporting(
-            {"/usr/bin/python3", tidecast::test::serverScript("smtp_server.py").string(), "--spool",
-             spool.path().string(), "--size-limit", std::to_string(limit)});
+        test::TempDir spool;
+        auto server = startSmtpServer(spool, {"--size-limit", std::to_string(limit)});
         ASSERT_TRUE(server);
         Mailing mailing(server->port(), false, 25);
         ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", test::numberedAddresses(3)));

@@ -151,21 +151,17 @@ TEST_F(SettingsStoreTest, FirstRunReadsWhatTheSettingsFileHoldsAndTheOlderAreaFo
     EXPECT_TRUE(olderInstallationKnowsServer(m_paths));
 }
 
+// Every key's round trip is checked below with distinct values; this one covers what a
+// distinct value per key cannot: the line break of the signature, the scrambled form of the
+// password on disk, and two flags that once shared a key.
 TEST_F(SettingsStoreTest, FullRecordSurvivesAWriteAndARead)
 {
     markWelcomed();
     Settings original;
-    original.smtpServer = "smtp.example.test";
-    original.smtpPort = 587;
     original.smtpPassword = "abc";
-    original.pop3Password = "secret";
     original.signature = "Best wishes,\r\nThe Team";
-    original.security = "starttls";
-    original.certificateAuthorityFile = "/etc/ca.pem";
-    original.wrapping = false;
     original.ignoreUpperCase = true;
     original.checkBeforeSending = false;
-    original.lastOpenFolder = "/home/me/";
     original.groupsRecipientsView = false;
     saveSettings(original, m_paths);
 
@@ -174,17 +170,10 @@ TEST_F(SettingsStoreTest, FullRecordSurvivesAWriteAndARead)
     EXPECT_EQ(readAppSetting(m_paths, "Corvane Tidecast", "Setup", "Signature", ""), "Best wishes,$-$The Team");
 
     const auto loaded = loadSettings(m_paths);
-    EXPECT_EQ(loaded.smtpServer, "smtp.example.test");
-    EXPECT_EQ(loaded.smtpPort, 587);
     EXPECT_EQ(loaded.smtpPassword, "abc");
-    EXPECT_EQ(loaded.pop3Password, "secret");
     EXPECT_EQ(loaded.signature, "Best wishes,\r\nThe Team");
-    EXPECT_EQ(loaded.security, "starttls");
-    EXPECT_EQ(loaded.certificateAuthorityFile, "/etc/ca.pem");
-    EXPECT_FALSE(loaded.wrapping);
     EXPECT_TRUE(loaded.ignoreUpperCase);
     EXPECT_FALSE(loaded.checkBeforeSending); // its own key: no longer overwritten by the upper-case option
-    EXPECT_EQ(loaded.lastOpenFolder, "/home/me/");
     EXPECT_EQ(readValue(m_paths.settingsFile(), "Layout", "GRView", ""), "0");
 }
 

@@ -135,10 +135,8 @@ private slots:
             connect(&progress, &ImportProgressDialog::importFinished, &progress, [&progress, &summary] {
                 summary = progress.summary();
                 QVERIFY(!progress.isRunning());
-                QCOMPARE(progress.findChild<QPushButton*>(QStringLiteral("stopButton"))->text(),
-                         QStringLiteral("&Close"));
-                QCOMPARE(progress.findChild<QLabel*>(QStringLiteral("addedCountLabel"))->text(),
-                         QStringLiteral("50000"));
+                QCOMPARE(child<QPushButton>(progress, "stopButton")->text(), QStringLiteral("&Close"));
+                QCOMPARE(child<QLabel>(progress, "addedCountLabel")->text(), QStringLiteral("50000"));
                 progress.stopOrClose();
             });
         });

@@ -159,6 +159,10 @@ std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArgum
         settings.smtpPassword = lines.front();
     } else if (const char* password = std::getenv("TIDECAST_SMTP_PASSWORD"); password != nullptr && *password) {
         settings.smtpPassword = password;
+    } else if (settings.passwordsInKeyring && settings.smtpAuthentication) {
+        context.err << "error: The SMTP password is kept in the desktop keyring: give it with --password-file or "
+                       "TIDECAST_SMTP_PASSWORD\n";
+        return refuse(kExitRefused);
     }
     StoreSession store(context);
     std::vector<std::string> groups;

@@ -89,8 +89,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TIDECAST_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The default dictionary, a browser for the help page, and Qt's Wayland platform where it runs.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "hunspell-en-us | hunspell-dictionary, xdg-utils, qt6-wayland")
+# The default dictionary, a browser for the help page, Qt's Wayland platform where it runs, and a
+# keyring to keep the server passwords in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "hunspell-en-us | hunspell-dictionary, xdg-utils, qt6-wayland, gnome-keyring | keepassxc")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

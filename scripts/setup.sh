@@ -16,6 +16,7 @@ packages=(
     python3 python3-aiosmtpd python3-dkim python3-nacl dovecot-core dovecot-pop3d postfix time ccache
     librsvg2-bin help2man gzip man-db file dpkg-dev fakeroot desktop-file-utils appstream lintian
     clang-14 libfuzzer-14-dev
+    qtkeychain-qt6-dev gnome-keyring dbus-daemon
 )
 
 missing=()

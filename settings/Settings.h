@@ -6,7 +6,8 @@ namespace tidecast::settings
 {
 
 // The in-memory settings record: loaded once at start-up, changed by the setup dialogs, written
-// back once at shutdown. Passwords are held in plain text here and scrambled only in the file.
+// back once at shutdown. Passwords are held in plain text here and scrambled only in the file, or
+// kept out of the file when the desktop keeps them in its keyring.
 struct Settings
 {
     // "Server Setup"
@@ -20,6 +21,7 @@ struct Settings
     std::string pop3Username;
     std::string pop3Password;
     bool pop3Authentication = false;
+    bool passwordsInKeyring = false;
     int timeout = 120; // seconds
     int bulkGroupSize = 25;
     std::string domain;

@@ -210,7 +210,10 @@ void assign(Settings& s, const SettingKey& row, const std::string& text)
 std::optional<std::string> storedText(const Settings& s, const SettingKey& row)
 {
     if (const auto* member = std::get_if<std::string Settings::*>(&row.member)) {
-        return row.format == ValueFormat::Password ? scramblePassword(s.**member) : s.**member;
+        if (row.format != ValueFormat::Password) {
+            return s.**member;
+        }
+        return s.passwordsInKeyring ? std::string() : scramblePassword(s.**member);
     }
     if (const auto* number = std::get_if<int Settings::*>(&row.member)) {
         return numberText(s.**number);
@@ -285,6 +288,7 @@ const std::vector<SettingKey>& settingsTable()
         {kServer, "POP3 Username", &S::pop3Username, ""},
         {kServer, "POP3 Password", &S::pop3Password, "", F::Password},
         {kServer, "POP3 Authentication", &S::pop3Authentication, "0"},
+        {kServer, "Passwords In Keyring", &S::passwordsInKeyring, "0"},
         {kServer, "Timeout", &S::timeout, "120"},
         {kServer, "GroupLet Size", &S::bulkGroupSize, "25"},
         {kServer, "Domain", &S::domain, ""},

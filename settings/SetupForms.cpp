@@ -148,6 +148,7 @@ ServerSetupForm serverSetupForm(const Settings& settings)
     form.pop3Port = settings.pop3Port > 0 ? std::to_string(settings.pop3Port) : std::string();
     form.pop3Username = settings.pop3Username;
     form.pop3Password = settings.pop3Password;
+    form.passwordsInKeyring = settings.passwordsInKeyring;
     form.security = std::string(storedAt(securityChoices(), securityIndex(settings.security)));
     form.certificateAuthorityFile = settings.certificateAuthorityFile;
     return form;
@@ -177,6 +178,7 @@ ServerSetupRefusal applyServerSetup(const ServerSetupForm& form, Settings& setti
     settings.pop3Port = parseNumber(pop3Port, 110);
     settings.pop3Username = form.pop3Username;
     settings.pop3Password = form.pop3Password;
+    settings.passwordsInKeyring = form.passwordsInKeyring;
     settings.security = std::string(storedAt(securityChoices(), securityIndex(form.security)));
     settings.certificateAuthorityFile = form.certificateAuthorityFile;
     return ServerSetupRefusal::None;

@@ -66,6 +66,7 @@ struct ServerSetupForm
     std::string pop3Port;
     std::string pop3Username;
     std::string pop3Password;
+    bool passwordsInKeyring = false;
     std::string security;
     std::string certificateAuthorityFile;
 };

@@ -6,6 +6,7 @@
 #include "ui/ComposerWidget.h"
 #include "ui/GroupSetupWidget.h"
 #include "ui/MessageHistoryWidget.h"
+#include "ui/PasswordKeyring.h"
 #include "ui/ProgramFiles.h"
 #include "ui/QtPrompter.h"
 
@@ -554,6 +555,13 @@ void MainWindow::start(const QString& commandLine)
 
     colourLists();
     m_settings = settings::loadSettings(m_paths);
+    if (m_settings.passwordsInKeyring) {
+        if (auto filled = PasswordKeyring().fillPasswords(m_settings); !filled) {
+            m_prompter.message("The passwords could not be read from the desktop keyring (" + filled.error().detail +
+                                   ").",
+                               Icon::Exclamation);
+        }
+    }
     applyScreenSettings();
     applyEditorFont();
     if (m_hooks.loadMessages) {

@@ -1,6 +1,7 @@
 #include "ui/ServerSetupDialog.h"
 
 #include "ui/NumberOnlyFilter.h"
+#include "ui/PasswordKeyring.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -55,6 +56,7 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     , m_pop3Username(makeEdit("pop3UsernameLineEdit", this))
     , m_pop3Password(makeEdit("pop3PasswordLineEdit", this))
     , m_pop3Default(new QPushButton(tr("&Default"), this))
+    , m_keyring(new QCheckBox(tr("Keep the passwords in the desktop keyring"), this))
 {
     setObjectName(QStringLiteral("serverSetupDialog"));
     setWindowTitle(tr("E-Mail Server Setup and Configuration"));
@@ -65,6 +67,7 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     m_smtpAuthentication->setObjectName(QStringLiteral("smtpAuthenticationCheckBox"));
     m_pop3Authentication->setObjectName(QStringLiteral("pop3AuthenticationCheckBox"));
     m_pop3Default->setObjectName(QStringLiteral("pop3DefaultButton"));
+    m_keyring->setObjectName(QStringLiteral("keyringCheckBox"));
     m_smtpPassword->setEchoMode(QLineEdit::Password);
     m_pop3Password->setEchoMode(QLineEdit::Password);
     NumberOnlyFilter::install(m_port, prompter);
@@ -124,6 +127,7 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     layout->addWidget(serverBox);
     layout->addWidget(authBox);
     layout->addWidget(popBox);
+    layout->addWidget(m_keyring);
     layout->addWidget(buttons);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &ServerSetupDialog::accept);
@@ -157,6 +161,7 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     m_pop3Port->setText(QString::fromStdString(initial.pop3Port));
     m_pop3Username->setText(QString::fromStdString(initial.pop3Username));
     m_pop3Password->setText(QString::fromStdString(initial.pop3Password));
+    m_keyring->setChecked(initial.passwordsInKeyring);
     // Set the caption even when the slider already stands at the position.
     m_timeout->setValue(initial.timeoutPosition);
     setTimeoutPosition(initial.timeoutPosition);
@@ -196,6 +201,7 @@ settings::ServerSetupForm ServerSetupDialog::form() const
     form.pop3Port = m_pop3Port->text().toStdString();
     form.pop3Username = m_pop3Username->text().toStdString();
     form.pop3Password = m_pop3Password->text().toStdString();
+    form.passwordsInKeyring = m_keyring->isChecked();
     form.security = m_security->currentData().toString().toStdString();
     form.certificateAuthorityFile = m_caFile->text().toStdString();
     return form;
@@ -211,6 +217,14 @@ void ServerSetupDialog::accept()
         m_pop3Server->setFocus();
         return;
     case settings::ServerSetupRefusal::None:
+        if (m_settings.passwordsInKeyring) {
+            if (auto kept = PasswordKeyring().keepPasswords(m_settings); !kept) {
+                m_prompter.message("The desktop keyring could not keep the passwords (" + kept.error().detail +
+                                       "). They stay in the settings file.",
+                                   Icon::Exclamation);
+                m_settings.passwordsInKeyring = false;
+            }
+        }
         QDialog::accept();
         return;
     }

@@ -57,6 +57,7 @@ private:
     QLineEdit* m_pop3Username;
     QLineEdit* m_pop3Password;
     QPushButton* m_pop3Default;
+    QCheckBox* m_keyring;
 };
 
 } // namespace tidecast::ui

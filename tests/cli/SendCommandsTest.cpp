@@ -323,6 +323,15 @@ TEST_F(SendCommandTest, PasswordComesFromAFileOrTheEnvironment)
     result = run({"send", "--message", message, "--password-file", (dir / "none").string()});
     EXPECT_EQ(result.status, 2);
     EXPECT_THAT(result.err, ::testing::HasSubstr("error: Cannot read the password file "));
+
+    // The desktop keeps the password in its keyring: the CLI cannot reach it and says how to give it.
+    ASSERT_EQ(run({"settings", "set", "Server Setup", "Passwords In Keyring", "True"}).status, 0);
+    result = run({"send", "--message", message});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "error: The SMTP password is kept in the desktop keyring: give it with --password-file or "
+                          "TIDECAST_SMTP_PASSWORD\n");
+    result = run({"send", "--message", message, "--password-file", (dir / "password").string()});
+    EXPECT_EQ(result.status, 0) << result.err;
 }
 
 TEST_F(SendCommandTest, KilledMailingResumesWithItsSentLogAsBlockFile)

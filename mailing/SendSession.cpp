@@ -171,10 +171,7 @@ Result<void> SendSession::loadExclusionList()
     if (!loaded) {
         return loaded.error();
     }
-    m_exclusions.clear();
-    for (const auto& address : *loaded) {
-        m_exclusions.insert(address);
-    }
+    m_exclusions = std::move(*loaded);
     return {};
 }
 

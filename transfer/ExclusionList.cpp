@@ -225,13 +225,17 @@ Result<void> ExclusionList::save(const std::filesystem::path& file, ExclusionBac
     return out.close();
 }
 
-Result<std::unordered_set<std::string>> loadExcludedAddresses(const std::filesystem::path& file,
-                                                              std::string_view groupName)
+Result<CompactStringSet> loadExcludedAddresses(const std::filesystem::path& file, std::string_view groupName)
 {
-    std::unordered_set<std::string> addresses;
+    CompactStringSet addresses;
+    std::string lowered;
     auto read = readEntries(file, [&](std::string_view address, std::string_view group) {
         if (group == groupName || group == store::kAllGroups) {
-            addresses.insert(toLowerAscii(address));
+            lowered.assign(address);
+            for (char& c : lowered) {
+                c = toLowerAscii(c);
+            }
+            addresses.insert(lowered);
         }
     });
     if (!read) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CompactStringSet.h"
 #include "common/Result.h"
 
 #include <cstddef>
@@ -8,7 +9,6 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace tidecast::transfer
@@ -78,8 +78,9 @@ private:
 };
 
 // The send session's view of the list: the lower-cased addresses whose entry names exactly this
-// group or "All Groups". One sequential read of the file; a missing file gives an empty set.
-[[nodiscard]] Result<std::unordered_set<std::string>> loadExcludedAddresses(const std::filesystem::path& file,
-                                                                            std::string_view groupName);
+// group or "All Groups". One sequential read of the file straight into a compact set; a missing
+// file gives an empty set.
+[[nodiscard]] Result<CompactStringSet> loadExcludedAddresses(const std::filesystem::path& file,
+                                                             std::string_view groupName);
 
 } // namespace tidecast::transfer

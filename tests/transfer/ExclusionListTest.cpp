@@ -166,7 +166,10 @@ TEST(ExclusionListTest, SendSessionViewNamesTheGroupExactlyAndLowerCasesAddresse
                   {{"ALL@x.test", "All Groups"}, {"Mine@x.test", "Club"}, {"case@x.test", "club"}, {"o@x.test", "B"}});
     auto addresses = loadExcludedAddresses(file, "Club");
     ASSERT_TRUE(addresses);
-    EXPECT_EQ(*addresses, (std::unordered_set<std::string>{"all@x.test", "mine@x.test"}));
+    EXPECT_EQ(addresses->size(), 2u);
+    for (const char* address : {"all@x.test", "mine@x.test"}) {
+        EXPECT_TRUE(addresses->contains(address)) << address;
+    }
     auto none = loadExcludedAddresses(dir / "missing.gdb", "Club");
     ASSERT_TRUE(none);
     EXPECT_TRUE(none->empty());

@@ -3,6 +3,7 @@
 #include "ui/GroupSetupFeature.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagesFeature.h"
+#include "ui/PluginsFeature.h"
 #include "ui/SearchFeature.h"
 #include "ui/SendFeature.h"
 #include "ui/TransferFeature.h"
@@ -18,6 +19,7 @@ void installFeatures(MainWindow& window)
     installSendFeature(window, *messages, *groups);
     installSearchFeature(window, *groups);
     installTransferFeature(window, *groups);
+    installPluginsFeature(window);
 }
 
 } // namespace tidecast::ui

@@ -592,6 +592,9 @@ void MainWindow::start(const QString& commandLine)
         }
     }
 
+    if (m_hooks.loadPlugins) {
+        m_hooks.loadPlugins();
+    }
     if (!commandLine.contains(QStringLiteral("NOCONNECT"))) {
         openCommandLineDocument(commandLine);
     }
@@ -648,6 +651,9 @@ void MainWindow::saveOnShutdown()
         return;
     }
     m_settings.groupsRecipientsView = m_groupSetup->isGroupsRecipientsView();
+    if (m_hooks.removePlugins) {
+        m_hooks.removePlugins();
+    }
     QFile layout(toolbarLayoutFile());
     if (layout.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         layout.write(saveState());

@@ -54,6 +54,8 @@ public:
         std::function<bool(const QString& path)> openMessage;  // read a message document
         std::function<bool(const QString& path)> saveMessage;  // save before exit; false when cancelled
         std::function<void(const QString& path)> openTextFile; // read a plain-text file into the body
+        std::function<void()> loadPlugins;                     // add the plug-in tools to their menu
+        std::function<void()> removePlugins;                   // take them out before the layout is saved
     };
 
     MainWindow(settings::SettingsPaths paths, Prompter& prompter, QWidget* parent = nullptr);

@@ -2,6 +2,7 @@
 #include "ui/Features.h"
 #include "ui/MainWindow.h"
 #include "ui/QtPrompter.h"
+#include "ui/ScreenshotTour.h"
 #include "ui/SingleInstance.h"
 
 #include <QApplication>
@@ -112,6 +113,10 @@ int main(int argc, char** argv)
     tidecast::ui::installFeatures(window);
     window.start(commandLine);
 
+    // The documentation's screenshots: every tab and dialog, then close.
+    if (const char* folder = std::getenv("TIDECAST_SCREENSHOTS"); folder != nullptr && *folder != '\0') {
+        tidecast::ui::startScreenshotTour(window, QString::fromLocal8Bit(folder));
+    }
     // The README's screenshot: grab the window once it is up, then close.
     if (const char* shot = std::getenv("TIDECAST_SCREENSHOT"); shot != nullptr && *shot != '\0') {
         const QString file = QString::fromLocal8Bit(shot);

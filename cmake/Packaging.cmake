@@ -89,10 +89,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TIDECAST_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The default dictionary, a browser for the help page, Qt's Wayland platform where it runs, and a
-# keyring to keep the server passwords in.
+# The default dictionary, a browser for the help page, Qt's Wayland platform where it runs, a
+# keyring to keep the server passwords in, and the icon theme that stands in where the desktop's
+# own theme lacks an icon.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
-    "hunspell-en-us | hunspell-dictionary, xdg-utils, qt6-wayland, gnome-keyring | keepassxc")
+    "hunspell-en-us | hunspell-dictionary, xdg-utils, qt6-wayland, gnome-keyring | keepassxc, adwaita-icon-theme")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -12,7 +12,7 @@ packages=(
     libsqlite3-dev sqlite3 libasio-dev libssl-dev openssl
     libhunspell-dev hunspell-en-us libcli11-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth fonts-dejavu-core poppler-utils
+    xvfb xauth fonts-dejavu-core poppler-utils adwaita-icon-theme
     python3 python3-aiosmtpd python3-dkim python3-nacl dovecot-core dovecot-pop3d postfix time ccache
     librsvg2-bin help2man gzip man-db file dpkg-dev fakeroot desktop-file-utils appstream lintian
     clang-14 libfuzzer-14-dev

@@ -50,6 +50,10 @@ const QVector<MenuEntry>& menuTable()
                     separator(),
                     item("Select &All", "ID_SelectAll", "Select all of the message text"),
                 }),
+        submenu("&View", "ID_View",
+                {
+                    item("&Groups Only", "ID_GroupsOnlyView", "Show the groups alone, or beside their recipients"),
+                }),
         submenu("&Merge", "ID_Insert",
                 {
                     item("Email Address", "ID_EmailAddress", "Insert the recipient's email address"),

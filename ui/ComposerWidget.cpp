@@ -64,10 +64,18 @@ ComposerWidget::ComposerWidget(QWidget* parent)
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(2, 1);
 
-    connect(m_subject, &QLineEdit::textEdited, this, [this] { m_textChanged = true; });
-    connect(m_body, &QPlainTextEdit::textChanged, this, [this] { m_textChanged = true; });
+    connect(m_subject, &QLineEdit::textEdited, this, [this] { setTextChanged(true); });
+    connect(m_body, &QPlainTextEdit::textChanged, this, [this] { setTextChanged(true); });
 
     resetPriority();
+}
+
+void ComposerWidget::setTextChanged(bool changed)
+{
+    if (changed != m_textChanged) {
+        m_textChanged = changed;
+        emit textChangedStateChanged(changed);
+    }
 }
 
 void ComposerWidget::clearMessage()

@@ -30,13 +30,16 @@ public:
     QPushButton* htmlFileButton() const { return m_htmlFileButton; }
 
     bool isTextChanged() const { return m_textChanged; }
-    void setTextChanged(bool changed) { m_textChanged = changed; }
+    void setTextChanged(bool changed);
 
     // Empties subject, attachment list, plain-text body and HTML file.
     void clearMessage();
 
     // Fills the priority list with "High", "Normal", "Low" and selects "Normal".
     void resetPriority();
+
+signals:
+    void textChangedStateChanged(bool changed);
 
 private:
     QComboBox* m_groupSelector;

@@ -11,6 +11,7 @@
 #include "ui/RecipientListModel.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QPushButton>
@@ -34,6 +35,10 @@ GroupSetupFeature::GroupSetupFeature(MainWindow& window)
     GroupSetupWidget* tab = window.groupSetup();
     for (QTreeView* view : {tab->groupsView(), tab->groupsOnlyView()}) {
         view->setModel(m_groupModel);
+        // The name takes the room, the count only what its digits need.
+        view->header()->setStretchLastSection(false);
+        view->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        view->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, view](const QModelIndex& current) { onGroupCurrentChanged(view, current); });
         connect(view, &QTreeView::doubleClicked, this, &GroupSetupFeature::modifyGroup);
@@ -169,6 +174,7 @@ void GroupSetupFeature::reloadRecipients()
     m_recipientModel->reload();
     m_groupModel->refreshCounts();
     QTreeView* view = m_window.groupSetup()->recipientsView();
+    view->header()->resizeSections(QHeaderView::ResizeToContents);
     if (m_recipientModel->rowCount() > 0) {
         view->setCurrentIndex(m_recipientModel->index(0, 0));
     }

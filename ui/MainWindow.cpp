@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "settings/SettingsStore.h"
+#include "ui/CommandIcons.h"
 #include "ui/CommandTable.h"
 #include "ui/ComposerWidget.h"
 #include "ui/GroupSetupWidget.h"
@@ -46,6 +47,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -113,7 +115,8 @@ MainWindow::MainWindow(settings::SettingsPaths paths, Prompter& prompter, QWidge
     , m_progress(new QProgressBar(this))
 {
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowTitle(applicationTitle());
+    setDocumentName({});
+    useDesktopIconTheme();
     // The window never gets smaller than the tabs and lists need.
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
@@ -128,12 +131,20 @@ MainWindow::MainWindow(settings::SettingsPaths paths, Prompter& prompter, QWidge
     buildStatusBar();
     registerBuiltInCommands();
 
+    connect(m_composer, &ComposerWidget::textChangedStateChanged, this, &QWidget::setWindowModified);
     connect(m_tabs, &QTabWidget::currentChanged, this, &MainWindow::onTabChanged);
     connect(m_commandPanel, &QPushButton::clicked, this, &MainWindow::onCommandPanelClicked);
     updateCommandPanel();
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setDocumentName(const QString& name)
+{
+    // "[*]" shows as "*" while the message has changes that are not saved.
+    setWindowTitle(name.isEmpty() ? applicationTitle() + QStringLiteral("[*]")
+                                  : name + QStringLiteral("[*] - ") + applicationTitle());
+}
 
 void MainWindow::buildMenus()
 {
@@ -151,7 +162,7 @@ void MainWindow::buildMenus()
                 fill(sub, entry.children);
                 continue;
             }
-            QAction* action = menu->addAction(entry.caption);
+            QAction* action = menu->addAction(commandIcon(entry.id), entry.caption);
             action->setObjectName(entry.id);
             action->setStatusTip(entry.description);
             action->setToolTip(entry.description);
@@ -188,27 +199,24 @@ void MainWindow::buildMenus()
     setShortcut("ID_Paste", QKeySequence::Paste);
     setShortcut("ID_SelectAll", QKeySequence::SelectAll);
     setShortcut("ID_Contents", QKeySequence::HelpContents);
+    setShortcut("ID_Search", QKeySequence::Find);
+    auto setKeys = [this](const char* id, const QKeySequence& keys) {
+        if (QAction* action = m_actions.value(QString::fromLatin1(id))) {
+            action->setShortcut(keys);
+        }
+    };
+    // Not QKeySequence::Quit: desktops whose key scheme has no Quit key still quit on Ctrl+Q.
+    setKeys("ID_Exit", QKeySequence(Qt::CTRL | Qt::Key_Q));
+    setKeys("ID_Send", QKeySequence(Qt::CTRL | Qt::Key_Return));
+    setKeys("ID_SpellCheck", QKeySequence(Qt::Key_F7));
+    setKeys("ID_GroupsOnlyView", QKeySequence(Qt::CTRL | Qt::Key_G));
+    if (QAction* view = m_actions.value(QStringLiteral("ID_GroupsOnlyView"))) {
+        view->setCheckable(true);
+    }
 }
 
 void MainWindow::buildToolbars()
 {
-    const QHash<QString, QStyle::StandardPixmap> icons = {
-        {QStringLiteral("ID_New"), QStyle::SP_FileIcon},
-        {QStringLiteral("ID_Open"), QStyle::SP_DialogOpenButton},
-        {QStringLiteral("ID_Save"), QStyle::SP_DialogSaveButton},
-        {QStringLiteral("ID_Undo"), QStyle::SP_ArrowBack},
-        {QStringLiteral("ID_Cut"), QStyle::SP_DialogDiscardButton},
-        {QStringLiteral("ID_Copy"), QStyle::SP_FileDialogDetailedView},
-        {QStringLiteral("ID_Paste"), QStyle::SP_FileDialogContentsView},
-        {QStringLiteral("ID_Clear"), QStyle::SP_DialogResetButton},
-        {QStringLiteral("ID_SpellCheck"), QStyle::SP_DialogApplyButton},
-        {QStringLiteral("ID_FileAttachments"), QStyle::SP_DirIcon},
-        {QStringLiteral("ID_AttachaHTMLMessageFile"), QStyle::SP_FileLinkIcon},
-        {QStringLiteral("ID_Send"), QStyle::SP_ArrowForward},
-        {QStringLiteral("ID_Import"), QStyle::SP_ArrowDown},
-        {QStringLiteral("ID_ExportRecipients"), QStyle::SP_ArrowUp},
-        {QStringLiteral("ID_ExclusionList"), QStyle::SP_MessageBoxCritical},
-    };
     for (const auto& bar : toolbarTable()) {
         QToolBar* toolbar = addToolBar(bar.name);
         toolbar->setObjectName(bar.name);
@@ -220,9 +228,6 @@ void MainWindow::buildToolbars()
             QAction* action = m_actions.value(id);
             if (action == nullptr) {
                 continue;
-            }
-            if (icons.contains(id)) {
-                action->setIcon(style()->standardIcon(icons.value(id)));
             }
             toolbar->addAction(action);
         }
@@ -251,6 +256,14 @@ void MainWindow::registerBuiltInCommands()
         }
         // Asks about an unsent message just as the window's close button does.
         close();
+    });
+    registerCommand(QStringLiteral("ID_GroupsOnlyView"), [this] {
+        m_tabs->setCurrentIndex(GroupSetupTab);
+        if (m_groupSetup->isGroupsRecipientsView()) {
+            switchToGroupsOnlyView();
+        } else {
+            switchToGroupsRecipientsView();
+        }
     });
     registerCommand(QStringLiteral("ID_PrintSetup"), [this] {
         static QPrinter printer;
@@ -377,6 +390,9 @@ void MainWindow::onTabChanged(int index)
 
 void MainWindow::updateCommandPanel()
 {
+    if (QAction* view = m_actions.value(QStringLiteral("ID_GroupsOnlyView"))) {
+        view->setChecked(!m_groupSetup->isGroupsRecipientsView());
+    }
     switch (m_tabs->currentIndex()) {
     case EditMessageTab:
         m_commandPanel->setText(kPrepareToSend);
@@ -432,18 +448,6 @@ void MainWindow::switchToGroupsOnlyView()
     updateCommandPanel();
 }
 
-void MainWindow::colourLists()
-{
-    const QPalette system = QApplication::palette();
-    for (QTreeView* view : {m_groupSetup->groupsView(), m_groupSetup->recipientsView(), m_groupSetup->groupsOnlyView(),
-                            m_history->messagesView()}) {
-        QPalette palette = view->palette();
-        palette.setColor(QPalette::Base, system.color(QPalette::Button));
-        palette.setColor(QPalette::Text, system.color(QPalette::ButtonText));
-        view->setPalette(palette);
-    }
-}
-
 void MainWindow::applyEditorFont()
 {
     QFont font;
@@ -483,12 +487,20 @@ void MainWindow::applyScreenSettings()
     } else {
         m_groupSetup->showGroupsOnlyView();
     }
-    const int width = std::max(kMinimumWidth, placement.width / kTwipsPerPixel);
-    const int height = std::max(kMinimumHeight, placement.height / kTwipsPerPixel);
+    int width = std::max(kMinimumWidth, placement.width / kTwipsPerPixel);
+    int height = std::max(kMinimumHeight, placement.height / kTwipsPerPixel);
+    const bool firstStart = settings::readValue(m_paths.settingsFile(), "Layout", "Width", "").empty();
+    if (firstStart) {
+        // Nothing saved yet: a comfortable share of the screen, at least wide enough for the
+        // toolbars to show every button, centred.
+        width = std::clamp(std::max(area.width() * 3 / 4, sizeHint().width()), kMinimumWidth,
+                           std::max(kMinimumWidth, area.width()));
+        height = std::clamp(area.height() * 3 / 4, kMinimumHeight, std::max(kMinimumHeight, area.height()));
+    }
     resize(width, height);
     if (placement.maximised) {
         setWindowState(windowState() | Qt::WindowMaximized);
-    } else if (placement.centred) {
+    } else if (placement.centred || firstStart) {
         move(area.x() + (area.width() - width) / 2, area.y() + (area.height() - height) / 2);
     } else {
         move(area.x() + placement.left / kTwipsPerPixel, area.y() + placement.top / kTwipsPerPixel);
@@ -553,7 +565,6 @@ void MainWindow::start(const QString& commandLine)
                             Qt::AlignCenter, Qt::white);
     }
 
-    colourLists();
     m_settings = settings::loadSettings(m_paths);
     if (m_settings.passwordsInKeyring) {
         if (auto filled = PasswordKeyring().fillPasswords(m_settings); !filled) {

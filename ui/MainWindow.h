@@ -67,6 +67,8 @@ public:
     // Runs the command of an identifier; identifiers without a command do nothing.
     void dispatch(const QString& id);
     void registerCommand(const QString& id, std::function<void()> handler, bool actsOnComposer = false);
+    // The title names the message document being edited (empty: none) and marks unsaved changes.
+    void setDocumentName(const QString& name);
     bool hasCommand(const QString& id) const { return m_commands.contains(id); }
     QAction* commandAction(const QString& id) const;
     QMenu* menuById(const QString& id) const;
@@ -127,7 +129,6 @@ private:
     void readEditorFont();
     void applyScreenSettings();
     void storeWindowGeometry();
-    void colourLists();
     void openWebPage(const QString& id);
     void showTechnicalSupport();
     void waitForSplash(qint64 startedMs);

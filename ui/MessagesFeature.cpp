@@ -138,6 +138,7 @@ MessagesFeature::MessagesFeature(MainWindow& window)
     hooks.openMessage = [this](const QString& path) {
         clearMessage();
         loadDocument(messages::readMessageDocument(path.toStdString()));
+        m_window.setDocumentName(QFileInfo(path).fileName());
         m_composer->setTextChanged(false);
         return true;
     };
@@ -522,6 +523,7 @@ void MessagesFeature::clearMessage()
     m_composer->clearMessage();
     m_attachmentPaths.clear();
     m_documentName.clear();
+    m_window.setDocumentName({});
 }
 
 void MessagesFeature::loadDocument(const messages::MessageDocument& document)
@@ -564,6 +566,14 @@ bool MessagesFeature::saveMessage()
         messages::saveDocument(currentDocument(), state, *m_chooser, m_window.settings(), m_window.prompter(), m_clock);
     m_documentName = state.documentName;
     m_composer->setTextChanged(state.textChanged);
+    if (chosen) {
+        // The name is kept without the extension that the file gets.
+        QString name = QFileInfo(fromStd(m_documentName)).fileName();
+        if (!name.endsWith(QStringLiteral(".tcx"), Qt::CaseInsensitive)) {
+            name += QStringLiteral(".tcx");
+        }
+        m_window.setDocumentName(name);
+    }
     return chosen;
 }
 
@@ -608,6 +618,7 @@ void MessagesFeature::openMessageFile()
     }
     clearMessage();
     loadDocument(messages::loadMessageFile(*path));
+    m_window.setDocumentName(QString::fromStdString(path->filename().string()));
     m_composer->setTextChanged(false);
     updateEditCommands();
 }

@@ -51,6 +51,12 @@ SendResultsDialog::SendResultsDialog(mailing::SendSummary summary, std::filesyst
     m_viewer->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_status->setObjectName(QStringLiteral("statusLabel"));
     m_status->setText(statusText());
+    // How the mailing ended is the first thing to read.
+    QFont statusFont = m_status->font();
+    statusFont.setBold(true);
+    statusFont.setPointSizeF(statusFont.pointSizeF() * 1.25);
+    m_status->setFont(statusFont);
+    m_status->setWordWrap(true);
 
     const auto& c = m_summary.counters;
     auto* form = new QFormLayout;
@@ -112,6 +118,9 @@ void SendResultsDialog::showLog(int index)
     const auto& choice = mailing::logChoices()[static_cast<std::size_t>(index)];
     const auto text = toUtf8(readWholeFile(mailing::SendLogs::file(m_dataDir, choice.file)));
     m_viewer->setPlainText(qs(text));
+    // A log's last lines say how it ended.
+    m_viewer->moveCursor(QTextCursor::End);
+    m_viewer->ensureCursorVisible();
 }
 
 QString SendResultsDialog::logText() const

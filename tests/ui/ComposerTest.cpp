@@ -241,10 +241,18 @@ private slots:
         m_feature->setAttachmentPaths({attachment.toStdString()});
         QCOMPARE(composer()->attachmentList()->item(0)->text(), QStringLiteral("agenda.txt  (1.5 KB)"));
         composer()->setTextChanged(true);
+        QVERIFY(m_window->isWindowModified());
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane Tidecast[*]"));
 
         m_chooser->answers.push_back(file.toStdString());
         m_window->dispatch(QStringLiteral("ID_Save"));
         QVERIFY(!composer()->isTextChanged());
+        // The title names the document and no longer marks changes.
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("note.tcx[*] - Corvane Tidecast"));
+        QVERIFY(!m_window->isWindowModified());
+        QTest::keyClicks(composer()->subjectEdit(), QStringLiteral("!"));
+        QVERIFY(m_window->isWindowModified());
+        composer()->subjectEdit()->setText(QStringLiteral("Meeting"));
         QCOMPARE(m_feature->documentName(), (m_dir->path() + QStringLiteral("/note")).toStdString());
         const auto saved = messages::readMessageDocument(file.toStdString());
         QCOMPARE(saved.group, std::string("Friends"));
@@ -252,7 +260,9 @@ private slots:
         QCOMPARE(saved.priority, std::optional<int>(0));
 
         // The command line opens the document into a cleared composer.
+        m_prompter.queue(Answer::No); // not saved first
         m_window->dispatch(QStringLiteral("ID_New"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane Tidecast[*]"));
         QCOMPARE(composer()->subjectEdit()->text(), QString());
         QCOMPARE(composer()->attachmentList()->count(), 0);
         composer()->groupSelector()->setCurrentIndex(0);
@@ -263,6 +273,7 @@ private slots:
         QCOMPARE(composer()->bodyEdit()->toPlainText(), QStringLiteral("Line one\nLine two\n"));
         QCOMPARE(m_feature->attachmentPaths(), std::vector<std::string>{attachment.toStdString()});
         QVERIFY(!composer()->isTextChanged());
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("note.tcx[*] - Corvane Tidecast"));
 
         // A sent copy joins the history list; Delete asks and removes it with its file.
         QAbstractItemModelTester tester(m_feature->messageList());

@@ -10,12 +10,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplashScreen>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -102,7 +104,9 @@ private slots:
         for (QAction* action : m_window->menuBar()->actions()) {
             titles << action->text();
         }
-        QCOMPARE(titles, QString::fromUtf8("&File|&Edit|&Merge|&Insert|&Tools|Set&up|&Help").split(QLatin1Char('|')));
+        QCOMPARE(titles,
+                 QString::fromUtf8("&File|&Edit|&View|&Merge|&Insert|&Tools|Set&up|&Help").split(QLatin1Char('|')));
+        QCOMPARE(actionIds(m_window->menuById(QStringLiteral("ID_View"))), split("ID_GroupsOnlyView"));
         QCOMPARE(m_window->commandAction(QStringLiteral("ID_Send"))->text(), QStringLiteral("Prepare to Sen&d"));
         QCOMPARE(m_window->commandAction(QStringLiteral("ID_Sort"))->statusTip(),
                  QStringLiteral("Sort a Group by field"));
@@ -366,6 +370,65 @@ private slots:
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             QVERIFY(qobject_cast<QSplashScreen*>(widget) == nullptr || !widget->isVisible());
         }
+    }
+
+    void iconsComeFromTheDesktopThemeByTheirStandardNames()
+    {
+        const std::pair<const char*, const char*> expected[] = {
+            {"ID_New", "document-new"},      {"ID_Open", "document-open"},
+            {"ID_Save", "document-save"},    {"ID_Undo", "edit-undo"},
+            {"ID_Cut", "edit-cut"},          {"ID_Copy", "edit-copy"},
+            {"ID_Paste", "edit-paste"},      {"ID_SpellCheck", "tools-check-spelling"},
+            {"ID_Send", "mail-send"},        {"ID_FileAttachments", "mail-attachment"},
+            {"ID_Exit", "application-exit"}, {"ID_Print", "document-print"},
+        };
+        for (const auto& [id, name] : expected) {
+            const QIcon icon = m_window->commandAction(QString::fromLatin1(id))->icon();
+            QVERIFY2(!icon.isNull(), id);
+            QCOMPARE(icon.name(), QString::fromLatin1(name));
+        }
+        // Every toolbar button has a picture, even where the desktop's theme lacks the name.
+        for (QToolBar* bar : m_window->findChildren<QToolBar*>()) {
+            for (QAction* action : bar->actions()) {
+                QVERIFY2(action->isSeparator() || !action->icon().isNull(), qPrintable(action->objectName()));
+            }
+        }
+    }
+
+    void firstStartIsComfortableAndShowsEveryToolbarButton()
+    {
+        m_window->start(QString());
+        const QRect area = m_window->screen()->availableGeometry();
+        QVERIFY(m_window->width() > m_window->minimumWidth());
+        QVERIFY(m_window->height() > m_window->minimumHeight());
+        QVERIFY(area.contains(m_window->frameGeometry()));
+        for (QToolBar* bar : m_window->findChildren<QToolBar*>()) {
+            auto* overflow = bar->findChild<QWidget*>(QStringLiteral("qt_toolbar_ext_button"));
+            QVERIFY2(overflow == nullptr || !overflow->isVisible(), qPrintable(bar->objectName()));
+        }
+    }
+
+    void keyboardReachesTheViewSwitchSendAndQuit()
+    {
+        m_window->start(QString());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QVERIFY(m_window->groupSetup()->isGroupsRecipientsView());
+        QTest::keyClick(m_window.get(), Qt::Key_G, Qt::ControlModifier);
+        QCOMPARE(m_window->tabs()->currentIndex(), int(MainWindow::GroupSetupTab));
+        QVERIFY(!m_window->groupSetup()->isGroupsRecipientsView());
+        QVERIFY(m_window->commandAction(QStringLiteral("ID_GroupsOnlyView"))->isChecked());
+        QCOMPARE(m_window->commandPanel()->text(), QStringLiteral("Groups/Recipients"));
+        QTest::keyClick(m_window.get(), Qt::Key_G, Qt::ControlModifier);
+        QVERIFY(m_window->groupSetup()->isGroupsRecipientsView());
+        QVERIFY(!m_window->commandAction(QStringLiteral("ID_GroupsOnlyView"))->isChecked());
+
+        int sends = 0;
+        m_window->registerCommand(QStringLiteral("ID_Send"), [&sends] { ++sends; });
+        QTest::keyClick(m_window.get(), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(sends, 1);
+
+        QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!m_window->isVisible());
     }
 
     void aSecondInstanceActivatesTheFirstAndWritesNothing()

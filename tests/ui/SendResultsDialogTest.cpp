@@ -7,9 +7,11 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 
 #include <filesystem>
 
@@ -43,6 +45,7 @@ private slots:
         ui::SendResultsDialog results(summary, data, prompter);
 
         QCOMPARE(results.statusText(), QStringLiteral("Partial Mailing Stopped by User"));
+        QVERIFY(results.findChild<QLabel*>(QStringLiteral("statusLabel"))->font().bold());
         QCOMPARE(results.findChild<QLabel*>(QStringLiteral("sizeLabel"))->text(),
                  QStringLiteral("10  - Partial Send Window Size = 3"));
         auto* selector = results.findChild<QComboBox*>(QStringLiteral("logComboBox"));
@@ -52,6 +55,9 @@ private slots:
         selector->setCurrentIndex(4);
         QCOMPARE(results.logText(), QStringLiteral("c@example.test - Added Before Date Filter\n"));
         selector->setCurrentIndex(1);
+        // A log opens at its end, where it says how the mailing ended.
+        const QTextCursor cursor = results.findChild<QPlainTextEdit*>()->textCursor();
+        QVERIFY(cursor.atEnd() && cursor.position() > 0);
 
         // Saved with CR LF line ends, replacing the file.
         const QString saved = dir.filePath(QStringLiteral("Sent Log.txt"));

@@ -171,7 +171,18 @@ std::string IniFile::serialize() const
         for (const auto& entry : section.entries) {
             out += entry.key;
             out += '=';
-            out += entry.value;
+            // A value the reader would change (blanks at an end, or quotes around it) goes in
+            // quotes, which the reader takes off again.
+            const std::string_view value = entry.value;
+            const bool quoted =
+                trimWhitespace(value) != value || (value.size() >= 2 && value.front() == '"' && value.back() == '"');
+            if (quoted) {
+                out += '"';
+            }
+            out += value;
+            if (quoted) {
+                out += '"';
+            }
             out += "\r\n";
         }
     }

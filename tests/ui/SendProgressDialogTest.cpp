@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <optional>
 
 using namespace tidecast;
@@ -37,12 +38,17 @@ public:
         held.push_back(QTest::qWaitFor([this] { return m_dialog->stopControl().isHolding(); }, 10000));
         acceptedWhenHeld = splitLines(readWholeFile(m_accepted));
         const Answer answer = m_answers.at(m_next++);
+        if (answered) {
+            QTimer::singleShot(0, [this, answer] { answered(answer); });
+        }
         return answer;
     }
 
     std::vector<std::string> texts;
     std::vector<bool> held;
     std::vector<std::string> acceptedWhenHeld;
+    // Called from the event loop once an answer has been given.
+    std::function<void(Answer)> answered;
 
 private:
     std::filesystem::path m_accepted;
@@ -92,12 +98,24 @@ private slots:
         dialog.setResultsHandler([&summary](const mailing::SendSummary& result) { summary = result; });
         auto* stop = dialog.findChild<QPushButton*>(QStringLiteral("stopButton"));
         QVERIFY(stop != nullptr);
-        QTimer::singleShot(100, &dialog, [stop] { stop->click(); });
-        QTimer::singleShot(250, &dialog, [stop, &dialog] {
+        // Stop once the server has taken a message, and again as soon as the first Stop was taken
+        // back, so that a busy machine cannot let the mailing end first.
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &dialog, [&] {
+            if (!readWholeFile(data / "accepted.txt").empty()) {
+                poll.stop();
+                stop->click();
+            }
+        });
+        poll.start(5);
+        prompter.answered = [stop, &dialog](Answer answer) {
+            if (answer != Answer::No) {
+                return;
+            }
             stop->click();
             QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("commandLabel"))->text(), QStringLiteral("Stopping ..."));
             QVERIFY(!stop->isEnabled());
-        });
+        };
 
         QCOMPARE(dialog.exec(), int(QDialog::Rejected));
 

@@ -7,33 +7,11 @@ set -eu
 build=${1:?build folder}
 megabytes=${2:-50}
 count=${3:-3}
-sink=$(ls /usr/lib/postfix/sbin/smtp-sink /usr/sbin/smtp-sink 2>/dev/null | head -n 1)
-data=$(mktemp -d)
-sink_pid=
-cleanup() {
-    if [ -n "$sink_pid" ]; then
-        kill "$sink_pid" 2>/dev/null || true
-        wait "$sink_pid" 2>/dev/null || true
-    fi
-    rm -rf "$data"
-}
-trap cleanup EXIT
-
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-user=
-[ "$(id -u)" = 0 ] && user="-u nobody"
-$sink $user "127.0.0.1:$port" 256 >/dev/null &
-sink_pid=$!
+. "$(dirname "$0")/sink_setup.sh"
 
 "$build/bench/MailingBench" group "$data" Friends "$count"
 head -c "$((megabytes * 1024 * 1024))" /dev/urandom > "$data/large.bin"
 
-cli="$build/cli/tidecast-cli --data-dir $data"
-$cli settings set Startup Welcome 1
-$cli settings set "Server Setup" "SMTP Server" 127.0.0.1
-$cli settings set "Server Setup" "SMTP Port" "$port"
-$cli settings set "Server Setup" Security none
-$cli settings set "Client Setup" "Email Address" sender@example.test
 printf '; Tidecast message\r\nATTACHMENTS: %s\r\nGROUP: Friends\r\nSUBJECT: Report\r\nMESSAGE: Hello,\r\nthe report is attached.\r\n' \
     "$data/large.bin" > "$data/report.tcx"
 

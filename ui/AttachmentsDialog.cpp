@@ -2,13 +2,12 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileSystemModel>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTreeView>
 #include <QVBoxLayout>
 
 namespace tidecast::ui
@@ -17,11 +16,16 @@ namespace tidecast::ui
 namespace
 {
 
-// The folder the dialog showed when it last closed, for the rest of the run.
+// The folder files were last picked from, for the rest of the run.
 QString& lastFolder()
 {
     static QString folder = QDir::homePath();
     return folder;
+}
+
+QStringList askForFiles(QWidget* parent, const QString& folder)
+{
+    return QFileDialog::getOpenFileNames(parent, QObject::tr("File Attachments"), folder, QObject::tr("All files (*)"));
 }
 
 } // namespace
@@ -30,9 +34,8 @@ AttachmentsDialog::AttachmentsDialog(std::vector<std::string> paths, Prompter& p
     : QDialog(parent)
     , m_list(std::move(paths))
     , m_prompter(prompter)
-    , m_folders(new QFileSystemModel(this))
-    , m_tree(new QTreeView(this))
-    , m_files(new QListWidget(this))
+    , m_folder(lastFolder())
+    , m_pickFiles(askForFiles)
     , m_working(new QListWidget(this))
     , m_add(new QPushButton(tr("&Add"), this))
     , m_remove(new QPushButton(tr("&Remove"), this))
@@ -40,25 +43,12 @@ AttachmentsDialog::AttachmentsDialog(std::vector<std::string> paths, Prompter& p
 {
     setObjectName(QStringLiteral("attachmentsDialog"));
     setWindowTitle(tr("File Attachments"));
-    m_tree->setObjectName(QStringLiteral("foldersTreeView"));
-    m_files->setObjectName(QStringLiteral("filesListWidget"));
     m_working->setObjectName(QStringLiteral("attachmentsListWidget"));
     m_add->setObjectName(QStringLiteral("addButton"));
     m_remove->setObjectName(QStringLiteral("removeButton"));
     m_clear->setObjectName(QStringLiteral("clearButton"));
 
-    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    m_folders->setRootPath(QDir::rootPath());
-    m_tree->setModel(m_folders);
-    for (int column = 1; column < m_folders->columnCount(); ++column) {
-        m_tree->hideColumn(column);
-    }
-    m_tree->header()->hide();
-
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    auto* browse = new QHBoxLayout;
-    browse->addWidget(m_tree, 1);
-    browse->addWidget(m_files, 1);
     auto* actions = new QVBoxLayout;
     actions->addWidget(m_add);
     actions->addWidget(m_remove);
@@ -67,16 +57,14 @@ AttachmentsDialog::AttachmentsDialog(std::vector<std::string> paths, Prompter& p
     auto* chosen = new QHBoxLayout;
     chosen->addWidget(m_working, 1);
     chosen->addLayout(actions);
+    auto* label = new QLabel(tr("Files to attach:"), this);
+    label->setBuddy(m_working);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(browse, 2);
-    layout->addWidget(new QLabel(tr("Files to attach:"), this));
+    layout->addWidget(label);
     layout->addLayout(chosen, 1);
     layout->addWidget(buttons);
 
-    connect(m_tree->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& index) { setCurrentFolder(m_folders->filePath(index)); });
-    connect(m_add, &QPushButton::clicked, this, &AttachmentsDialog::addSelected);
-    connect(m_files, &QListWidget::itemDoubleClicked, this, &AttachmentsDialog::addSelected);
+    connect(m_add, &QPushButton::clicked, this, &AttachmentsDialog::addChosenFiles);
     connect(m_remove, &QPushButton::clicked, this, &AttachmentsDialog::removeSelected);
     connect(m_clear, &QPushButton::clicked, this, [this] {
         m_list.clear();
@@ -85,10 +73,9 @@ AttachmentsDialog::AttachmentsDialog(std::vector<std::string> paths, Prompter& p
     connect(buttons, &QDialogButtonBox::accepted, this, &AttachmentsDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &AttachmentsDialog::reject);
 
-    setCurrentFolder(lastFolder());
-    m_tree->setCurrentIndex(m_folders->index(m_folder));
     refreshWorkingList();
-    resize(620, 460);
+    m_add->setFocus();
+    resize(560, 320);
 }
 
 AttachmentsDialog::~AttachmentsDialog()
@@ -96,28 +83,21 @@ AttachmentsDialog::~AttachmentsDialog()
     lastFolder() = m_folder;
 }
 
-void AttachmentsDialog::setCurrentFolder(const QString& folder)
+void AttachmentsDialog::addChosenFiles()
 {
-    if (folder.isEmpty() || folder == m_folder) {
+    const QStringList files = m_pickFiles(this, m_folder);
+    if (files.isEmpty()) {
         return;
     }
-    m_folder = folder;
-    m_files->clear();
-    m_files->addItems(QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name));
-    updateButtons();
-}
-
-void AttachmentsDialog::addSelected()
-{
-    std::optional<std::string> name;
-    if (QListWidgetItem* item = m_files->currentItem(); item != nullptr && item->isSelected()) {
-        name = item->text().toStdString();
+    bool added = false;
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        m_folder = QDir::toNativeSeparators(info.absolutePath());
+        added = m_list.add(m_folder.toStdString(), info.fileName().toStdString(), m_prompter) || added;
     }
-    if (!m_list.add(m_folder.toStdString(), name, m_prompter)) {
-        m_files->setFocus();
-        return;
+    if (added) {
+        refreshWorkingList();
     }
-    refreshWorkingList();
 }
 
 void AttachmentsDialog::removeSelected()
@@ -142,7 +122,6 @@ void AttachmentsDialog::refreshWorkingList()
 
 void AttachmentsDialog::updateButtons()
 {
-    m_add->setEnabled(m_files->count() > 0);
     m_remove->setEnabled(!m_list.isEmpty());
     m_clear->setEnabled(!m_list.isEmpty());
 }

@@ -4,18 +4,19 @@
 #include "messages/Attachments.h"
 
 #include <QDialog>
+#include <QStringList>
 
-class QFileSystemModel;
+#include <functional>
+
 class QListWidget;
 class QPushButton;
-class QTreeView;
 
 namespace tidecast::ui
 {
 
-// The attachments dialog: a folder tree and the files of the chosen folder for browsing, and the
-// working list of attachments with Add, Remove and Clear. OK hands the working list back. It
-// opens on the folder it showed last during this run.
+// The attachments dialog: the working list of attachments with Add, Remove and Clear. Add picks
+// files with the desktop's standard file dialog, which opens on the folder files were last picked
+// from during this run. OK hands the working list back.
 class AttachmentsDialog : public QDialog
 {
     Q_OBJECT
@@ -24,18 +25,20 @@ public:
     AttachmentsDialog(std::vector<std::string> paths, Prompter& prompter, QWidget* parent = nullptr);
     ~AttachmentsDialog() override;
 
+    // Asks for the files to add, starting in the given folder; empty when nothing was chosen.
+    using FilePicker = std::function<QStringList(QWidget* parent, const QString& folder)>;
+
     const std::vector<std::string>& paths() const { return m_list.paths(); }
     QString currentFolder() const { return m_folder; }
-    void setCurrentFolder(const QString& folder);
+    void setFilePicker(FilePicker picker) { m_pickFiles = std::move(picker); }
 
-    QListWidget* fileList() const { return m_files; }
     QListWidget* workingList() const { return m_working; }
     QPushButton* addButton() const { return m_add; }
     QPushButton* removeButton() const { return m_remove; }
     QPushButton* clearButton() const { return m_clear; }
 
 private:
-    void addSelected();
+    void addChosenFiles();
     void removeSelected();
     void refreshWorkingList();
     void updateButtons();
@@ -43,9 +46,7 @@ private:
     messages::AttachmentWorkingList m_list;
     Prompter& m_prompter;
     QString m_folder;
-    QFileSystemModel* m_folders;
-    QTreeView* m_tree;
-    QListWidget* m_files;
+    FilePicker m_pickFiles;
     QListWidget* m_working;
     QPushButton* m_add;
     QPushButton* m_remove;

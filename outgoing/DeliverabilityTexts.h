@@ -22,6 +22,8 @@ inline constexpr std::string_view kDkimIncomplete =
     "DKIM signing needs all three Deliverability settings: DKIM Domain, DKIM Selector and DKIM Key File.\r\n"
     "Please fill in the missing ones, or clear all three to send unsigned mail.";
 
+inline constexpr std::string_view kDkimSigningFailed = "DKIM signing failed.";
+
 inline std::string dkimKeyUnreadable(std::string_view path)
 {
     return "The DKIM Key File \"" + std::string(path) +

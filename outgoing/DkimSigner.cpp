@@ -307,12 +307,12 @@ Result<std::string> DkimSigner::sign(std::string_view message, std::chrono::syst
         EVP_DigestSignInit(context.get(), nullptr, ed25519 ? nullptr : EVP_sha256(), nullptr, m_key.get()) != 1 ||
         EVP_DigestSign(context.get(), nullptr, &size, reinterpret_cast<const unsigned char*>(input.data()),
                        input.size()) != 1) {
-        return Error{ErrorCode::InvalidArgument, "DKIM signing failed."};
+        return Error{ErrorCode::InvalidArgument, std::string(text::kDkimSigningFailed)};
     }
     std::string signature(size, '\0');
     if (EVP_DigestSign(context.get(), reinterpret_cast<unsigned char*>(signature.data()), &size,
                        reinterpret_cast<const unsigned char*>(input.data()), input.size()) != 1) {
-        return Error{ErrorCode::InvalidArgument, "DKIM signing failed."};
+        return Error{ErrorCode::InvalidArgument, std::string(text::kDkimSigningFailed)};
     }
     signature.resize(size);
 

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "outgoing/MergeMacros.h"
+#include "outgoing/MessageBuilder.h"
 #include "store/GroupNames.h"
 
 #include <system_error>
@@ -150,6 +151,23 @@ Result<std::filesystem::path> MessagePreview::htmlToView() const
         return Error{ErrorCode::FileWrite, std::string(kPreviewSaveError), 0};
     }
     return preview;
+}
+
+Result<std::string> MessagePreview::headersAsSent(const settings::Settings& settings, const Clock& clock,
+                                                  IdSource& ids) const
+{
+    auto builder = MessageBuilder::create(m_message, settings, clock, ids);
+    if (!builder) {
+        return builder.error();
+    }
+    NullProgress progress;
+    auto text = builder->buildMessage(m_recipient, progress);
+    if (!text) {
+        return text.error();
+    }
+    const auto end = text->find("\r\n\r\n");
+    text->resize(end == std::string::npos ? text->size() : end + 2);
+    return text;
 }
 
 } // namespace tidecast::outgoing

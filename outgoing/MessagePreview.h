@@ -1,8 +1,11 @@
 #pragma once
 
+#include "common/Clock.h"
+#include "common/IdSource.h"
 #include "common/Result.h"
 #include "outgoing/MessageMerge.h"
 #include "outgoing/OutgoingMessage.h"
+#include "settings/Settings.h"
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
 
@@ -50,6 +53,13 @@ public:
     // HTML merged for the current recipient, written as "tcpreview.html" beside it. Fails when
     // that file cannot be written; empty when the HTML file is empty.
     [[nodiscard]] Result<std::filesystem::path> htmlToView() const;
+
+    // The header fields exactly as the mailing sends them to the current recipient, the DKIM
+    // signature and unsubscribe fields included, up to the blank line that ends them. The whole
+    // message is built, because the signature covers the body. Fails as the mailing would start:
+    // a deliverability setting that cannot be used, a character the character set cannot carry.
+    [[nodiscard]] Result<std::string> headersAsSent(const settings::Settings& settings, const Clock& clock,
+                                                    IdSource& ids) const;
 
     const store::RecipientRecord& recipient() const { return m_recipient; }
     std::int64_t position() const { return m_position; }

@@ -131,7 +131,7 @@ void SendFeature::startSending()
         dialog.setPreviewHandler([this, &message, &mailingSettings](const mailing::SendOptions& chosen) {
             SendPreviewDialog preview(mailing::outgoingMessage(message, chosen), chosen.groupName,
                                       outgoing::MessageMerge::wrapWidth(mailingSettings), m_window.paths().dataDir,
-                                      m_window.prompter(), &m_window);
+                                      mailingSettings, m_window.prompter(), &m_window);
             if (m_previewHook) {
                 m_previewHook(preview);
             }

@@ -1,11 +1,14 @@
 #include "ui/SendPreviewDialog.h"
 
+#include "common/Clock.h"
+#include "common/IdSource.h"
 #include "messages/Attachments.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,18 +45,22 @@ QPushButton* namedButton(QPushButton* button, const char* name)
 } // namespace
 
 SendPreviewDialog::SendPreviewDialog(outgoing::OutgoingMessage message, std::string groupName, std::size_t wrapWidth,
-                                     std::filesystem::path dataDir, Prompter& prompter, QWidget* parent)
+                                     std::filesystem::path dataDir, settings::Settings settings, Prompter& prompter,
+                                     QWidget* parent)
     : QDialog(parent)
     , m_preview(std::move(message), std::move(groupName), wrapWidth, std::move(dataDir))
+    , m_settings(std::move(settings))
     , m_prompter(prompter)
     , m_sender(named(new QLabel(this), "senderLabel"))
     , m_date(named(new QLabel(this), "dateLabel"))
     , m_recipient(named(new QLabel(this), "recipientLabel"))
     , m_subject(named(new QLabel(this), "subjectLabel"))
     , m_body(new QPlainTextEdit(this))
+    , m_headers(new QPlainTextEdit(this))
     , m_attachments(new QListWidget(this))
     , m_statusLabel(named(new QLabel(this), "statusLabel"))
     , m_htmlButton(namedButton(new QPushButton(tr("View HTML Message"), this), "viewHtmlButton"))
+    , m_headersButton(namedButton(new QPushButton(tr("Show Headers"), this), "showHeadersButton"))
     , m_nextButton(namedButton(new QPushButton(tr("View Next"), this), "viewNextButton"))
     , m_previousButton(namedButton(new QPushButton(tr("View Previous"), this), "viewPreviousButton"))
 {
@@ -61,6 +68,12 @@ SendPreviewDialog::SendPreviewDialog(outgoing::OutgoingMessage message, std::str
     setWindowTitle(qs(outgoing::kPreviewTitle));
     m_body->setObjectName(QStringLiteral("bodyTextEdit"));
     m_body->setReadOnly(true);
+    m_headers->setObjectName(QStringLiteral("headersTextEdit"));
+    m_headers->setReadOnly(true);
+    m_headers->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_headers->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_headers->hide();
+    m_headersButton->setCheckable(true);
     m_attachments->setObjectName(QStringLiteral("attachmentListWidget"));
     m_attachments->setFlow(QListView::LeftToRight);
     m_attachments->setMaximumHeight(64);
@@ -75,10 +88,12 @@ SendPreviewDialog::SendPreviewDialog(outgoing::OutgoingMessage message, std::str
     buttons->addWidget(m_previousButton);
     buttons->addWidget(m_nextButton);
     buttons->addWidget(m_htmlButton);
+    buttons->addWidget(m_headersButton);
     buttons->addStretch(1);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(m_headers, 1);
     layout->addWidget(m_attachments);
     layout->addWidget(m_body, 1);
     layout->addLayout(buttons);
@@ -89,6 +104,7 @@ SendPreviewDialog::SendPreviewDialog(outgoing::OutgoingMessage message, std::str
     connect(m_nextButton, &QPushButton::clicked, this, &SendPreviewDialog::viewNext);
     connect(m_previousButton, &QPushButton::clicked, this, &SendPreviewDialog::viewPrevious);
     connect(m_htmlButton, &QPushButton::clicked, this, &SendPreviewDialog::viewHtml);
+    connect(m_headersButton, &QPushButton::toggled, this, &SendPreviewDialog::showHeaders);
 
     m_date->setText(QDateTime::currentDateTime().toString(Qt::RFC2822Date));
     m_preview.open();
@@ -119,6 +135,33 @@ void SendPreviewDialog::display()
     m_nextButton->setEnabled(m_preview.canViewNext());
     m_previousButton->setEnabled(m_preview.canViewPrevious());
     m_statusLabel->setText(m_preview.position() > 0 ? tr("Recipient %1").arg(m_preview.position()) : QString());
+    if (m_headers->isVisibleTo(this)) {
+        displayHeaders();
+    }
+}
+
+void SendPreviewDialog::showHeaders(bool shown)
+{
+    m_headers->setVisible(shown);
+    if (shown) {
+        displayHeaders();
+    }
+}
+
+void SendPreviewDialog::displayHeaders()
+{
+    static const SystemClock clock;
+    SystemIdSource ids;
+    const auto headers = m_preview.headersAsSent(m_settings, clock, ids);
+    if (!headers) {
+        m_headers->clear();
+        m_headersButton->setChecked(false);
+        m_prompter.message(headers.error().detail, Icon::Exclamation);
+        return;
+    }
+    QString text = qs(*headers);
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_headers->setPlainText(text);
 }
 
 void SendPreviewDialog::viewNext()

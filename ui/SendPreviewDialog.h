@@ -2,6 +2,7 @@
 
 #include "common/Prompter.h"
 #include "outgoing/MessagePreview.h"
+#include "settings/Settings.h"
 
 #include <QDialog>
 
@@ -26,7 +27,8 @@ class SendPreviewDialog : public QDialog
 public:
     // `wrapWidth` as outgoing::MessageMerge::wrapWidth gives it for the mailing's settings.
     SendPreviewDialog(outgoing::OutgoingMessage message, std::string groupName, std::size_t wrapWidth,
-                      std::filesystem::path dataDir, Prompter& prompter, QWidget* parent = nullptr);
+                      std::filesystem::path dataDir, settings::Settings settings, Prompter& prompter,
+                      QWidget* parent = nullptr);
     ~SendPreviewDialog() override;
 
     // Tests see the file instead of a browser opening it.
@@ -35,11 +37,15 @@ public:
     void viewNext();
     void viewPrevious();
     void viewHtml();
+    // Shows or hides the header fields as they will be sent, signature included.
+    void showHeaders(bool shown);
 
 private:
     void display();
+    void displayHeaders();
 
     outgoing::MessagePreview m_preview;
+    settings::Settings m_settings;
     Prompter& m_prompter;
     std::function<void(const QString&)> m_opener;
     QLabel* m_sender;
@@ -47,9 +53,11 @@ private:
     QLabel* m_recipient;
     QLabel* m_subject;
     QPlainTextEdit* m_body;
+    QPlainTextEdit* m_headers;
     QListWidget* m_attachments;
     QLabel* m_statusLabel;
     QPushButton* m_htmlButton;
+    QPushButton* m_headersButton;
     QPushButton* m_nextButton;
     QPushButton* m_previousButton;
 };

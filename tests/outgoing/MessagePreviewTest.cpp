@@ -1,6 +1,7 @@
 #include "outgoing/MessagePreview.h"
 
 #include "common/Progress.h"
+#include "outgoing/DeliverabilityTexts.h"
 #include "outgoing/MessageBuilder.h"
 #include "support/FixedClock.h"
 #include "support/SendTestSupport.h"
@@ -9,6 +10,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace tidecast::outgoing
 {
@@ -157,6 +160,55 @@ TEST_F(MessagePreviewTest, ShowsTheTextAndFilesExactlyAsTheBuilderSendsThem)
     }
     EXPECT_EQ(shown, attachedNames(*sent));
     EXPECT_THAT(shown, ElementsAre("two.txt", "one.txt"));
+}
+
+// What the preview shows as headers is the start of the very message the mailing sends, signed.
+TEST_F(MessagePreviewTest, HeadersAreTheSentMessagesOwnSignatureIncluded)
+{
+    const auto key = (dir / "ed25519.pem").string();
+    ASSERT_EQ(std::system(("openssl genpkey -algorithm ED25519 -out '" + key + "' 2>/dev/null").c_str()), 0);
+    const FixedClock clock(std::chrono::system_clock::time_point(std::chrono::seconds(1796566333)));
+    struct Case
+    {
+        std::string keyFile;
+        std::string unsubscribeUrl;
+        std::string firstField; // empty: the preview fails with `error`
+        std::string error;
+    };
+    const std::vector<Case> cases = {
+        {"", "", "From: ", ""},
+        {key, "https://example.test/u?a=!*EMAIL*!", "DKIM-Signature: v=1; a=ed25519-sha256;", ""},
+        {(dir / "none.pem").string(), "", "", text::dkimKeyUnreadable((dir / "none.pem").string())},
+    };
+    for (const auto& [keyFile, url, firstField, error] : cases) {
+        SCOPED_TRACE(keyFile);
+        settings::Settings settings;
+        settings.dkimDomain = keyFile.empty() ? "" : "example.test";
+        settings.dkimSelector = keyFile.empty() ? "" : "news";
+        settings.dkimKeyFile = keyFile;
+        settings.unsubscribeUrl = url;
+        auto preview = makePreview();
+        preview.open();
+        SequenceIdSource previewIds;
+        const auto headers = preview.headersAsSent(settings, clock, previewIds);
+        if (firstField.empty()) {
+            ASSERT_FALSE(headers);
+            EXPECT_EQ(headers.error().detail, error);
+            continue;
+        }
+        ASSERT_TRUE(headers) << headers.error().detail;
+
+        SequenceIdSource sendIds;
+        auto builder = MessageBuilder::create(message, settings, clock, sendIds);
+        ASSERT_TRUE(builder);
+        NullProgress progress;
+        const auto sent = builder->buildMessage(preview.recipient(), progress);
+        ASSERT_TRUE(sent);
+        EXPECT_TRUE(headers->starts_with(firstField)) << *headers;
+        EXPECT_TRUE(headers->ends_with("\r\n") && !headers->ends_with("\r\n\r\n")) << *headers;
+        EXPECT_EQ(sent->substr(0, headers->size() + 2), *headers + "\r\n");
+        EXPECT_EQ(headers->find("ann%40example.test") != std::string::npos, !url.empty()) << *headers;
+    }
 }
 
 } // namespace

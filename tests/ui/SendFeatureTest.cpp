@@ -78,9 +78,15 @@ private slots:
         auto* feature = window.findChild<ui::SendFeature*>();
         QVERIFY(feature != nullptr);
         QString previewSubject;
-        feature->setPreviewHook([&previewSubject](ui::SendPreviewDialog& preview) {
-            QTimer::singleShot(0, &preview, [&preview, &previewSubject] {
+        QStringList previewHeaders; // for the first recipient, then, shown, for the second
+        feature->setPreviewHook([&previewSubject, &previewHeaders](ui::SendPreviewDialog& preview) {
+            QTimer::singleShot(0, &preview, [&preview, &previewSubject, &previewHeaders] {
                 previewSubject = preview.findChild<QLabel*>(QStringLiteral("subjectLabel"))->text();
+                auto* headers = preview.findChild<QPlainTextEdit*>(QStringLiteral("headersTextEdit"));
+                preview.findChild<QPushButton*>(QStringLiteral("showHeadersButton"))->click();
+                previewHeaders << headers->toPlainText();
+                preview.findChild<QPushButton*>(QStringLiteral("viewNextButton"))->click();
+                previewHeaders << headers->toPlainText();
                 preview.findChild<QPushButton*>(QStringLiteral("closePreviewButton"))->click();
             });
         });
@@ -109,6 +115,10 @@ private slots:
         window.dispatch(QStringLiteral("ID_Send"));
 
         QCOMPARE(previewSubject, QStringLiteral("Hello First"));
+        QCOMPARE(previewHeaders.size(), 2);
+        QVERIFY2(previewHeaders[0].contains(QStringLiteral("\nSubject: Hello First\n")), qPrintable(previewHeaders[0]));
+        QVERIFY2(previewHeaders[0].contains(QStringLiteral("user1@example.test")), qPrintable(previewHeaders[0]));
+        QVERIFY2(previewHeaders[1].contains(QStringLiteral("user2@example.test")), qPrintable(previewHeaders[1]));
         QCOMPARE(caption, QStringLiteral("Sending to: Friends"));
         QVERIFY(summary.has_value());
         QCOMPARE(static_cast<int>(summary->result), static_cast<int>(mailing::SendResult::Completed));

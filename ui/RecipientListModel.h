@@ -1,38 +1,30 @@
 #pragma once
 
-#include "commands/GroupSetupCommands.h"
-
-#include <QAbstractTableModel>
+#include "ui/RecipientRowsModel.h"
 
 namespace tidecast::ui
 {
 
-// The recipient list over the core list's rows: first name, last name and address, the
-// selected row in bold. At most 32000 rows, so a reset fills it at once.
-class RecipientListModel : public QAbstractTableModel
+// The recipient list over the core list's rows, the selected row in bold. At most 32000 rows, so
+// a reset fills it at once.
+class RecipientListModel : public RecipientRowsModel
 {
     Q_OBJECT
 
 public:
-    enum Column
-    {
-        FirstNameColumn = 0,
-        LastNameColumn = 1,
-        AddressColumn = 2,
-    };
-
-    explicit RecipientListModel(const commands::GroupSetupCommands& list, QObject* parent = nullptr);
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    int columnCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    explicit RecipientListModel(const commands::GroupSetupCommands& list, QObject* parent = nullptr)
+        : RecipientRowsModel(parent)
+        , m_list(list)
+    {}
 
     // Call after the core list changed.
     void reload();
     void setBoldRow(int row);
     int boldRow() const { return m_boldRow; }
-    QString addressAt(int row) const;
+
+protected:
+    const std::vector<commands::RecipientRow>& rows() const override { return m_list.rows(); }
+    bool isBold(int row) const override { return row == m_boldRow; }
 
 private:
     const commands::GroupSetupCommands& m_list;

@@ -36,13 +36,15 @@ def take_params(arg, names):
 
 
 class TestSMTP(SMTP):
-    """aiosmtpd knows no DSN parameters; this one takes them and remembers them."""
+    """aiosmtpd knows no DSN parameters and no BDAT; this one takes both."""
 
-    def __init__(self, handler, offer_dsn, **kwargs):
+    def __init__(self, handler, offer_dsn, options, **kwargs):
         super().__init__(handler, **kwargs)
         self.offer_dsn = offer_dsn
+        self.options = options
         self.dsn_mail = []
         self.dsn_rcpt = []
+        self.chunks = bytearray()
 
     async def smtp_MAIL(self, arg):
         if self.offer_dsn and arg:
@@ -54,6 +56,45 @@ class TestSMTP(SMTP):
             arg, found = take_params(arg, DSN_RCPT_PARAMS)
             self.dsn_rcpt.extend(found)
         await super().smtp_RCPT(arg)
+
+    async def smtp_DATA(self, arg):
+        if self.options.refuse_data and self.envelope.rcpt_tos:
+            await self.push(self.options.refuse_data)
+            return
+        await super().smtp_DATA(arg)
+
+    async def smtp_BDAT(self, arg):
+        """BDAT <size> [LAST]: exactly <size> bytes follow the command line, whatever the reply."""
+        if not self.options.chunking:
+            await self.push('500 Error: command "BDAT" not recognized')
+            return
+        words = (arg or "").split()
+        if not words or not words[0].isdigit() or len(words) > 2 or (len(words) == 2 and words[1].upper() != "LAST"):
+            # Without a size nobody knows where the chunk ends.
+            await self.push("501 5.5.4 Syntax: BDAT <size> [LAST]")
+            self.transport.close()
+            return
+        chunk = await self._reader.readexactly(int(words[0]))
+        if not self.envelope.rcpt_tos:
+            self.chunks.clear()
+            await self.push("554 5.5.1 Error: no valid recipients" if self.envelope.mail_from else
+                            "503 5.5.1 Error: need MAIL command")
+            return
+        self.chunks.extend(chunk)
+        if len(words) == 1:
+            await self.push("250 2.0.0 %d octets received" % len(chunk))
+            return
+        content = bytes(self.chunks)
+        self.chunks.clear()
+        if self.options.refuse_data:
+            self._set_post_data_state()
+            await self.push(self.options.refuse_data)
+            return
+        self.envelope.content = content
+        self.envelope.original_content = content
+        status = await self._call_handler_hook("DATA")
+        self._set_post_data_state()
+        await self.push(status)
 
 
 class Handler:
@@ -70,6 +111,8 @@ class Handler:
         extra = []
         if self.options.pipelining:
             extra.append("250-PIPELINING")
+        if self.options.chunking:
+            extra.append("250-CHUNKING")
         if not self.options.no_dsn:
             extra.append("250-DSN")
         responses = responses[:-1] + extra + responses[-1:]
@@ -88,6 +131,10 @@ class Handler:
         return "250 2.1.5 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if self.options.refuse_message:
+            server.dsn_mail = []
+            server.dsn_rcpt = []
+            return self.options.refuse_message
         self.count += 1
         base = os.path.join(self.options.spool, str(self.count))
         with open(base + ".eml", "wb") as f:
@@ -133,6 +180,9 @@ def main():
     parser.add_argument("--mechanisms", default="", help="comma list of AUTH mechanisms to offer")
     parser.add_argument("--no-dsn", action="store_true")
     parser.add_argument("--pipelining", action="store_true")
+    parser.add_argument("--chunking", action="store_true", help="offer CHUNKING and take BDAT")
+    parser.add_argument("--refuse-data", default="", help="answer DATA (or the last BDAT) with this reply")
+    parser.add_argument("--refuse-message", default="", help="refuse every message at its end with this reply")
     parser.add_argument("--reject", action="append", default=[], help="address=reply, e.g. x@y=550 5.1.1 no")
     parser.add_argument("--size-limit", type=int, default=0, help="announce SIZE with this limit and keep it")
     parser.add_argument("--max-recipients", type=int, default=0, help="answer 452 beyond this many per message")
@@ -166,7 +216,7 @@ def main():
 
     async def serve():
         loop = asyncio.get_running_loop()
-        server = await loop.create_server(lambda: TestSMTP(handler, not options.no_dsn, loop=loop, **kwargs),
+        server = await loop.create_server(lambda: TestSMTP(handler, not options.no_dsn, options, loop=loop, **kwargs),
                                           "127.0.0.1", 0)
         print("READY %d" % server.sockets[0].getsockname()[1], flush=True)
         await server.serve_forever()

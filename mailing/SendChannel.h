@@ -49,6 +49,9 @@ public:
     virtual bool connect() = 0;
     virtual bool isConnected() const = 0;
     virtual bool startTransaction(std::string_view sender) = 0;
+    // The message transmit() will send to the next recipient, who is its only one, so that it
+    // may leave together with the recipient. It must stay unchanged until transmit().
+    virtual void announceMessage(const ByteChain& message) { (void)message; }
     virtual RecipientReply addRecipient(std::string_view address) = 0;
     // Writes the finished message, piece by piece, and completes the data phase.
     virtual TransmitOutcome transmit(const ByteChain& message, std::string_view recipientAddress) = 0;

@@ -435,6 +435,15 @@ void SendSession::recordError(std::string_view address)
 SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipient, int& perConnection)
 {
     const auto& address = recipient.emailAddress();
+    // Built before the server hears of the recipient, so that it can leave together with the
+    // recipient, and so that a message that cannot be built never gets that far.
+    auto message = m_messages.build(recipient);
+    if (!message) {
+        logBoth(std::string(text::kMimeErrorPrefix) + errorText(message.error()));
+        recordError(address);
+        return Step::Continue;
+    }
+    m_channel.announceMessage(*message);
     if (!m_channel.startTransaction(m_options.senderAddress) && endedByServer()) {
         return Step::Error;
     }
@@ -447,14 +456,7 @@ SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipi
 
     m_progress.setLabel(text::kSendingMailMessage);
     m_channel.setTransmitting(true);
-    auto message = m_messages.build(recipient);
-    TransmitOutcome outcome = TransmitOutcome::Failed;
-    if (message) {
-        outcome = m_channel.transmit(*message, address);
-    } else {
-        logBoth(std::string(text::kMimeErrorPrefix) + errorText(message.error()));
-        m_channel.abortTransaction();
-    }
+    const TransmitOutcome outcome = m_channel.transmit(*message, address);
     m_channel.setTransmitting(false);
 
     if (outcome == TransmitOutcome::Sent) {

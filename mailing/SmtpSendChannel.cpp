@@ -3,6 +3,8 @@
 #include "common/Text.h"
 #include "net/SmtpErrors.h"
 
+#include <utility>
+
 namespace tidecast::mailing
 {
 
@@ -207,7 +209,12 @@ RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
     m_sinks.progress.setLabel("Identifying Recipient");
     logBoth("C> RCPT TO: <" + std::string(address) + ">");
     m_bulkInvalidRecipient = false;
-    (void)m_smtp.addRecipient(address);
+    // A message over the server's limit stays behind: transmit() ends the mailing with it.
+    const ByteChain* message = std::exchange(m_announced, nullptr);
+    if (message != nullptr && (m_bulkMode || exceedsSizeLimit(*message))) {
+        message = nullptr;
+    }
+    (void)m_smtp.addRecipient(address, message);
     if (!(m_bulkMode && m_bulkInvalidRecipient)) {
         logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
     }
@@ -234,11 +241,18 @@ void SmtpSendChannel::noteBlockingReply()
     m_blocker = Error{ErrorCode::Protocol, std::move(text), 530};
 }
 
+bool SmtpSendChannel::exceedsSizeLimit(const ByteChain& message) const
+{
+    const auto limit = m_smtp.capabilities().maxSize;
+    return limit > 0 && message.size() > limit;
+}
+
 TransmitOutcome SmtpSendChannel::transmit(const ByteChain& message, std::string_view recipientAddress)
 {
     // A server that announced its SIZE limit would refuse a larger message only after the upload;
     // since every message of the mailing is about as large, the mailing ends here instead.
-    if (const auto limit = m_smtp.capabilities().maxSize; limit > 0 && message.size() > limit) {
+    if (exceedsSizeLimit(message)) {
+        const auto limit = m_smtp.capabilities().maxSize;
         m_blocker = Error{ErrorCode::Protocol,
                           "The message (" + std::to_string(message.size()) + " bytes) is larger than the mail server " +
                               m_smtp.host() + " accepts (" + std::to_string(limit) + " bytes).",

@@ -44,9 +44,14 @@ public:
     bool connect() override;
     bool isConnected() const override { return m_smtp.isSessionEstablished(); }
     bool startTransaction(std::string_view sender) override;
+    void announceMessage(const ByteChain& message) override { m_announced = &message; }
     RecipientReply addRecipient(std::string_view address) override;
     TransmitOutcome transmit(const ByteChain& message, std::string_view recipientAddress) override;
-    void abortTransaction() override { (void)m_smtp.abort(); }
+    void abortTransaction() override
+    {
+        m_announced = nullptr;
+        (void)m_smtp.abort();
+    }
     void disconnect(DisconnectReason reason) override;
     void setTransmitting(bool transmitting) override { m_transmitting = transmitting; }
     void requestStop() override;
@@ -68,6 +73,7 @@ private:
     // The connection message's line about the server's reply, or why there was none.
     std::string whatTheServerSaid() const;
     void noteBlockingReply();
+    bool exceedsSizeLimit(const ByteChain& message) const;
     void logInToPopServer();
     void enableDsn();
     bool writeMessageData(const ByteChain& message, std::string_view recipientAddress);
@@ -80,6 +86,7 @@ private:
     ChannelSinks m_sinks;
     std::atomic<bool> m_stopRequested = false;
     std::atomic<bool> m_connecting = false;
+    const ByteChain* m_announced = nullptr;
     bool m_transmitting = false;
     bool m_bulkMode = false;
     bool m_dsn = false;

@@ -47,6 +47,8 @@ SmtpCapabilities SmtpCapabilities::fromEhloReply(const SmtpReply& reply)
             caps.startTls = true;
         } else if (keyword == "PIPELINING") {
             caps.pipelining = true;
+        } else if (keyword == "CHUNKING") {
+            caps.chunking = true;
         } else if (keyword == "8BITMIME") {
             caps.eightBitMime = true;
         } else if (keyword == "DSN") {

@@ -18,6 +18,7 @@ struct SmtpCapabilities
     bool extended = false; // EHLO was accepted
     bool startTls = false;
     bool pipelining = false;
+    bool chunking = false; // BDAT
     bool eightBitMime = false;
     bool dsn = false;
     bool size = false;

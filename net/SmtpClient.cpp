@@ -8,6 +8,7 @@
 #include <openssl/rand.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace tidecast::net
 {
@@ -76,6 +77,8 @@ void SmtpClient::dropConnection()
     m_established = false;
     m_transaction.reset();
     m_inData = false;
+    m_dataSent = false;
+    m_messageSent = false;
     m_pendingData.clear();
 }
 
@@ -257,7 +260,7 @@ bool SmtpClient::startTransaction(std::string_view sender)
     return true;
 }
 
-bool SmtpClient::addRecipient(std::string_view address)
+bool SmtpClient::addRecipient(std::string_view address, const ByteChain* message)
 {
     if (!m_established || !m_transaction) {
         m_reply = {};
@@ -271,11 +274,32 @@ bool SmtpClient::addRecipient(std::string_view address)
         raise(smtp_error::kRecipientRejected, "Not a valid email address: " + printableAddress(address));
         return false;
     }
-    if (!send(m_transaction->addRecipient(address))) {
+    std::string commands = m_transaction->addRecipient(address);
+    // The replies that belong to the message: writeData() and endMessage() read them.
+    std::size_t messageReplies = 0;
+    if (message != nullptr && m_capabilities.pipelining) {
+        if (m_capabilities.chunking) {
+            const bool addLineEnd = !message->empty() && !message->endsWith("\n");
+            commands += m_transaction->lastChunkCommand(message->size() + (addLineEnd ? 2 : 0));
+            commands.reserve(commands.size() + message->size() + 2);
+            for (const auto piece : message->pieces()) {
+                commands += piece;
+            }
+            if (addLineEnd) {
+                commands += "\r\n";
+            }
+            m_messageSent = true;
+        } else {
+            commands += m_transaction->dataCommand();
+            m_dataSent = true;
+        }
+        messageReplies = 1;
+    }
+    if (!send(commands)) {
         return false;
     }
     bool accepted = false;
-    while (m_transaction && m_transaction->outstandingReplies() > 0) {
+    while (m_transaction && m_transaction->outstandingReplies() > messageReplies) {
         auto reply = readReply();
         if (!reply) {
             return false;
@@ -300,7 +324,30 @@ bool SmtpClient::addRecipient(std::string_view address)
             break;
         }
     }
+    if (!accepted && messageReplies > 0) {
+        discardMessageReplies();
+    }
     return accepted;
+}
+
+void SmtpClient::discardMessageReplies()
+{
+    // DATA or BDAT sent with a refused recipient is refused as well (503, 554); that says nothing
+    // the recipient's reply did not, so the recipient's reply stays the one reported.
+    const SmtpReply recipientReply = m_reply;
+    while (m_transaction && m_transaction->outstandingReplies() > 0) {
+        auto reply = readReply();
+        if (!reply) {
+            break;
+        }
+        if (m_transaction->onReply(*reply) == SmtpTransaction::Event::DataReady) {
+            // A server that wants the text anyway gets no message at all: only closing ends it.
+            dropConnection();
+        }
+    }
+    m_dataSent = false;
+    m_messageSent = false;
+    m_reply = recipientReply;
 }
 
 bool SmtpClient::flushData()
@@ -323,8 +370,13 @@ int SmtpClient::writeData(std::string_view data, std::size_t maxLength)
         raise(smtp_error::kNotConnected, "No mail transaction has been started");
         return -1;
     }
+    if (m_messageSent) {
+        // It left with the recipient; endMessage() reads the answer.
+        m_inData = true;
+        return static_cast<int>(std::min(data.size(), maxLength));
+    }
     if (!m_inData) {
-        if (!send(m_transaction->dataCommand())) {
+        if (!std::exchange(m_dataSent, false) && !send(m_transaction->dataCommand())) {
             m_failure = 1;
             return -1;
         }
@@ -365,10 +417,12 @@ bool SmtpClient::endMessage()
     if (!m_inData || m_failure > 0 || !m_transaction) {
         return false;
     }
-    m_pendingData += m_transaction->endOfData();
-    if (!flushData()) {
-        m_failure = 1;
-        return false;
+    if (!std::exchange(m_messageSent, false)) {
+        m_pendingData += m_transaction->endOfData();
+        if (!flushData()) {
+            m_failure = 1;
+            return false;
+        }
     }
     m_inData = false;
     auto reply = readReply();
@@ -391,8 +445,9 @@ bool SmtpClient::abort()
     if (!m_established) {
         return false;
     }
-    if (m_inData) {
-        // Inside the message text RSET would only be more text: the connection has to go.
+    if (m_inData || m_dataSent || m_messageSent) {
+        // Inside the message text RSET would only be more text, and after a DATA or BDAT that
+        // went out early the server may be waiting for it: the connection has to go.
         dropConnection();
         return false;
     }

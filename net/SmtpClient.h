@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ByteChain.h"
 #include "net/ClientError.h"
 #include "net/MailTransport.h"
 #include "net/SmtpCapabilities.h"
@@ -61,7 +62,12 @@ public:
     // MAIL FROM. With PIPELINING the command waits for the first recipient.
     bool startTransaction(std::string_view sender);
     // RCPT TO; the reply is then in replyCode()/replyText(). True when the server accepted it.
-    bool addRecipient(std::string_view address);
+    // With `message` the recipient is the transaction's only one and that message follows: when
+    // the server offers PIPELINING, DATA leaves together with the recipient (with CHUNKING the
+    // whole message does, as BDAT), and writeData()/endMessage(), given the same message, then
+    // report the server's answers as if they had sent it. A refused recipient's message is never
+    // delivered.
+    bool addRecipient(std::string_view address, const ByteChain* message = nullptr);
     // Writes up to maxLength bytes of `data` as message text (the first write sends DATA) and
     // returns how many bytes were taken, or -1 on failure.
     int writeData(std::string_view data, std::size_t maxLength);
@@ -84,6 +90,7 @@ private:
     bool send(std::string_view bytes);
     std::optional<SmtpReply> readReply();
     bool flushData();
+    void discardMessageReplies();
     void raise(int number, std::string description);
     void dropConnection();
 
@@ -107,6 +114,8 @@ private:
     SmtpReply m_reply;
     std::optional<SmtpTransaction> m_transaction;
     bool m_inData = false;
+    bool m_dataSent = false;    // DATA left with the recipient; its reply is still to be read
+    bool m_messageSent = false; // the whole message left with the recipient, as BDAT
     std::string m_pendingData;
     int m_failure = 0;
     std::optional<ClientError> m_lastError;

@@ -52,6 +52,12 @@ std::string SmtpTransaction::dataCommand()
     return std::exchange(m_heldMail, {}) + "DATA\r\n";
 }
 
+std::string SmtpTransaction::lastChunkCommand(std::size_t size)
+{
+    m_expected.push_back(Expect::End);
+    return std::exchange(m_heldMail, {}) + "BDAT " + std::to_string(size) + " LAST\r\n";
+}
+
 std::string SmtpTransaction::stuff(std::string_view chunk)
 {
     std::string out;

@@ -48,6 +48,9 @@ public:
     // RCPT TO, preceded by a held-back MAIL FROM.
     std::string addRecipient(std::string_view address);
     std::string dataCommand();
+    // BDAT for a whole message of `size` bytes, which follow the command as they are (no dots
+    // added, no end mark); the reply is the message's.
+    std::string lastChunkCommand(std::size_t size);
 
     // The message bytes with a second dot before every line that starts with a dot, so the
     // server does not end the message early. Line starts are tracked across calls.

@@ -671,3 +671,130 @@ TEST(SmtpSendChannel, MessageOverTheServersSizeLimitEndsTheMailingBeforeTheUploa
         }
     }
 }
+
+namespace
+{
+
+// The client's turns through the delaying proxy: one line per turn, "<connection> <first bytes>".
+std::vector<std::string> turnsOf(const std::filesystem::path& log)
+{
+    std::vector<std::string> turns;
+    std::ifstream in(log);
+    for (std::string line; std::getline(in, line);) {
+        turns.push_back(line.substr(line.find(' ') + 1));
+    }
+    return turns;
+}
+
+// What a mailing leaves for people to read, without the server's offer, which differs by design.
+std::vector<std::string> readableLines(const Mailing& mailing)
+{
+    std::vector<std::string> lines;
+    const auto add = [&lines](const std::vector<std::string>& more) {
+        std::copy_if(more.begin(), more.end(), std::back_inserter(lines),
+                     [](const std::string& line) { return line.rfind("S> 250 smtp.test", 0) != 0; });
+        lines.emplace_back("--");
+    };
+    add(mailing.log(kSessionLogFile));
+    add(mailing.log(kSentLogFile));
+    add(mailing.log(kRecipientErrorsLogFile));
+    add(mailing.monitor.lines);
+    add(mailing.prompter.texts());
+    return lines;
+}
+
+} // namespace
+
+TEST(SmtpSendChannel, PipeliningAndChunkingCutTheWaitsForAnswersPerMessage)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<std::string> offer;
+        int turnsPerMessage; // MAIL, RCPT, DATA and the text each wait for an answer without
+    } cases[] = {
+        {"one command at a time", {}, 4},
+        {"chunking without pipelining", {"--chunking"}, 4},
+        {"pipelining", {"--pipelining"}, 2},
+        {"pipelining and chunking", {"--pipelining", "--chunking"}, 1},
+    };
+    constexpr int kMessages = 4;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::TempDir spool;
+        auto server = startSmtpServer(spool, c.offer);
+        ASSERT_TRUE(server);
+        const auto turnLog = spool / "turns.log";
+        auto proxy =
+            ServerProcess::startReporting({kPython, test::serverScript("delay_proxy.py").string(), "--target",
+                                           std::to_string(server->port()), "--delay", "5", "--log", turnLog.string()});
+        ASSERT_TRUE(proxy);
+        Mailing mailing(proxy->port(), false, 25);
+        ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", test::numberedAddresses(kMessages)));
+        ASSERT_TRUE(mailing.run());
+
+        EXPECT_EQ(mailing.log(kSentLogFile).size(), static_cast<std::size_t>(kMessages));
+        const auto turns = turnsOf(turnLog);
+        const auto isMail = [](const std::string& turn) { return turn.rfind("MAIL FROM:", 0) == 0; };
+        const auto firstMail = std::find_if(turns.begin(), turns.end(), isMail);
+        ASSERT_FALSE(turns.empty());
+        EXPECT_EQ(turns.back(), "QUIT\\x0d\\x0a");
+        EXPECT_EQ(std::count_if(turns.begin(), turns.end(), isMail), kMessages);
+        EXPECT_EQ(std::distance(firstMail, turns.end() - 1), kMessages * c.turnsPerMessage);
+        for (int n = 1; n <= kMessages; ++n) {
+            const auto address = "user" + std::to_string(n) + "@example.test";
+            EXPECT_EQ(readWholeFile(spool / (std::to_string(n) + ".eml")),
+                      "To: " + address + "\r\nSubject: hello\r\n\r\n.Dear reader\r\n");
+        }
+    }
+}
+
+TEST(SmtpSendChannel, RefusalsInsideAPipelinedGroupReadAsWhenEachCommandWaited)
+{
+    const std::string refusal = "554 5.7.1 not wanted here";
+    const struct
+    {
+        const char* name;
+        // Every run must leave the same logs as the first, which sends one command at a time.
+        std::vector<std::vector<std::string>> runs;
+        std::size_t sent;
+        std::size_t errors;
+    } cases[] = {
+        {"refused recipient",
+         {{"--reject", "user2@example.test=550 5.1.1 unknown user"},
+          {"--reject", "user2@example.test=550 5.1.1 unknown user", "--pipelining"},
+          {"--reject", "user2@example.test=550 5.1.1 unknown user", "--pipelining", "--chunking"}},
+         2,
+         1},
+        // BDAT carries the whole message: its refusal is the message's refusal after the end.
+        {"refused message",
+         {{"--refuse-message", refusal},
+          {"--refuse-message", refusal, "--pipelining"},
+          {"--refuse-message", refusal, "--pipelining", "--chunking"},
+          {"--refuse-data", refusal, "--pipelining", "--chunking"}},
+         0,
+         3},
+        {"refused DATA", {{"--refuse-data", refusal}, {"--refuse-data", refusal, "--pipelining"}}, 0, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> reference;
+        for (const auto& offer : c.runs) {
+            SCOPED_TRACE(offer.back());
+            test::TempDir spool;
+            auto server = startSmtpServer(spool, offer);
+            ASSERT_TRUE(server);
+            Mailing mailing(server->port(), false, 25);
+            ASSERT_TRUE(test::makeGroup(mailing.data.path(), "Friends", test::numberedAddresses(3)));
+            (void)mailing.run();
+            EXPECT_EQ(mailing.log(kSentLogFile).size(), c.sent);
+            EXPECT_EQ(mailing.log(kRecipientErrorsLogFile).size(), c.errors);
+            const auto lines = readableLines(mailing);
+            if (reference.empty()) {
+                reference = lines;
+            } else {
+                EXPECT_EQ(lines, reference);
+            }
+        }
+    }
+}

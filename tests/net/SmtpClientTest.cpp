@@ -207,3 +207,37 @@ TEST(SmtpClient, ConnectionDroppedInTheMessageIsReportedAsLost)
     EXPECT_FALSE(f.client.isSessionEstablished());
     EXPECT_EQ(server.finish(), "");
 }
+
+TEST(SmtpClient, WholeMessageLeavesWithItsRecipientAsBdatAndARefusalKeepsTheRecipientsReply)
+{
+    ScriptedSmtpServer server(
+        {"S: 220 fake.test ESMTP", "C: EHLO client.test", "S: 250-fake.test", "S: 250-PIPELINING", "S: 250 CHUNKING",
+         // Refused: the BDAT answer that follows is read and set aside.
+         "C: MAIL FROM:<a@x.test>", "C: RCPT TO:<nobody@x.test>", "C: BDAT 20 LAST", "C: Subject: x", "C: ", "C: .end",
+         "S: 250 ok", "S: 550 5.1.1 no such user", "S: 554 5.5.1 no valid recipients", "C: RSET", "S: 250 reset",
+         // Accepted: no dots added, and a line end added where the text had none.
+         "C: MAIL FROM:<a@x.test>", "C: RCPT TO:<b@x.test>", "C: BDAT 20 LAST", "C: Subject: x", "C: ", "C: .end",
+         "S: 250 ok", "S: 250 ok", "S: 250 queued as 7", "C: QUIT", "S: 221 bye"});
+    ClientFixture f(server);
+    ASSERT_TRUE(f.client.connect());
+    const tidecast::ByteChain message("Subject: x\r\n\r\n.end");
+
+    ASSERT_TRUE(f.client.startTransaction("a@x.test"));
+    EXPECT_FALSE(f.client.addRecipient("nobody@x.test", &message));
+    EXPECT_EQ(f.client.replyCode(), 550);
+    EXPECT_EQ(f.client.replyText(), "5.1.1 no such user");
+    EXPECT_TRUE(f.client.abort());
+
+    ASSERT_TRUE(f.client.startTransaction("a@x.test"));
+    ASSERT_TRUE(f.client.addRecipient("b@x.test", &message));
+    for (const auto piece : message.pieces()) {
+        EXPECT_EQ(f.client.writeData(piece, 4096), static_cast<int>(piece.size()));
+    }
+    ASSERT_TRUE(f.client.endMessage());
+    EXPECT_EQ(f.client.replyText(), "queued as 7");
+    f.client.disconnect();
+    EXPECT_EQ(server.finish(), "");
+
+    ASSERT_EQ(f.events.size(), 1u);
+    EXPECT_EQ(f.events[0].description, "550 5.1.1 no such user");
+}

@@ -55,7 +55,6 @@ bool LogFile::writeLine(std::string_view line)
     buffer.reserve(line.size() + 2);
     buffer.append(line);
     buffer.append("\r\n");
-    const off_t start = ::lseek(m_fd, 0, SEEK_END);
     std::size_t done = 0;
     while (done < buffer.size()) {
         const ssize_t written = m_write ? m_write(m_fd, buffer.data() + done, buffer.size() - done)
@@ -65,7 +64,11 @@ bool LogFile::writeLine(std::string_view line)
         }
         if (written <= 0) {
             fail(written < 0 ? errno : ENOSPC);
-            if (done > 0 && start >= 0 && ::ftruncate(m_fd, start) == 0) {
+            // Only this process writes the file, so the line began `done` bytes back. Asked only
+            // now: a seek for every line cost a system call per line of a million-line log.
+            const off_t end = done > 0 ? ::lseek(m_fd, 0, SEEK_CUR) : -1;
+            const off_t start = end - static_cast<off_t>(done);
+            if (end >= 0 && start >= 0 && ::ftruncate(m_fd, start) == 0) {
                 (void)::lseek(m_fd, start, SEEK_SET);
             }
             return false;

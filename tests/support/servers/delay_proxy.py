@@ -46,24 +46,15 @@ class Connection:
 
     async def pipe(self, reader, writer, from_client):
         loop = asyncio.get_running_loop()
-        queue = asyncio.Queue()
 
-        async def deliver():
-            while True:
-                due, data = await queue.get()
-                if data is None:
-                    break
-                wait = due - loop.time()
-                if wait > 0:
-                    await asyncio.sleep(wait)
-                writer.write(data)
-                await writer.drain()
-                if not from_client:
-                    self.answered = True
-            if writer.can_write_eof():
-                writer.write_eof()
+        def deliver(data):
+            if writer.is_closing():
+                return
+            writer.write(data)
+            if not from_client:
+                self.answered = True
 
-        delivering = asyncio.ensure_future(deliver())
+        # Timers that fall due at once run in the order they were set, so the bytes keep theirs.
         try:
             while True:
                 data = await reader.read(65536)
@@ -72,14 +63,18 @@ class Connection:
                 if from_client and self.answered:
                     self.answered = False
                     self.log.turn(self.number, data)
-                queue.put_nowait((loop.time() + self.delay, data))
+                loop.call_at(loop.time() + self.delay, deliver, data)
         except (ConnectionError, OSError):
             pass
-        queue.put_nowait((0, None))
-        try:
-            await delivering
-        except (ConnectionError, OSError):
-            pass
+        done = loop.create_future()
+
+        def finish():
+            if not writer.is_closing() and writer.can_write_eof():
+                writer.write_eof()
+            done.set_result(None)
+
+        loop.call_at(loop.time() + self.delay, finish)
+        await done
 
 
 def main():

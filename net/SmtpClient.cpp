@@ -281,9 +281,17 @@ bool SmtpClient::addRecipient(std::string_view address, const ByteChain* message
         if (m_capabilities.chunking) {
             const bool addLineEnd = !message->empty() && !message->endsWith("\n");
             commands += m_transaction->lastChunkCommand(message->size() + (addLineEnd ? 2 : 0));
-            commands.reserve(commands.size() + message->size() + 2);
+            // Small pieces go out with the commands; a large one (an attached file shared by
+            // every message) is written as it is rather than copied.
             for (const auto piece : message->pieces()) {
-                commands += piece;
+                if (piece.size() > kDataFlushSize && (!send(commands) || !send(piece))) {
+                    return false;
+                }
+                if (piece.size() > kDataFlushSize) {
+                    commands.clear();
+                } else {
+                    commands += piece;
+                }
             }
             if (addLineEnd) {
                 commands += "\r\n";

@@ -798,3 +798,30 @@ TEST(SmtpSendChannel, RefusalsInsideAPipelinedGroupReadAsWhenEachCommandWaited)
         }
     }
 }
+
+TEST(SmtpSendChannel, AnnouncedMessageOfSharedPiecesArrivesWhole)
+{
+    // A large shared piece (an attached file) between small ones, with dots at line starts.
+    std::string file;
+    for (int line = 0; file.size() < 300000; ++line) {
+        file += (line % 4 == 0 ? "." : "") + std::string("attached line ") + std::to_string(line) + "\r\n";
+    }
+    ByteChain message("Subject: shared\r\n\r\n.first\r\n");
+    message.appendShared(std::make_shared<const std::string>(file));
+    message.append(".last line without its end");
+    const std::string sent = message.toString() + "\r\n";
+    for (const auto& offer : {std::vector<std::string>{"--pipelining"}, {"--pipelining", "--chunking"}}) {
+        SCOPED_TRACE(offer.back());
+        test::TempDir spool;
+        auto server = startSmtpServer(spool, offer);
+        ASSERT_TRUE(server);
+        Rig rig(server->port());
+        ASSERT_TRUE(rig.channel->connect());
+        rig.channel->announceMessage(message);
+        ASSERT_TRUE(rig.channel->startTransaction("ann@sender.test"));
+        ASSERT_EQ(rig.channel->addRecipient("bob@example.test").code, 250);
+        ASSERT_EQ(rig.channel->transmit(message, "bob@example.test"), TransmitOutcome::Sent);
+        rig.channel->disconnect(DisconnectReason::EndOfSession);
+        EXPECT_EQ(readWholeFile(spool / "1.eml"), sent);
+    }
+}

@@ -1,5 +1,6 @@
 #include "cli/ExportCommands.h"
 
+#include "cli/SignalStop.h"
 #include "cli/StoreSession.h"
 #include "common/Text.h"
 #include "settings/SettingsStore.h"
@@ -107,13 +108,14 @@ int runExport(CliContext& context, const ExportArguments& arguments)
     if (!request.output.empty()) {
         request.output = std::filesystem::absolute(request.output);
     }
+    SignalStop stopOnSignals;
     if (!transfer::beginExport(request, sourceName, context.paths.dataDir, *context.prompter)) {
         return kExitRefused;
     }
     NullStatusSink status;
     NullProgress progress;
     transfer::Exporter exporter(*context.prompter, progress, status);
-    const auto outcome = exporter.run(request, doubleByteSafe);
+    const auto outcome = exporter.run(request, doubleByteSafe, stopOnSignals.token());
     if (outcome.status == transfer::ExportStatus::Refused) {
         return kExitRefused;
     }

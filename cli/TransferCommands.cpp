@@ -1,5 +1,6 @@
 #include "cli/TransferCommands.h"
 
+#include "cli/SignalStop.h"
 #include "cli/StoreSession.h"
 #include "common/MailAddress.h"
 #include "common/Text.h"
@@ -10,15 +11,12 @@
 #include "transfer/LayoutFile.h"
 #include "transfer/TextLines.h"
 
-#include <atomic>
-#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace tidecast::cli
@@ -42,59 +40,14 @@ struct TransferArguments
     std::string layout;
 };
 
-// Ctrl-C and SIGTERM ask the running import to stop at its next line; a second one ends the
-// process at once.
-std::atomic<int> g_interrupts{0};
-
-extern "C" void onInterrupt(int)
-{
-    if (g_interrupts.fetch_add(1) >= 1) {
-        _exit(kExitStopped);
-    }
-}
-
-class InterruptGuard
+// Nothing but the final summary is printed.
+class QuietImportProgress final : public transfer::ImportProgress
 {
 public:
-    InterruptGuard()
-    {
-        g_interrupts = 0;
-        m_int = std::signal(SIGINT, onInterrupt);
-        m_term = std::signal(SIGTERM, onInterrupt);
-    }
-    ~InterruptGuard()
-    {
-        std::signal(SIGINT, m_int);
-        std::signal(SIGTERM, m_term);
-    }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    void (*m_int)(int);
-    void (*m_term)(int);
-};
-
-// Nothing but the final summary is printed; an interrupt becomes the Stop button.
-class CliImportProgress final : public transfer::ImportProgress
-{
-public:
-    explicit CliImportProgress(std::stop_source& stop)
-        : m_stop(stop)
-    {}
-    void setLabel(std::string_view) override { poll(); }
+    void setLabel(std::string_view) override {}
     void setMaximum(std::int64_t) override {}
-    void setValue(std::int64_t) override { poll(); }
-    void setCounts(const transfer::ImportCounts&) override { poll(); }
-
-private:
-    void poll()
-    {
-        if (g_interrupts.load() > 0) {
-            m_stop.request_stop();
-        }
-    }
-    std::stop_source& m_stop;
+    void setValue(std::int64_t) override {}
+    void setCounts(const transfer::ImportCounts&) override {}
 };
 
 // The layout is guessed from the first line; the address field is looked for in the first few.
@@ -214,11 +167,10 @@ int importRecipients(CliContext& context, const TransferArguments& arguments)
         request.filters.insert(request.filters.end(), loaded->begin(), loaded->end());
     }
 
-    InterruptGuard interrupts;
-    std::stop_source stop;
-    CliImportProgress progress(stop);
+    SignalStop stopOnSignals;
+    QuietImportProgress progress;
     SystemClock clock;
-    const auto summary = transfer::runImport(request, progress, *context.prompter, clock, stop.get_token());
+    const auto summary = transfer::runImport(request, progress, *context.prompter, clock, stopOnSignals.token());
     if (summary.refused) {
         return kExitRefused;
     }

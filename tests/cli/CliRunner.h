@@ -2,10 +2,16 @@
 
 #include "cli/CliApp.h"
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <spawn.h>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+extern char** environ;
 
 namespace tidecast::cli::test
 {
@@ -38,6 +44,33 @@ inline CliRun runInProcess(const std::filesystem::path& dataDir, std::vector<std
 {
     arguments.insert(arguments.begin(), {"--data-dir", dataDir.string()});
     return runArguments(std::move(arguments), input);
+}
+
+// Starts tidecast-cli as a process of its own with stdout in `output` and stdin empty; 0 when it
+// could not be started. The build puts it in cli/ beside the tests' folder when TIDECAST_CLI
+// does not say where it is.
+inline pid_t spawnCli(const std::vector<std::string>& args, const std::filesystem::path& output)
+{
+    const char* cli = std::getenv("TIDECAST_CLI");
+    const auto built =
+        std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "cli" / "tidecast-cli";
+    std::vector<std::string> all = {cli ? std::string(cli) : built.string()};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& arg : all) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = 0;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
 }
 
 } // namespace tidecast::cli::test

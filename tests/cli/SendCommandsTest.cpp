@@ -9,15 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <fcntl.h>
 #include <map>
 #include <set>
-#include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
-
-extern char** environ;
 
 namespace tidecast::cli
 {
@@ -25,31 +21,6 @@ namespace
 {
 
 using ::testing::ElementsAre;
-
-pid_t spawnCli(const std::vector<std::string>& args, const std::filesystem::path& output)
-{
-    // The build puts tidecast-cli in cli/ beside the tests' folder when the environment does not say.
-    const char* cli = std::getenv("TIDECAST_CLI");
-    const auto built =
-        std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "cli" / "tidecast-cli";
-    std::vector<std::string> all = {cli ? std::string(cli) : built.string()};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& arg : all) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        pid = 0;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
 
 // A data folder with the group "Friends" of `count` recipients, a message for it and a server
 // configured at `port`.
@@ -100,7 +71,7 @@ protected:
     // Starts a mailing in another process and waits until its sent log names `count` addresses.
     pid_t startMailing(const std::filesystem::path& output, std::size_t count)
     {
-        const pid_t pid = spawnCli({"--data-dir", data, "send", "--message", message}, output);
+        const pid_t pid = test::spawnCli({"--data-dir", data, "send", "--message", message}, output);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
         while (pid > 0 && splitLines(readWholeFile(sentLog)).size() < count &&
                std::chrono::steady_clock::now() < deadline) {

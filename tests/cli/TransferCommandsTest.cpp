@@ -1,10 +1,16 @@
 #include "cli/CliRunner.h"
 #include "common/Text.h"
+#include "support/SendTestSupport.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
+#include <fstream>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -123,6 +129,58 @@ TEST_F(TransferCommandsTest, ImportDetectsTheLayoutAndReadsStdin)
     EXPECT_EQ(unmatched.status, 2);
     EXPECT_EQ(unmatched.err, "warning: You must match up the Email Address field in the import file to the Email "
                              "Address field in the Tidecast database.\n");
+}
+
+// True once no SIGINT waits for the process any more: its watcher has taken it.
+bool interruptTaken(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("ShdPnd:") || line.starts_with("SigPnd:")) {
+            const auto pending = std::stoull(line.substr(line.find_first_not_of(" \t", 7)), nullptr, 16);
+            if ((pending & (1ULL << (SIGINT - 1))) != 0) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Ctrl-C during an export is its Stop: the records written so far stay whole in the file, the
+// counts say how many, and the exit code says stopped.
+TEST_F(TransferCommandsTest, CtrlCStopsAnExportAtTheNextRecord)
+{
+    constexpr int kRecipients = 50000;
+    const auto addresses = tidecast::test::numberedAddresses(kRecipients);
+    ASSERT_TRUE(tidecast::test::makeGroup(dir.path(), "Club", addresses));
+    ASSERT_TRUE(writeWholeFile(dir / "groups.lst", (dir / "Club.gdb").string() + "\r\n"));
+    const auto output = dir / "club.txt";
+
+    const pid_t pid = test::spawnCli(
+        {"--data-dir", dir.path().string(), "export", "Club", output.string(), "--fields", "Email Address"},
+        dir / "export.out");
+    ASSERT_GT(pid, 0);
+    // The export is in the history: it runs, with its Stop armed.
+    int status = 0;
+    std::error_code ec;
+    while (std::filesystem::file_size(dir / "exfiles.sdb", ec) == 0 || ec) {
+        ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << readWholeFile(dir / "export.out");
+        std::this_thread::yield();
+    }
+    kill(pid, SIGINT);
+    while (!interruptTaken(pid)) {
+        std::this_thread::yield();
+    }
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 3);
+
+    const auto written = readWholeFile(output);
+    const auto lines = splitLines(written);
+    ASSERT_LT(lines.size(), addresses.size());
+    EXPECT_TRUE(std::equal(lines.begin(), lines.end(), addresses.begin()));
+    EXPECT_TRUE(written.empty() || written.ends_with("\r\n"));
+    EXPECT_EQ(readWholeFile(dir / "export.out"), "Exported: " + std::to_string(lines.size()) + "\nIgnored: 0\n");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "cli/CliApp.h"
+#include "cli/CliRunner.h"
 #include "common/Text.h"
 #include "store/GroupDetails.h"
 #include "store/RecipientStore.h"
@@ -9,8 +9,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tidecast::cli
@@ -18,30 +18,14 @@ namespace tidecast::cli
 namespace
 {
 
-struct CliRun
-{
-    int status;
-    std::string out;
-    std::string err;
-};
-
 class GroupsCommandsTest : public ::testing::Test
 {
 protected:
-    test::TempDir dir;
+    tidecast::test::TempDir dir;
 
-    CliRun run(std::vector<std::string> arguments, const std::string& input = {})
+    test::CliRun run(std::vector<std::string> arguments, const std::string& input = {})
     {
-        arguments.insert(arguments.begin(), {"tidecast-cli", "--data-dir", dir.path().string()});
-        std::vector<const char*> argv;
-        for (const auto& argument : arguments) {
-            argv.push_back(argument.c_str());
-        }
-        std::istringstream in(input);
-        std::ostringstream out;
-        std::ostringstream err;
-        const int status = runCli(static_cast<int>(argv.size()), argv.data(), in, out, err);
-        return {status, out.str(), err.str()};
+        return test::runInProcess(dir.path(), std::move(arguments), input);
     }
 
     void expectRun(const std::vector<std::string>& arguments, int status, const std::string& out = {},

@@ -1,10 +1,10 @@
 #include "transfer/ExportSources.h"
 
 #include "store/GroupNames.h"
-#include "store/StoreTexts.h"
 #include "transfer/ExclusionList.h"
 #include "transfer/ExportHistory.h"
 #include "transfer/ExportTexts.h"
+#include "transfer/ImportEngine.h"
 
 namespace tidecast::transfer
 {
@@ -46,7 +46,7 @@ bool beginExport(const ExportRequest& request, std::string_view sourceName, cons
     }
     // A failed write of the history costs only the remembered path: the export still runs.
     if (auto remembered = ExportHistory(dataDir).rememberOutput(sourceName, request.output.string()); !remembered) {
-        prompter.message(store::text::procedureError(kAddToExportListTag, remembered.error()), Icon::Exclamation);
+        prompter.message(transferErrorText(kAddToExportListTag, remembered.error()), Icon::Exclamation);
     }
     return true;
 }

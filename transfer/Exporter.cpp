@@ -3,8 +3,8 @@
 #include "filters/FilterEvaluators.h"
 #include "filters/FilterSet.h"
 #include "store/RecipientStore.h"
-#include "store/StoreTexts.h"
 #include "transfer/ExportTexts.h"
+#include "transfer/ImportEngine.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -122,7 +122,7 @@ void Exporter::publish(const ExportCounts& counts)
 
 void Exporter::fail(std::string_view tag, const Error& error)
 {
-    m_prompter.message(store::text::procedureError(tag, error), Icon::Exclamation);
+    m_prompter.message(transferErrorText(tag, error), Icon::Exclamation);
 }
 
 bool Exporter::sortSource(const ExportRequest& request, std::string_view tag)

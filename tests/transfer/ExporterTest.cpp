@@ -178,7 +178,7 @@ TEST_F(ExporterTest, FiltersSortAndTheByteOrderMark)
     EXPECT_EQ(prompter.texts(), std::vector<std::string>{std::string(text::kSortUnavailable)});
 }
 
-TEST_F(ExporterTest, RefusalsAndStop)
+TEST_F(ExporterTest, RefusalsStopAndWriteErrors)
 {
     auto noOutput = request({"City"});
     noOutput.output.clear();
@@ -200,6 +200,13 @@ TEST_F(ExporterTest, RefusalsAndStop)
     EXPECT_EQ(stopped.status, ExportStatus::Stopped);
     EXPECT_EQ(stopped.counts, ExportCounts{});
     EXPECT_EQ(finalStatusText(stopped.status), "Export Stopped");
+
+    // A file that cannot be written: the tag, the number, " - " and the text, as the import says it.
+    auto unwritable = request({"Email Address"});
+    unwritable.output = dir / "missing" / "out.txt";
+    EXPECT_EQ(exporter.run(unwritable, false).status, ExportStatus::Errors);
+    EXPECT_EQ(prompter.texts().back(),
+              "ExportList: 2 - Cannot write " + unwritable.output.string() + ": No such file or directory");
 }
 
 TEST_F(ExporterTest, TheExclusionListExportsAddressAndGroup)

@@ -149,6 +149,9 @@ std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArgum
     if (!arguments.server.empty()) {
         settings.smtpServer = arguments.server;
     }
+    if (arguments.rate >= 0) {
+        settings.rateLimit = arguments.rate;
+    }
     // The SMTP password need not be in "ej.dat" nor on a command line: a file or the environment.
     if (!arguments.passwordFile.empty()) {
         const auto lines = splitLines(readWholeFile(arguments.passwordFile));

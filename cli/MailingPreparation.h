@@ -27,6 +27,7 @@ struct MailingArguments
     bool dsn = false;
     std::string customAttachments;
     std::string server;
+    int rate = -1;            // messages per minute; below 0: as the settings say
     std::string passwordFile; // send only: the SMTP password's first line
 };
 

@@ -125,6 +125,8 @@ void addSendCommands(CLI::App& app, CommandAction& action)
     command->add_option("--custom-attachments", arguments->customAttachments,
                         "Attach the files named in these Additional Fields (1,2,3,4)");
     command->add_option("--server", arguments->server, "The SMTP server for this mailing");
+    command->add_option("--rate", arguments->rate, "At most this many messages a minute (0: no limit)")
+        ->check(CLI::NonNegativeNumber);
     command->add_option("--password-file", arguments->passwordFile,
                         "Read the SMTP password from the first line of this file "
                         "(else TIDECAST_SMTP_PASSWORD, else the settings)");

@@ -52,6 +52,8 @@ Mailing::Mailing(MailingSetup setup, Prompter& prompter, Progress& progress, Sen
         m_setup.settings.smtpServer = m_setup.options.smtpServer;
     }
     m_parts = std::make_unique<Parts>(m_setup, m_prompter, m_progress, m_monitor);
+    m_parts->options.retryAttempts = m_setup.settings.retryAttempts;
+    m_parts->options.rateLimit = m_setup.settings.rateLimit;
 }
 
 Mailing::~Mailing() = default;
@@ -101,6 +103,9 @@ bool Mailing::prepare()
     m_parts->messages = messageSource();
     m_parts->session.emplace(m_parts->options, m_parts->channel, *m_parts->messages, m_parts->logs, m_prompter,
                              m_progress, m_monitor, m_clock);
+    if (m_sleeper != nullptr) {
+        m_parts->session->setSleeper(*m_sleeper);
+    }
     return true;
 }
 

@@ -48,6 +48,9 @@ public:
     // The same, stopped through the Stop button's control (see SendSession::run).
     bool run(StopControl& control);
 
+    // Where back-off and rate-limit waits happen; the wall clock unless set before run().
+    void setSleeper(Sleeper& sleeper) { m_sleeper = &sleeper; }
+
     SendResult result() const;
     SendSummary summary() const;
 
@@ -65,6 +68,7 @@ private:
     Progress& m_progress;
     SendMonitor& m_monitor;
     const Clock& m_clock;
+    Sleeper* m_sleeper = nullptr;
     std::unique_ptr<Parts> m_parts;
 };
 

@@ -16,17 +16,26 @@ struct RecipientReply
     int code = 0; // 0 or less: no reply came
     std::string text;
     bool invalid = false; // bulk mode: the client flagged the address as invalid
+    // The message left with the recipient and the connection broke before the reply: it may have
+    // been delivered.
+    bool outcomeUnknown = false;
 
     // A recipient the session counts as an error: refused, flagged, or left without an answer.
     bool isRejected() const { return invalid || code >= 400 || code <= 0; }
+    // Refused for now ("4xx") or left without an answer: worth another try later.
+    bool isTransient() const { return !invalid && !outcomeUnknown && code < 500; }
 };
 
 enum class TransmitOutcome
 {
     Sent,
     Failed,      // the server or the client refused this message
-    Interrupted, // the connection broke
+    Deferred,    // refused for now ("4xx") or the connection broke before the message ended
+    Interrupted, // the connection broke after the message ended: it may have been delivered
 };
+
+// "421": the server is closing the connection; whatever it refused may go on another one.
+inline constexpr int kServiceClosing = 421;
 
 enum class DisconnectReason
 {
@@ -60,6 +69,11 @@ public:
     virtual void disconnect(DisconnectReason reason) = 0;
     // While set, client errors are left to transmit() to report.
     virtual void setTransmitting(bool transmitting) = 0;
+    // The reply to the last command; 0 when none came.
+    virtual int lastReplyCode() const { return 0; }
+    virtual std::string lastReplyText() const { return {}; }
+    // Whether connect() tells the person why it failed; off while the session will try again.
+    virtual void reportConnectFailures(bool /*report*/) {}
     // Cancels a connection attempt in progress.
     virtual void requestStop() = 0;
     // The server's host name, for the recipient error question.

@@ -41,6 +41,19 @@ std::string errorText(const Error& error)
     return error.detail + " - " + std::to_string(error.number);
 }
 
+std::string replyReason(int code, std::string_view text)
+{
+    if (code <= 0) {
+        return "no reply from the server";
+    }
+    return std::to_string(code) + " " + std::string(text);
+}
+
+bool isTransientCode(int code)
+{
+    return code >= 400 && code < 500;
+}
+
 } // namespace
 
 std::string_view resultCode(SendResult result)
@@ -196,6 +209,9 @@ bool SendSession::run(std::stop_token stop)
     m_stop = stop;
     std::stop_callback cancelConnecting(stop, [this] { m_channel.requestStop(); });
 
+    if (m_options.rateLimit > 0) {
+        m_rate.emplace(m_options.rateLimit, m_clock, *m_sleeper);
+    }
     m_statisticsBefore = readStatistics(m_options.settingsFile);
     const auto groupFile = m_options.dataDir / (m_options.groupName + std::string(store::kGroupExtension));
     if (!store::RecipientStore::isDatabase(groupFile)) {
@@ -303,26 +319,13 @@ SendResult SendSession::mailRecipients(std::int64_t position)
     while (position <= m_counters.groupSize && m_group.hasCurrent()) {
         m_counters.position = position;
         publish(false);
-        m_messages.reached(position);
-        Step step = mailRecipient(store::readRecipient(m_group), perConnection);
-        if (auto failure = m_logs.failure()) {
-            // A log that no longer takes lines (the disk is full) would soon disagree with what
-            // the server was given: stop before the next message.
-            m_pendingError = std::move(failure);
-            step = Step::Error;
+        Step step = mailDueRetries(perConnection);
+        if (step == Step::Continue) {
+            m_messages.reached(position);
+            step = checked(mailRecipient(store::readRecipient(m_group), perConnection));
         }
-        if (step != Step::Error && endedByServer()) {
-            step = Step::Error;
-        }
-        switch (step) {
-        case Step::Continue:
-            break;
-        case Step::StopAfterError:
-            return SendResult::StoppedAfterError;
-        case Step::Error:
-            return SendResult::EndedByError;
-        case Step::UserStop:
-            return SendResult::StoppedByUser;
+        if (step != Step::Continue) {
+            return resultOf(step);
         }
         if (stopHere()) {
             if (m_options.bulkMode) {
@@ -345,17 +348,140 @@ SendResult SendSession::mailRecipients(std::int64_t position)
         ++position;
     }
 
-    if (m_options.bulkMode && !m_bulkRecipients.empty()) {
-        transmitBulk();
+    return resultOf(finishRetries(perConnection));
+}
+
+SendResult SendSession::resultOf(Step step)
+{
+    switch (step) {
+    case Step::Continue:
+        return SendResult::Completed;
+    case Step::StopAfterError:
+        return SendResult::StoppedAfterError;
+    case Step::Error:
+        return SendResult::EndedByError;
+    case Step::UserStop:
+        return SendResult::StoppedByUser;
     }
+    return SendResult::EndedByError;
+}
+
+SendSession::Step SendSession::checked(Step step)
+{
     if (auto failure = m_logs.failure()) {
+        // A log that no longer takes lines (the disk is full) would soon disagree with what
+        // the server was given: stop before the next message.
         m_pendingError = std::move(failure);
-        return SendResult::EndedByError;
+        return Step::Error;
     }
-    if (endedByServer()) {
-        return SendResult::EndedByError;
+    if (step != Step::Error && endedByServer()) {
+        return Step::Error;
     }
-    return SendResult::Completed;
+    return step;
+}
+
+SendSession::Step SendSession::mailDueRetries(int& perConnection)
+{
+    while (auto entry = m_retries.takeDue(m_clock.now())) {
+        if (stopHere()) {
+            m_retries.push(std::move(*entry)); // it ends in the recipient errors log with the rest
+            return Step::UserStop;
+        }
+        if (!m_channel.isConnected() && !connectAgain(perConnection)) {
+            m_retries.push(std::move(*entry));
+            return stopRequested() ? Step::UserStop : Step::Error;
+        }
+        logBoth(text::retryingLine(entry->address, entry->attempt, m_options.retryAttempts));
+        const Step step = checked(m_options.bulkMode ? mailBulk(entry->address, perConnection, entry->attempt)
+                                                     : mailPersonal(entry->record, perConnection, entry->attempt));
+        if (step != Step::Continue) {
+            return step;
+        }
+    }
+    return Step::Continue;
+}
+
+SendSession::Step SendSession::finishRetries(int& perConnection)
+{
+    for (;;) {
+        if (m_options.bulkMode && !m_bulkRecipients.empty()) {
+            transmitBulk();
+            perConnection = 0;
+        }
+        if (const Step step = checked(Step::Continue); step != Step::Continue) {
+            return step;
+        }
+        const auto due = m_retries.earliestDue();
+        if (!due) {
+            return Step::Continue;
+        }
+        if (const auto now = m_clock.now(); *due > now) {
+            if (!m_sleeper->sleepFor(std::chrono::ceil<std::chrono::milliseconds>(*due - now), m_stop)) {
+                return Step::UserStop;
+            }
+        }
+        if (m_options.bulkMode) {
+            // The last message ended its transaction: the retries gather in a new one.
+            if (!m_channel.isConnected()) {
+                if (!connectAgain(perConnection)) {
+                    return stopRequested() ? Step::UserStop : Step::Error;
+                }
+            } else {
+                m_channel.startTransaction(m_options.senderAddress);
+            }
+        }
+        if (const Step step = mailDueRetries(perConnection); step != Step::Continue) {
+            return step;
+        }
+    }
+}
+
+bool SendSession::deferRecipient(const store::RecipientRecord& record, std::string_view address, int attempt,
+                                 std::string_view reason)
+{
+    const int attempts = std::max(1, m_options.retryAttempts);
+    if (attempt >= attempts) {
+        if (attempts > 1) {
+            logBoth(text::givenUpLine(address, attempts, reason));
+        }
+        return false;
+    }
+    const auto wait = retryDelay(attempt);
+    logBoth(text::deferredLine(address, attempt, attempts, reason, wait.count()));
+    m_retries.push({record, std::string(address), attempt + 1, m_clock.now() + wait});
+    return true;
+}
+
+void SendSession::afterTransientReply()
+{
+    if (m_channel.lastReplyCode() == kServiceClosing || !m_channel.isConnected()) {
+        // The server is going away: what comes next goes on a new connection.
+        m_channel.disconnect(DisconnectReason::Normal);
+    } else {
+        m_channel.abortTransaction();
+    }
+}
+
+bool SendSession::connectWithBackOff()
+{
+    const int attempts = std::max(1, m_options.retryAttempts);
+    for (int attempt = 1;; ++attempt) {
+        const bool last = attempt >= attempts;
+        m_channel.reportConnectFailures(last);
+        const bool connected = m_channel.connect();
+        m_channel.reportConnectFailures(true);
+        if (connected) {
+            return true;
+        }
+        if (last || stopRequested()) {
+            return false;
+        }
+        const auto wait = retryDelay(attempt);
+        logBoth(text::connectRetryLine(attempt, attempts, wait.count()));
+        if (!m_sleeper->sleepFor(wait, m_stop)) {
+            return false;
+        }
+    }
 }
 
 SendSession::Step SendSession::mailRecipient(const store::RecipientRecord& recipient, int& perConnection)
@@ -386,17 +512,17 @@ SendSession::Step SendSession::mailRecipient(const store::RecipientRecord& recip
         m_logs.filters().writeLine(address + " - " + std::string(verdict.reason));
         return Step::Continue;
     }
-    return m_options.bulkMode ? mailBulk(address, perConnection) : mailPersonal(recipient, perConnection);
+    return m_options.bulkMode ? mailBulk(address, perConnection, 1) : mailPersonal(recipient, perConnection, 1);
 }
 
 bool SendSession::connectAgain(int& perConnection)
 {
     // The connection was lost: what the open bulk transaction had gathered went with it.
     if (m_options.bulkMode) {
-        failPendingBulk();
+        deferPendingBulk("the connection was lost");
     }
     perConnection = 0;
-    if (!m_channel.connect()) {
+    if (!connectWithBackOff()) {
         return false;
     }
     if (m_options.bulkMode) {
@@ -432,9 +558,13 @@ void SendSession::recordError(std::string_view address)
     m_logs.recipientErrors().writeLine(address);
 }
 
-SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipient, int& perConnection)
+SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipient, int& perConnection, int attempt)
 {
     const auto& address = recipient.emailAddress();
+    if (m_rate && !m_rate->acquire(m_stop)) {
+        recordError(address);
+        return Step::UserStop;
+    }
     // Built before the server hears of the recipient, so that it can leave together with the
     // recipient, and so that a message that cannot be built never gets that far.
     auto message = m_messages.build(recipient);
@@ -444,11 +574,29 @@ SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipi
         return Step::Continue;
     }
     m_channel.announceMessage(*message);
-    if (!m_channel.startTransaction(m_options.senderAddress) && endedByServer()) {
-        return Step::Error;
+    if (!m_channel.startTransaction(m_options.senderAddress)) {
+        if (endedByServer()) {
+            return Step::Error;
+        }
+        if ((isTransientCode(m_channel.lastReplyCode()) || !m_channel.isConnected()) &&
+            deferRecipient(
+                recipient, address, attempt,
+                replyReason(m_channel.isConnected() ? m_channel.lastReplyCode() : 0, m_channel.lastReplyText()))) {
+            afterTransientReply();
+            return Step::Continue;
+        }
     }
     const auto reply = m_channel.addRecipient(address);
+    if (reply.outcomeUnknown) {
+        recordUnknownOutcome(address);
+        afterTransientReply();
+        return Step::Continue;
+    }
     if (reply.isRejected()) {
+        if (reply.isTransient() && deferRecipient(recipient, address, attempt, replyReason(reply.code, reply.text))) {
+            afterTransientReply();
+            return Step::Continue;
+        }
         recordError(address);
         m_channel.abortTransaction();
         return askAfterRecipientError(reply) ? Step::Continue : Step::StopAfterError;
@@ -463,6 +611,10 @@ SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipi
         ++m_counters.sent;
         m_logs.sent().writeLine(address);
         ++perConnection;
+    } else if (outcome == TransmitOutcome::Deferred && deferRecipient(recipient, address, attempt, transmitReason())) {
+        afterTransientReply();
+    } else if (outcome == TransmitOutcome::Interrupted) {
+        recordUnknownOutcome(address);
     } else {
         recordError(address);
     }
@@ -474,7 +626,7 @@ SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipi
     return Step::Continue;
 }
 
-SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted)
+SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted, int attempt)
 {
     auto reply = m_channel.addRecipient(address);
     if (reply.code == kTooManyRecipients && !m_bulkRecipients.empty()) {
@@ -492,12 +644,21 @@ SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted)
         reply = m_channel.addRecipient(address);
     }
     if (reply.isRejected()) {
+        if (reply.isTransient() && deferRecipient({}, address, attempt, replyReason(reply.code, reply.text))) {
+            if (reply.code == kServiceClosing || !m_channel.isConnected()) {
+                // Those gathered so far go with the connection; they are sent again later.
+                deferPendingBulk(replyReason(reply.code, reply.text));
+                accepted = 0;
+                m_channel.disconnect(DisconnectReason::Normal);
+            }
+            return Step::Continue;
+        }
         recordError(address);
         if (!askAfterRecipientError(reply)) {
             return Step::StopAfterError;
         }
     } else {
-        m_bulkRecipients.emplace_back(address);
+        m_bulkRecipients.push_back({std::string(address), attempt});
         ++accepted;
     }
     if (accepted >= m_options.bulkGroupSize) {
@@ -515,7 +676,7 @@ SendSession::Step SendSession::reconnect(bool bulk)
     }
     m_channel.disconnect(DisconnectReason::Normal);
     m_progress.setLabel(text::kReconnecting);
-    if (!m_channel.connect()) {
+    if (!connectWithBackOff()) {
         return stopRequested() ? Step::UserStop : Step::Error;
     }
     if (bulk) {
@@ -526,12 +687,16 @@ SendSession::Step SendSession::reconnect(bool bulk)
 
 void SendSession::transmitBulk()
 {
+    if (m_rate && !m_rate->acquire(m_stop)) {
+        failPendingBulk(); // stopped while waiting for its turn: the message does not go
+        return;
+    }
     m_progress.setLabel(text::kSendingMailMessage);
     m_channel.setTransmitting(true);
     auto message = m_messages.build(store::RecipientRecord{});
     TransmitOutcome outcome = TransmitOutcome::Failed;
     if (message) {
-        outcome = m_channel.transmit(*message, m_bulkRecipients.front());
+        outcome = m_channel.transmit(*message, m_bulkRecipients.front().address);
     } else {
         logBoth(std::string(text::kMimeErrorPrefix) + errorText(message.error()));
         m_channel.abortTransaction();
@@ -539,8 +704,16 @@ void SendSession::transmitBulk()
     m_channel.setTransmitting(false);
     if (outcome == TransmitOutcome::Sent) {
         m_counters.sent += static_cast<std::int64_t>(m_bulkRecipients.size());
-        for (const auto& address : m_bulkRecipients) {
-            m_logs.sent().writeLine(address);
+        for (const auto& entry : m_bulkRecipients) {
+            m_logs.sent().writeLine(entry.address);
+        }
+        m_bulkRecipients.clear();
+    } else if (outcome == TransmitOutcome::Deferred) {
+        deferPendingBulk(transmitReason());
+        afterTransientReply();
+    } else if (outcome == TransmitOutcome::Interrupted) {
+        for (const auto& entry : m_bulkRecipients) {
+            recordUnknownOutcome(entry.address);
         }
         m_bulkRecipients.clear();
     } else {
@@ -548,18 +721,52 @@ void SendSession::transmitBulk()
     }
 }
 
+std::string SendSession::transmitReason() const
+{
+    return replyReason(m_channel.isConnected() ? m_channel.lastReplyCode() : 0, m_channel.lastReplyText());
+}
+
+void SendSession::deferPendingBulk(std::string_view reason)
+{
+    for (const auto& entry : m_bulkRecipients) {
+        if (!deferRecipient({}, entry.address, entry.attempt, reason)) {
+            recordError(entry.address);
+        }
+    }
+    m_bulkRecipients.clear();
+}
+
+void SendSession::recordUnknownOutcome(std::string_view address)
+{
+    // Sending it again could mail this person twice.
+    ++m_counters.errors;
+    const std::string line = std::string(address) + std::string(text::kOutcomeUnknown);
+    m_logs.recipientErrors().writeLine(line);
+    logBoth(line);
+}
+
+void SendSession::failRetries()
+{
+    for (const auto& entry : m_retries.takeAll()) {
+        recordError(entry.address);
+    }
+}
+
 void SendSession::failPendingBulk()
 {
     // Everybody the failed message was for is an error, so the loss shows in the counters and in
     // the recipient errors log.
-    for (const auto& address : m_bulkRecipients) {
-        recordError(address);
+    for (const auto& entry : m_bulkRecipients) {
+        recordError(entry.address);
     }
     m_bulkRecipients.clear();
 }
 
 bool SendSession::finish(SendResult result)
 {
+    // Whoever was gathered or waiting for another try when the session ended is not mailed.
+    failPendingBulk();
+    failRetries();
     (void)m_group.close();
     m_blockList.clear();
     m_exclusions.clear();

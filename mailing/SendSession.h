@@ -5,9 +5,12 @@
 #include "common/Progress.h"
 #include "common/Prompter.h"
 #include "common/Result.h"
+#include "common/Sleeper.h"
 #include "filters/FilterEvaluators.h"
 #include "filters/FilterSet.h"
 #include "mailing/MessageSource.h"
+#include "mailing/RateLimiter.h"
+#include "mailing/RetryQueue.h"
 #include "mailing/SendChannel.h"
 #include "mailing/SendLogs.h"
 #include "mailing/SendMonitor.h"
@@ -65,6 +68,9 @@ public:
     // holds at the next recipient.
     bool run(StopControl& control);
 
+    // Where back-off and rate-limit waits happen; the wall clock unless set before run().
+    void setSleeper(Sleeper& sleeper) { m_sleeper = &sleeper; }
+
     // Loads the block list; false when the person chose not to go on without it.
     bool loadBlockList();
     [[nodiscard]] Result<void> loadExclusionList();
@@ -93,13 +99,40 @@ private:
     std::optional<SendResult> openGroupAndConnect(const std::filesystem::path& groupFile);
     [[nodiscard]] Result<std::int64_t> moveToFirstRecipient();
     SendResult mailRecipients(std::int64_t position);
+    // A bulk recipient gathered for the message in progress, with the number of its try.
+    struct BulkEntry
+    {
+        std::string address;
+        int attempt = 1;
+    };
+
     Step mailRecipient(const store::RecipientRecord& recipient, int& perConnection);
     bool connectAgain(int& perConnection);
-    Step mailPersonal(const store::RecipientRecord& recipient, int& perConnection);
-    Step mailBulk(std::string_view address, int& accepted);
+    // Connects, trying again after a back-off while attempts are left; false when none worked.
+    bool connectWithBackOff();
+    Step mailPersonal(const store::RecipientRecord& recipient, int& perConnection, int attempt);
+    Step mailBulk(std::string_view address, int& accepted, int attempt);
     Step reconnect(bool bulk);
+    // The retries that are due now, on this connection.
+    Step mailDueRetries(int& perConnection);
+    // After the last record: waits for the retries still queued and mails them.
+    Step finishRetries(int& perConnection);
+    // How the session ends after this step; Completed for Continue.
+    static SendResult resultOf(Step step);
+    // Queues the recipient for another try; false (with a line saying so) when no tries are left.
+    bool deferRecipient(const store::RecipientRecord& record, std::string_view address, int attempt,
+                        std::string_view reason);
+    // After a reply that may pass: the server closing the connection ("421") is let go.
+    void afterTransientReply();
     void transmitBulk();
     void failPendingBulk();
+    void deferPendingBulk(std::string_view reason);
+    void recordUnknownOutcome(std::string_view address);
+    // Why the message just transmitted was refused for now.
+    std::string transmitReason() const;
+    // The step, or an error when a log failed or the server takes no more mail.
+    Step checked(Step step);
+    void failRetries();
     bool askAfterRecipientError(const RecipientReply& reply);
     void recordError(std::string_view address);
     // True (with the error set) when the server said no transaction can succeed.
@@ -122,7 +155,11 @@ private:
     CompactStringSet m_exclusions;
     filters::FilterSet m_filters;
     store::RecipientStore m_group;
-    std::vector<std::string> m_bulkRecipients;
+    std::vector<BulkEntry> m_bulkRecipients;
+    SystemSleeper m_systemSleeper;
+    Sleeper* m_sleeper = &m_systemSleeper;
+    RetryQueue m_retries;
+    std::optional<RateLimiter> m_rate;
 
     SendStatistics m_statisticsBefore;
     SendCounters m_counters;

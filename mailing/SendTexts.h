@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -57,6 +58,36 @@ inline constexpr std::string_view kRecipientErrorMiddle =
 inline constexpr std::string_view kRecipientErrorEnd = "\r\n\r\nWould you like continue sending?";
 inline constexpr std::string_view kMimeErrorPrefix = "MIME Error:";
 inline constexpr std::string_view kSendingErrorPrefix = "Sending Error: ";
+
+// Tries again after a reply that may pass.
+inline std::string attemptText(int attempt, int attempts)
+{
+    return "attempt " + std::to_string(attempt) + " of " + std::to_string(attempts);
+}
+inline std::string deferredLine(std::string_view address, int attempt, int attempts, std::string_view reason,
+                                std::int64_t waitSeconds)
+{
+    return "Deferred " + std::string(address) + " (" + attemptText(attempt, attempts) + "): " + std::string(reason) +
+           " - trying again in " + std::to_string(waitSeconds) + " s";
+}
+inline std::string givenUpLine(std::string_view address, int attempts, std::string_view reason)
+{
+    return "Deferred " + std::string(address) + " (" + attemptText(attempts, attempts) + "): " + std::string(reason) +
+           " - no attempts left";
+}
+inline std::string retryingLine(std::string_view address, int attempt, int attempts)
+{
+    return "Retrying " + std::string(address) + " (" + attemptText(attempt, attempts) + ")";
+}
+inline std::string connectRetryLine(int attempt, int attempts, std::int64_t waitSeconds)
+{
+    return "Connection failed (" + attemptText(attempt, attempts) + ") - trying again in " +
+           std::to_string(waitSeconds) + " s";
+}
+// The recipient errors log's reason when the connection broke between the end of a message and
+// the server's reply: the message is not sent again, it may have been delivered.
+inline constexpr std::string_view kOutcomeUnknown =
+    " - outcome unknown: the connection was lost after the message was sent";
 
 inline constexpr std::string_view kSendCompleted = "Send Completed";
 inline constexpr std::string_view kSendStoppedByUser = "Send Stopped by User";

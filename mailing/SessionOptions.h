@@ -29,6 +29,10 @@ struct SessionOptions
     // The options were accepted in the options dialog: errors are logged without asking.
     bool optionsConfirmed = false;
     bool dsn = false; // ask for delivery status notifications
+    // Tries per recipient (and per reconnection) after a reply that may pass: "421", "4xx", a
+    // refused connection.
+    int retryAttempts = 3;
+    int rateLimit = 0; // messages per minute; 0: no limit
 };
 
 } // namespace tidecast::mailing

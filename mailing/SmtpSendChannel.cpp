@@ -49,6 +49,11 @@ bool isConnectionLoss(int number)
     return number == net::smtp_error::kConnectionClosed || number == net::smtp_error::kConnectionLost;
 }
 
+bool isTransientReply(int code)
+{
+    return code >= 400 && code < 500;
+}
+
 } // namespace
 
 SmtpSendChannel::SmtpSendChannel(const settings::Settings& settings, const SessionOptions& options, ChannelSinks sinks)
@@ -124,7 +129,7 @@ bool SmtpSendChannel::connect()
     if (!m_stopRequested && (m_smtp.replyCode() == 250 || m_smtp.isSessionEstablished())) {
         enableDsn();
         usable = true;
-    } else if (!m_stopRequested) {
+    } else if (!m_stopRequested && m_reportConnectFailures) {
         m_sinks.prompter.message("Unable to establish a valid connection with " + m_settings.smtpServer + "\r\n\r\n" +
                                      whatTheServerSaid() +
                                      ".\r\nTidecast Expected a 250 SMTP Reply Code\r\n\r\n"
@@ -214,11 +219,24 @@ RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
     if (message != nullptr && (m_bulkMode || exceedsSizeLimit(*message))) {
         message = nullptr;
     }
-    (void)m_smtp.addRecipient(address, message);
+    // With CHUNKING the whole message leaves with the recipient: once it has, a reply that never
+    // comes leaves open whether it was delivered.
+    const bool messageLeaves = message != nullptr && m_smtp.capabilities().pipelining && m_smtp.capabilities().chunking;
+    m_smtp.clearLastError();
+    const bool accepted = m_smtp.addRecipient(address, message);
     if (!(m_bulkMode && m_bulkInvalidRecipient)) {
         logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
     }
     noteBlockingReply();
+    const auto& error = m_smtp.lastError();
+    if (!accepted && error &&
+        (isConnectionLoss(error->number) || error->number == net::smtp_error::kTimeout ||
+         error->number == net::smtp_error::kNotConnected)) {
+        // No reply: whatever the last one was, it was not this recipient's.
+        RecipientReply lost{0, {}, false};
+        lost.outcomeUnknown = messageLeaves && error->number != net::smtp_error::kNotConnected;
+        return lost;
+    }
     return RecipientReply{m_smtp.replyCode(), m_smtp.replyText(), m_bulkInvalidRecipient};
 }
 
@@ -263,13 +281,14 @@ TransmitOutcome SmtpSendChannel::transmit(const ByteChain& message, std::string_
     }
     // The next transaction announces about this size with SIZE (the server checks it at once).
     m_smtp.setMessageSizeHint(message.size());
-    if (!writeMessageData(message, recipientAddress)) {
-        return TransmitOutcome::Failed;
+    if (const auto failed = writeMessageData(message, recipientAddress)) {
+        return *failed;
     }
     return endOfMessage();
 }
 
-bool SmtpSendChannel::writeMessageData(const ByteChain& message, std::string_view recipientAddress)
+std::optional<TransmitOutcome> SmtpSendChannel::writeMessageData(const ByteChain& message,
+                                                                 std::string_view recipientAddress)
 {
     FlagScope transmitting(m_transmitting, true);
     m_sinks.progress.setLabel("Sending Message ....");
@@ -291,7 +310,14 @@ bool SmtpSendChannel::writeMessageData(const ByteChain& message, std::string_vie
                 const std::string line = description + " - " + std::to_string(error.number);
                 logBoth("S> " + line);
                 m_sinks.lastError.writeLine("x-Send: " + line);
-                return false;
+                // Before the end of the message nothing was delivered: a reply that may pass or
+                // a lost connection leaves the message to be sent again.
+                const bool mayPass = error.number == net::smtp_error::kDataRejected
+                                         ? isTransientReply(m_smtp.replyCode())
+                                         : error.number != net::smtp_error::kInvalidRecipient &&
+                                               error.number != net::smtp_error::kRecipientRejected &&
+                                               error.number != net::smtp_error::kSenderRejected;
+                return mayPass ? TransmitOutcome::Deferred : TransmitOutcome::Failed;
             }
             written += n;
             m_sinks.progress.setValue(written);
@@ -299,7 +325,7 @@ bool SmtpSendChannel::writeMessageData(const ByteChain& message, std::string_vie
         }
     }
     m_sinks.progress.setValue(maximum);
-    return true;
+    return std::nullopt;
 }
 
 TransmitOutcome SmtpSendChannel::endOfMessage()
@@ -319,6 +345,10 @@ TransmitOutcome SmtpSendChannel::endOfMessage()
         return TransmitOutcome::Interrupted;
     }
     const std::string text = "MessageSend Error: " + error->description + " - " + std::to_string(error->number);
+    if (error->number == net::smtp_error::kDataRejected && isTransientReply(m_smtp.replyCode())) {
+        logBoth(text);
+        return TransmitOutcome::Deferred;
+    }
     if (!m_optionsConfirmed) {
         m_sinks.prompter.message(text + std::string(kBuildStepSuffix), Icon::Critical);
     }
@@ -364,8 +394,9 @@ void SmtpSendChannel::onClientError(const net::ClientError& error)
     }
     if (error.number == net::smtp_error::kRecipientRejected) {
         // 452: this message has all the recipients the server takes; the address itself is fine
-        // and goes into the next transaction. The session log shows the server's own reply.
-        if (m_bulkMode && m_smtp.replyCode() != kTooManyRecipients) {
+        // and goes into the next transaction. Another "4xx" may pass and is tried again later.
+        // The session log shows the server's own reply.
+        if (m_bulkMode && !isTransientReply(m_smtp.replyCode())) {
             logBoth("CS> Invalid Recipient Email Address");
             m_bulkInvalidRecipient = true;
         }

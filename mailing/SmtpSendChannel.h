@@ -55,6 +55,9 @@ public:
     void disconnect(DisconnectReason reason) override;
     void setTransmitting(bool transmitting) override { m_transmitting = transmitting; }
     void requestStop() override;
+    int lastReplyCode() const override { return m_smtp.replyCode(); }
+    std::string lastReplyText() const override { return m_smtp.replyText(); }
+    void reportConnectFailures(bool report) override { m_reportConnectFailures = report; }
     std::string host() const override { return m_smtp.host(); }
     std::optional<Error> sessionBlocker() const override { return m_blocker; }
 
@@ -76,7 +79,8 @@ private:
     bool exceedsSizeLimit(const ByteChain& message) const;
     void logInToPopServer();
     void enableDsn();
-    bool writeMessageData(const ByteChain& message, std::string_view recipientAddress);
+    // Nothing: the data went; otherwise why it did not.
+    std::optional<TransmitOutcome> writeMessageData(const ByteChain& message, std::string_view recipientAddress);
     TransmitOutcome endOfMessage();
     void onClientError(const net::ClientError& error);
 
@@ -91,6 +95,7 @@ private:
     bool m_bulkMode = false;
     bool m_dsn = false;
     bool m_optionsConfirmed = false;
+    bool m_reportConnectFailures = true;
     bool m_bulkInvalidRecipient = false;
     std::optional<Error> m_blocker;
 };

@@ -28,6 +28,10 @@ struct Settings
     bool safeDelete = false;
     std::string security = "auto"; // "auto", "starttls", "tls" or "none"
     std::string certificateAuthorityFile;
+    int retryAttempts = 3;    // tries per recipient after a reply that may pass ("421", "451")
+    int rateLimit = 0;        // messages per minute over all connections; 0: no limit
+    int connections = 1;      // connections that mail side by side, 1 to 16
+    std::string extraServers; // further relays, "host[:port]" separated by commas
 
     // "Client Setup"
     std::string emailAddress;

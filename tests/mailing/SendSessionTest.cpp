@@ -4,6 +4,7 @@
 #include "mailing/SendTexts.h"
 #include "settings/SettingsStore.h"
 #include "support/FixedClock.h"
+#include "support/FixedClockSleeper.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SendTestSupport.h"
 #include "support/TempDir.h"
@@ -63,12 +64,20 @@ public:
             onRecipient(std::string(address));
         }
         if (!connected) {
+            lastCode = 0;
             return {0, "", false};
         }
+        if (auto it = recipientScript.find(std::string(address)); it != recipientScript.end() && !it->second.empty()) {
+            lastCode = it->second.front();
+            it->second.pop_front();
+            return {lastCode, "try later", false};
+        }
         if (const auto it = rejections.find(std::string(address)); it != rejections.end()) {
+            lastCode = it->second;
             return {it->second, "no such user", false};
         }
         pending.emplace_back(address);
+        lastCode = 250;
         return {250, "OK", false};
     }
     TransmitOutcome transmit(const ByteChain& message, std::string_view) override
@@ -81,6 +90,14 @@ public:
         if (failMessagesFor.contains(pending.front())) {
             pending.clear();
             return TransmitOutcome::Failed;
+        }
+        if (auto it = transmitScript.find(pending.front()); it != transmitScript.end() && !it->second.empty()) {
+            const auto outcome = it->second.front();
+            it->second.pop_front();
+            lastCode = outcome == TransmitOutcome::Deferred ? 451 : 0;
+            connected = outcome != TransmitOutcome::Interrupted;
+            pending.clear();
+            return outcome;
         }
         if (dropAfter.contains(pending.back())) {
             connected = false;
@@ -101,6 +118,7 @@ public:
     void setTransmitting(bool on) override { transmitting = on; }
     void requestStop() override { ++stopRequests; }
     std::string host() const override { return "mail.example.test"; }
+    int lastReplyCode() const override { return lastCode; }
 
     std::set<std::string> delivered() const
     {
@@ -116,6 +134,9 @@ public:
     std::set<std::string> failMessagesFor; // the first recipient of a message that fails
     std::set<std::string> dropAfter;       // the connection breaks while this recipient's message ends
     std::function<void(const std::string&)> onRecipient;
+    std::map<std::string, std::deque<int>> recipientScript;            // replies to the first tries, then accepted
+    std::map<std::string, std::deque<TransmitOutcome>> transmitScript; // by the message's first recipient
+    int lastCode = 0;
 
     bool connected = false;
     bool transmitting = false;
@@ -172,6 +193,7 @@ protected:
     bool run(const SessionOptions& o, std::stop_token stop = {})
     {
         session.emplace(o, channel, message, logs, prompter, progress, monitor, clock);
+        session->setSleeper(sleeper);
         return session->run(stop);
     }
 
@@ -186,6 +208,7 @@ protected:
     NullProgress progress;
     RecordingMonitor monitor;
     FixedClock clock{std::chrono::sys_days{std::chrono::year{2026} / 3 / 14} + std::chrono::hours{12}};
+    FixedClockSleeper sleeper{clock};
     std::optional<SendSession> session;
 };
 
@@ -340,6 +363,7 @@ TEST_F(SendSessionTest, RefusedRecipientAsksUnlessOptionsConfirmed)
     channel.rejections = {{addresses[1], 550}, {addresses[3], 451}};
     auto o = options();
     o.optionsConfirmed = false;
+    o.retryAttempts = 1; // the 451 is asked about at once
     prompter.queue(Answer::Yes);
     prompter.queue(Answer::No);
 
@@ -367,27 +391,34 @@ TEST_F(SendSessionTest, LostConnectionReconnectsAndFailedReconnectionEndsWithErr
 
     EXPECT_TRUE(run(options()));
     EXPECT_EQ(channel.connectAttempts, 2);
-    EXPECT_THAT(log(kRecipientErrorsLogFile), ElementsAre(addresses[2]));
+    // Lost between the end of the message and the reply: it may have arrived, so it is not sent again.
+    EXPECT_THAT(log(kRecipientErrorsLogFile), ElementsAre(addresses[2] + std::string(text::kOutcomeUnknown)));
+    EXPECT_EQ(std::count(message.built.begin(), message.built.end(), addresses[2]), 1);
     EXPECT_EQ(session->counters().sent, 7);
 
-    // The same, but the server is gone when the session comes back for it.
+    // The same, but the server is gone when the session comes back for it, on every try.
     channel = FakeChannel();
     channel.dropAfter = {addresses[2]};
-    channel.connectResults = {true, false};
+    channel.connectResults = {true, false, false, false};
     EXPECT_FALSE(run(options()));
+    EXPECT_EQ(channel.connectAttempts, 4);
+    EXPECT_THAT(log(kSessionLogFile), ::testing::Contains("Connection failed (attempt 2 of 3) - trying again in 2 s"));
     EXPECT_EQ(session->result(), SendResult::EndedByError);
     EXPECT_EQ(log(kSentLogFile), std::vector<std::string>(addresses.begin(), addresses.begin() + 2));
     EXPECT_EQ(log(kSessionLogFile).back(), "Send Stopped by Error");
     EXPECT_EQ(tech("Action"), "Send Stopped by Error");
 
-    // A bulk transaction lost with its connection: its recipients are errors, not silently dropped.
+    // A bulk transaction lost with its connection: its recipients are errors when no tries are
+    // left, not silently dropped.
     channel = FakeChannel();
     channel.onRecipient = [this, &addresses](const std::string& address) {
         if (address == addresses[3]) {
             channel.connected = false;
         }
     };
-    EXPECT_TRUE(run(options(true)));
+    auto once = options(true);
+    once.retryAttempts = 1;
+    EXPECT_TRUE(run(once));
     EXPECT_THAT(log(kRecipientErrorsLogFile),
                 ::testing::UnorderedElementsAre(addresses[0], addresses[1], addresses[2], addresses[3]));
     EXPECT_EQ(log(kSentLogFile), std::vector<std::string>(addresses.begin() + 4, addresses.end()));
@@ -502,6 +533,99 @@ TEST_F(SendSessionTest, StopQuestionHoldsTheMailingUntilAnswered)
                   std::vector<std::string>(addresses.begin() + c.sent, addresses.begin() + c.sent + c.errors));
     }
 }
+TEST_F(SendSessionTest, TransientRefusalsAreTriedAgainAfterABackOff)
+{
+    using std::chrono::seconds;
+    using Outcomes = std::deque<TransmitOutcome>;
+    constexpr auto kDeferred = TransmitOutcome::Deferred;
+    struct Case
+    {
+        const char* name;
+        bool bulk;
+        std::map<int, std::deque<int>> rcpt;   // recipient index: replies to its first tries
+        std::map<int, Outcomes> transmit;      // index of a message's first recipient: its first outcomes
+        std::vector<int> errors;               // recipients that end in the recipient errors log
+        std::vector<std::string> sessionLines; // "%" stands for the 2nd recipient
+        std::vector<seconds> waits;
+    };
+    const Case cases[] = {
+        {"451 to RCPT once",
+         false,
+         {{1, {451}}},
+         {},
+         {},
+         {"Deferred % (attempt 1 of 3): 451 try later - trying again in 1 s", "Retrying % (attempt 2 of 3)"},
+         {seconds(1)}},
+        {"421 to RCPT twice: the connection is let go each time",
+         false,
+         {{1, {421, 421}}},
+         {},
+         {},
+         {"Deferred % (attempt 2 of 3): 421 try later - trying again in 2 s", "Retrying % (attempt 3 of 3)"},
+         {seconds(1), seconds(2)}},
+        {"451 on every try: the error path after the last",
+         false,
+         {{1, {451, 451, 451}}},
+         {},
+         {1},
+         {"Deferred % (attempt 3 of 3): 451 try later - no attempts left"},
+         {seconds(1), seconds(2)}},
+        {"end of data refused for now",
+         false,
+         {},
+         {{1, Outcomes{kDeferred}}},
+         {},
+         {"Retrying % (attempt 2 of 3)"},
+         {seconds(1)}},
+        {"bulk: 451 to one RCPT and a refused message",
+         true,
+         {{1, {451}}},
+         {{0, Outcomes{kDeferred}}},
+         {},
+         {"Retrying % (attempt 2 of 3)"},
+         {seconds(1)}},
+    };
+    const auto addresses = numberedAddresses(6);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        channel = FakeChannel();
+        const auto waitedBefore = sleeper.waits().size();
+        for (const auto& [index, replies] : c.rcpt) {
+            channel.recipientScript[addresses[index]] = replies;
+        }
+        for (const auto& [index, outcomes] : c.transmit) {
+            channel.transmitScript[addresses[index]] = outcomes;
+        }
+        auto o = options(c.bulk);
+        o.bulkGroupSize = 3;
+
+        EXPECT_TRUE(run(o));
+
+        std::vector<std::string> errors;
+        std::set<std::string> expectedSent(addresses.begin(), addresses.end());
+        for (const int index : c.errors) {
+            errors.push_back(addresses[index]);
+            expectedSent.erase(addresses[index]);
+        }
+        EXPECT_EQ(log(kRecipientErrorsLogFile), errors);
+        const auto sent = log(kSentLogFile);
+        EXPECT_EQ(std::set<std::string>(sent.begin(), sent.end()), expectedSent);
+        EXPECT_EQ(sent.size(), expectedSent.size()) << "somebody is in the sent log twice";
+        EXPECT_EQ(channel.delivered(), expectedSent);
+        EXPECT_EQ(session->counters().sent + session->counters().errors, 6);
+        const auto sessionLog = log(kSessionLogFile);
+        for (auto line : c.sessionLines) {
+            line.replace(line.find('%'), 1, addresses[1]);
+            EXPECT_THAT(sessionLog, ::testing::Contains(line));
+        }
+        const auto waits = sleeper.waits();
+        EXPECT_THAT(std::vector<std::chrono::milliseconds>(waits.begin() + static_cast<std::ptrdiff_t>(waitedBefore),
+                                                           waits.end()),
+                    ElementsAreArray(c.waits));
+    }
+}
+
 TEST_F(SendSessionTest, ResumeChainFromTheSentLogMailsNobodyTwice)
 {
     const auto addresses = numberedAddresses(30);

@@ -21,6 +21,21 @@ class Faults:
         self.random = random.Random(args.seed)
         self.args = args
         self.stalls = 0
+        self.connections = 0
+        self.messages = 0
+        self.seen = set()  # addresses greylisted once already
+
+    def busy(self):
+        self.connections += 1
+        every = self.args.busy_every
+        return every > 0 and self.connections % every == 0
+
+    def greylisted(self, address):
+        every = self.args.greylist_every
+        if every <= 0 or address in self.seen:
+            return False
+        self.seen.add(address)
+        return len(self.seen) % every == 0
 
     def chance(self, rate):
         return rate > 0 and self.random.random() < rate
@@ -42,6 +57,18 @@ async def handle(reader, writer, faults, args, record):
         writer.close()
 
     try:
+        if faults.busy():
+            # Every so many connections the server is too busy: it closes at the first MAIL.
+            await reply("220 fault.test ESMTP ready")
+            while True:
+                raw = await reader.readline()
+                if not raw:
+                    return
+                if raw[:4].upper() == b"MAIL":
+                    await reply("421 too busy, try again later")
+                    writer.close()
+                    return
+                await reply("250 fault.test")
         await reply("220 fault.test ESMTP ready")
         sender = None
         recipients = []
@@ -74,7 +101,9 @@ async def handle(reader, writer, faults, args, record):
                 if faults.chance(args.drop):
                     writer.close()
                     return
-                if faults.chance(args.reject550):
+                if faults.greylisted(address):
+                    await reply("451 greylisted, try again later")
+                elif faults.chance(args.reject550):
                     await reply("550 no such user here")
                 elif faults.chance(args.reject451):
                     await reply("451 try again later")
@@ -102,7 +131,8 @@ async def handle(reader, writer, faults, args, record):
                         return
                     if raw in (b".\r\n", b".\n"):
                         break
-                if faults.chance(args.drop):
+                faults.messages += 1
+                if faults.chance(args.drop) or faults.messages == args.drop_after_dot:
                     # The whole message arrived, but no answer: the client cannot know it was
                     # delivered, so it is not.
                     writer.close()
@@ -138,6 +168,11 @@ async def main():
     parser.add_argument("--stall", type=float, default=0.0)
     parser.add_argument("--max-stalls", type=int, default=0)
     parser.add_argument("--stall-seconds", type=float, default=2.0)
+    parser.add_argument("--busy-every", type=int, default=0, help="every Nth connection answers MAIL with 421")
+    parser.add_argument("--greylist-every", type=int, default=0,
+                        help="every Nth new address is refused with 451 the first time")
+    parser.add_argument("--drop-after-dot", type=int, default=0,
+                        help="the Nth message gets no reply after its final dot")
     args = parser.parse_args()
 
     faults = Faults(args)

@@ -8,10 +8,12 @@
 #include "mailing/SendOptionsForm.h"
 #include "settings/SettingsStore.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <tuple>
 
 namespace tidecast::cli
@@ -31,6 +33,39 @@ public:
     void openIdentitySetup() override {}
     void setFocus(mailing::SendFocus) override {}
 };
+
+// "host" or "host:port"; an IPv6 address is written in brackets when a port follows it.
+bool applyServer(const std::string& text, settings::Settings& settings)
+{
+    std::string host = text;
+    std::optional<std::string> port;
+    if (text.starts_with('[')) {
+        const auto close = text.find(']');
+        if (close == std::string::npos || (close + 1 < text.size() && text[close + 1] != ':')) {
+            return false;
+        }
+        host = text.substr(1, close - 1);
+        if (close + 1 < text.size()) {
+            port = text.substr(close + 2);
+        }
+    } else if (std::count(text.begin(), text.end(), ':') == 1) {
+        const auto colon = text.find(':');
+        host = text.substr(0, colon);
+        port = text.substr(colon + 1);
+    }
+    if (host.empty()) {
+        return false;
+    }
+    if (port) {
+        if (port->empty() || port->size() > 5 || port->find_first_not_of("0123456789") != std::string::npos ||
+            std::stoi(*port) < 1 || std::stoi(*port) > 65535) {
+            return false;
+        }
+        settings.smtpPort = std::stoi(*port);
+    }
+    settings.smtpServer = host;
+    return true;
+}
 
 std::optional<std::chrono::year_month_day> parseDay(const std::string& text)
 {
@@ -146,8 +181,9 @@ std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArgum
     const std::string groupName = arguments.group.empty() ? document.group : arguments.group;
 
     auto settings = settings::loadSettings(context.paths);
-    if (!arguments.server.empty()) {
-        settings.smtpServer = arguments.server;
+    if (!arguments.server.empty() && !applyServer(arguments.server, settings)) {
+        context.err << "error: --server takes HOST or HOST:PORT, not " << arguments.server << '\n';
+        return refuse(kExitUsage);
     }
     if (arguments.rate >= 0) {
         settings.rateLimit = arguments.rate;

@@ -132,6 +132,18 @@ TEST_F(SendCommandTest, PrintsTheResultsAndExitsByResultCode)
     EXPECT_THAT(result.out, ::testing::StartsWith("Mailing Terminated by Error\n"));
     EXPECT_THAT(result.err, ::testing::HasSubstr("error: Unable to establish a valid connection with 127.0.0.1"));
 
+    // --server names the host and port for this mailing only; anything else is refused unsent.
+    std::filesystem::resize_file(record, 0);
+    result = run({"send", "--message", message, "--server", "127.0.0.1:" + std::to_string(server->port())});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(accepted(), addresses);
+    for (const std::string bad : {"127.0.0.1:", "127.0.0.1:0", "127.0.0.1:65536", "host:2x", "[::1", ":25"}) {
+        result = run({"send", "--message", message, "--server", bad});
+        EXPECT_EQ(result.status, 1) << bad;
+        EXPECT_EQ(result.err, "error: --server takes HOST or HOST:PORT, not " + bad + "\n");
+    }
+    EXPECT_EQ(accepted(), addresses);
+
     // Refused before any work: a group that is not there.
     result = run({"send", "--message", message, "--group", "Nobody"});
     EXPECT_EQ(result.status, 2);

@@ -51,7 +51,7 @@ CopyMoveDialog::CopyMoveDialog(store::GroupStore& groups, commands::TransferMode
     count->setObjectName(QStringLiteral("countLabel"));
     auto* newGroup = new QPushButton(tr("&New Group ..."), this);
     newGroup->setObjectName(QStringLiteral("newGroupButton"));
-    auto* cancel = new QPushButton(tr("Cancel"), this);
+    auto* cancel = new QPushButton(tr("C&ancel"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));
 
     auto* layout = new QVBoxLayout(this);

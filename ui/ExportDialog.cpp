@@ -62,8 +62,8 @@ ExportDialog::ExportDialog(Setup setup, settings::Settings& settings, Prompter& 
     }
     m_sortFieldBox->setEnabled(false);
 
-    auto* moveUp = named(new QPushButton(tr("Move Up"), this), "moveUpButton");
-    auto* moveDown = named(new QPushButton(tr("Move Down"), this), "moveDownButton");
+    auto* moveUp = named(new QPushButton(tr("Move &Up"), this), "moveUpButton");
+    auto* moveDown = named(new QPushButton(tr("Move &Down"), this), "moveDownButton");
     auto* select = named(new QPushButton(tr("&Select"), this), "selectButton");
     auto* startButton = named(new QPushButton(tr("S&tart"), this), "startButton");
     auto* closeButton = named(new QPushButton(tr("&Close"), this), "closeButton");

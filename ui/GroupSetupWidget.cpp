@@ -75,16 +75,16 @@ GroupSetupWidget::GroupSetupWidget(QWidget* parent)
     auto* single = new QGroupBox(tr("Groups"));
     single->setObjectName(QStringLiteral("groupsOnlyPage"));
     m_groupsOnly = makeList(single, QStringLiteral("groupsOnlyTreeView"));
-    m_nrAddGroup = makeButton(tr("Add Group"), QStringLiteral("nrAddGroupButton"), tr("Add a new group"));
+    m_nrAddGroup = makeButton(tr("&Add Group"), QStringLiteral("nrAddGroupButton"), tr("Add a new group"));
     m_nrModifyGroup =
-        makeButton(tr("Modify Group"), QStringLiteral("nrModifyGroupButton"), tr("Modify the selected group"));
+        makeButton(tr("Mo&dify Group"), QStringLiteral("nrModifyGroupButton"), tr("Modify the selected group"));
     m_nrDeleteGroup =
-        makeButton(tr("Delete Group"), QStringLiteral("nrDeleteGroupButton"), tr("Delete the selected group"));
-    m_nrAddRecipient = makeButton(tr("Add Recipient"), QStringLiteral("nrAddRecipientButton"),
+        makeButton(tr("De&lete Group"), QStringLiteral("nrDeleteGroupButton"), tr("Delete the selected group"));
+    m_nrAddRecipient = makeButton(tr("Add &Recipient"), QStringLiteral("nrAddRecipientButton"),
                                   tr("Add a new recipient to the selected group"));
-    m_nrModifyRecipient = makeButton(tr("Modify Recipient"), QStringLiteral("nrModifyRecipientButton"),
+    m_nrModifyRecipient = makeButton(tr("Modify Re&cipient"), QStringLiteral("nrModifyRecipientButton"),
                                      tr("Modify a recipient of the selected group"));
-    m_nrDeleteRecipient = makeButton(tr("Delete Recipient"), QStringLiteral("nrDeleteRecipientButton"),
+    m_nrDeleteRecipient = makeButton(tr("Delete Recipie&nt"), QStringLiteral("nrDeleteRecipientButton"),
                                      tr("Delete recipients of the selected group"));
     // The groups-only view shows no recipient to choose, so there is nothing to modify or delete.
     m_nrModifyRecipient->setEnabled(false);

@@ -77,8 +77,8 @@ ImportWizard::ImportWizard(Services services, QWidget* parent)
     : QDialog(parent)
     , m_services(std::move(services))
     , m_pages(new QStackedWidget(this))
-    , m_previousButton(named(new QPushButton(tr("<< Previous"), this), "previousButton"))
-    , m_nextButton(named(new QPushButton(tr("Next >>"), this), "nextButton"))
+    , m_previousButton(named(new QPushButton(tr("<< &Previous"), this), "previousButton"))
+    , m_nextButton(named(new QPushButton(tr("&Next >>"), this), "nextButton"))
     , m_cancelButton(named(new QPushButton(tr("&Cancel"), this), "cancelButton"))
 {
     setWindowTitle(tr("Group Importer"));
@@ -124,7 +124,7 @@ QWidget* ImportWizard::makeSourcePage()
                           "Select the data source which you wish to extract recipient information from.", body);
     m_fileRadio = named(new QRadioButton(tr("Import recipient data from a file:"), page), "fileRadio");
     m_pathEdit = named(new QLineEdit(page), "pathEdit");
-    auto* select = named(new QPushButton(tr("Select ..."), page), "selectFileButton");
+    auto* select = named(new QPushButton(tr("&Select ..."), page), "selectFileButton");
     m_clipboardRadio =
         named(new QRadioButton(tr("Import recipient data from the Windows clipboard"), page), "clipboardRadio");
     m_fileRadio->setChecked(true);
@@ -197,8 +197,8 @@ QWidget* ImportWizard::makeMatchUpPage()
         form->addRow(matchUpLabel(static_cast<MatchUpField>(i)), list);
     }
     body->addLayout(form);
-    auto* save = named(new QPushButton(tr("Save Layout"), page), "saveLayoutButton");
-    auto* open = named(new QPushButton(tr("Open previously saved Layout"), page), "openLayoutButton");
+    auto* save = named(new QPushButton(tr("Sa&ve Layout"), page), "saveLayoutButton");
+    auto* open = named(new QPushButton(tr("&Open previously saved Layout"), page), "openLayoutButton");
     auto* row = new QHBoxLayout;
     row->addWidget(save);
     row->addWidget(open);
@@ -223,7 +223,7 @@ QWidget* ImportWizard::makeDestinationPage()
     QVBoxLayout* body = nullptr;
     auto* page = makePage("Select Destination", "Select or create the destination group.", body);
     m_groupList = named(new QListWidget(page), "groupList");
-    auto* create = named(new QPushButton(tr("Create a New Group"), page), "createGroupButton");
+    auto* create = named(new QPushButton(tr("C&reate a New Group"), page), "createGroupButton");
     body->addWidget(m_groupList);
     body->addWidget(create, 0, Qt::AlignLeft);
     connect(create, &QPushButton::clicked, this, [this] {
@@ -240,7 +240,7 @@ QWidget* ImportWizard::makeStartPage()
     QVBoxLayout* body = nullptr;
     auto* page =
         makePage("Start Importing", "Import the recipient information from the selected Import data now!", body);
-    auto* start = named(new QPushButton(tr("Start"), page), "startButton");
+    auto* start = named(new QPushButton(tr("S&tart"), page), "startButton");
     m_importMoreLabel = named(new QLabel(qs(transfer::kImportMoreText), page), "importMoreLabel");
     m_importMoreLabel->setWordWrap(true);
     m_importMoreLabel->hide();

@@ -19,9 +19,9 @@ MessageHistoryWidget::MessageHistoryWidget(QWidget* parent)
     m_messages->setRootIsDecorated(false);
     m_messages->setUniformRowHeights(true);
     m_messages->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_open = new QPushButton(tr("Open"), box);
+    m_open = new QPushButton(tr("O&pen"), box);
     m_open->setObjectName(QStringLiteral("openMessageButton"));
-    m_delete = new QPushButton(tr("Delete"), box);
+    m_delete = new QPushButton(tr("&Delete"), box);
     m_delete->setObjectName(QStringLiteral("deleteMessageButton"));
 
     auto* boxLayout = new QVBoxLayout(box);

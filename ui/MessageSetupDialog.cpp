@@ -48,6 +48,7 @@ MessageSetupDialog::MessageSetupDialog(settings::Settings& settings, Prompter& p
     setObjectName(QStringLiteral("messageSetupDialog"));
     setWindowTitle(tr("Message Setup"));
     auto* pages = new QTabWidget(this);
+    pages->setUsesScrollButtons(false); // wide enough for every tab
     pages->setObjectName(QStringLiteral("pagesTabWidget"));
     pages->addTab(messagePage(prompter), tr("Message"));
     pages->addTab(deliverabilityPage(), tr("Deliverability"));
@@ -109,7 +110,7 @@ QWidget* MessageSetupDialog::deliverabilityPage()
     m_unsubscribeMailto->setPlaceholderText(QStringLiteral("unsubscribe@example.com"));
     m_unsubscribeUrl->setPlaceholderText(QStringLiteral("https://example.com/unsubscribe?e=!*EMAIL*!"));
     m_dkimKeyFile->setPlaceholderText(tr("PEM private key: RSA of 2048 bits or more, or Ed25519"));
-    auto* record = new QPushButton(tr("Show DNS Record..."), this);
+    auto* record = new QPushButton(tr("Show DNS &Record..."), this);
     record->setObjectName(QStringLiteral("dnsRecordButton"));
     connect(record, &QPushButton::clicked, this, &MessageSetupDialog::showDnsRecord);
 

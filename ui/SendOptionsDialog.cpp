@@ -92,6 +92,7 @@ SendOptionsDialog::SendOptionsDialog(mailing::SendOptions& options, settings::Se
 {
     setObjectName(QStringLiteral("sendOptionsDialog"));
     setModal(true);
+    m_tabs->setUsesScrollButtons(false); // wide enough for every tab
 
     m_tabs->addTab(buildGeneralTab(), tr("General"));
     m_tabs->addTab(buildServerTab(), tr("Server && Identification Details"));
@@ -100,9 +101,9 @@ SendOptionsDialog::SendOptionsDialog(mailing::SendOptions& options, settings::Se
     m_tabs->addTab(buildPartialTab(), tr("Partial Sending"));
     m_tabs->addTab(buildBlockFileTab(), tr("Advanced Exclusion / Recovery"));
 
-    auto* preview = named(new QPushButton(tr("Preview"), this), "previewButton");
-    auto* send = named(new QPushButton(tr("Send"), this), "sendButton");
-    auto* cancel = named(new QPushButton(tr("Cancel"), this), "cancelButton");
+    auto* preview = named(new QPushButton(tr("Pre&view"), this), "previewButton");
+    auto* send = named(new QPushButton(tr("&Send"), this), "sendButton");
+    auto* cancel = named(new QPushButton(tr("&Cancel"), this), "cancelButton");
     preview->setAutoDefault(false);
     cancel->setAutoDefault(false);
     send->setDefault(true);
@@ -180,7 +181,7 @@ QWidget* SendOptionsDialog::buildServerTab()
     form->addRow(tr("Signature:"), m_signature);
 
     m_server = named(new QLineEdit(page), "serverLineEdit");
-    auto* setup = named(new QPushButton(tr("Setup"), page), "setupButton");
+    auto* setup = named(new QPushButton(tr("Set&up"), page), "setupButton");
     setup->setAutoDefault(false);
     connect(setup, &QPushButton::clicked, this, &SendOptionsDialog::onSetup);
     auto* serverRow = new QHBoxLayout;

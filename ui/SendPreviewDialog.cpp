@@ -59,10 +59,10 @@ SendPreviewDialog::SendPreviewDialog(outgoing::OutgoingMessage message, std::str
     , m_headers(new QPlainTextEdit(this))
     , m_attachments(new QListWidget(this))
     , m_statusLabel(named(new QLabel(this), "statusLabel"))
-    , m_htmlButton(namedButton(new QPushButton(tr("View HTML Message"), this), "viewHtmlButton"))
-    , m_headersButton(namedButton(new QPushButton(tr("Show Headers"), this), "showHeadersButton"))
-    , m_nextButton(namedButton(new QPushButton(tr("View Next"), this), "viewNextButton"))
-    , m_previousButton(namedButton(new QPushButton(tr("View Previous"), this), "viewPreviousButton"))
+    , m_htmlButton(namedButton(new QPushButton(tr("View &HTML Message"), this), "viewHtmlButton"))
+    , m_headersButton(namedButton(new QPushButton(tr("&Show Headers"), this), "showHeadersButton"))
+    , m_nextButton(namedButton(new QPushButton(tr("View &Next"), this), "viewNextButton"))
+    , m_previousButton(namedButton(new QPushButton(tr("View &Previous"), this), "viewPreviousButton"))
 {
     setObjectName(QStringLiteral("sendPreviewDialog"));
     setWindowTitle(qs(outgoing::kPreviewTitle));
@@ -83,7 +83,7 @@ SendPreviewDialog::SendPreviewDialog(outgoing::OutgoingMessage message, std::str
     form->addRow(tr("Date:"), m_date);
     form->addRow(tr("To:"), m_recipient);
     form->addRow(tr("Subject:"), m_subject);
-    auto* close = namedButton(new QPushButton(tr("Close Preview"), this), "closePreviewButton");
+    auto* close = namedButton(new QPushButton(tr("&Close Preview"), this), "closePreviewButton");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_previousButton);
     buttons->addWidget(m_nextButton);

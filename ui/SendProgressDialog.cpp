@@ -120,7 +120,7 @@ SendProgressDialog::SendProgressDialog(mailing::MailingSetup setup, Prompter& pr
     , m_messageBar(new QProgressBar(this))
     , m_recipientBar(new QProgressBar(this))
     , m_activity(new QListWidget(this))
-    , m_stopButton(new QPushButton(tr("Stop"), this))
+    , m_stopButton(new QPushButton(tr("&Stop"), this))
     , m_refreshTimer(new QTimer(this))
     , m_onlineTimer(new QTimer(this))
 {

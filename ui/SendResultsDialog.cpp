@@ -76,11 +76,11 @@ SendResultsDialog::SendResultsDialog(mailing::SendSummary summary, std::filesyst
     for (const auto& choice : mailing::logChoices()) {
         m_logSelector->addItem(qs(choice.title));
     }
-    auto* save = new QPushButton(tr("Save"), this);
+    auto* save = new QPushButton(tr("&Save"), this);
     save->setObjectName(QStringLiteral("saveButton"));
-    auto* print = new QPushButton(tr("Print"), this);
+    auto* print = new QPushButton(tr("&Print"), this);
     print->setObjectName(QStringLiteral("printButton"));
-    auto* close = new QPushButton(tr("Close"), this);
+    auto* close = new QPushButton(tr("&Close"), this);
     close->setObjectName(QStringLiteral("closeButton"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_logSelector, 1);

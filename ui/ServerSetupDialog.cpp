@@ -55,7 +55,7 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     , m_pop3Port(makeEdit("pop3PortLineEdit", this))
     , m_pop3Username(makeEdit("pop3UsernameLineEdit", this))
     , m_pop3Password(makeEdit("pop3PasswordLineEdit", this))
-    , m_pop3Default(new QPushButton(tr("&Default"), this))
+    , m_pop3Default(new QPushButton(tr("D&efault"), this))
     , m_keyring(new QCheckBox(tr("Keep the passwords in the desktop keyring"), this))
 {
     setObjectName(QStringLiteral("serverSetupDialog"));
@@ -85,7 +85,7 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     // Outgoing server.
     auto* smtpDefault = new QPushButton(tr("&Default"), this);
     smtpDefault->setObjectName(QStringLiteral("smtpDefaultButton"));
-    auto* caBrowse = new QPushButton(tr("Browse..."), this);
+    auto* caBrowse = new QPushButton(tr("&Browse..."), this);
     caBrowse->setObjectName(QStringLiteral("caFileBrowseButton"));
     auto* serverBox = new QGroupBox(tr("Outgoing Mail Server (SMTP)"), this);
     auto* serverForm = new QFormLayout(serverBox);

@@ -36,7 +36,7 @@ SpellingOptionsDialog::SpellingOptionsDialog(settings::Settings& settings, messa
     m_ignoreNumbers->setChecked(settings.ignoreNumbers);
     m_ignoreMixedCase->setChecked(settings.ignoreMixedCase);
 
-    auto* select = new QPushButton(tr("Select"), this);
+    auto* select = new QPushButton(tr("&Select"), this);
     select->setObjectName(QStringLiteral("selectDictionaryButton"));
     connect(select, &QPushButton::clicked, this, [this, &chooser] {
         messages::FileDialogRequest request{tr("Select a dictionary").toStdString(),

@@ -45,9 +45,9 @@ WelcomeWizard::WelcomeWizard(settings::Settings& settings, const settings::Setti
     , m_email(new QLineEdit(QString::fromStdString(settings.emailAddress), this))
     , m_name(new QLineEdit(QString::fromStdString(settings.realName), this))
     , m_groups(new QListWidget(this))
-    , m_previous(new QPushButton(tr("<< Previous"), this))
-    , m_next(new QPushButton(tr("Next >>"), this))
-    , m_cancel(new QPushButton(tr("Cancel"), this))
+    , m_previous(new QPushButton(tr("<< &Previous"), this))
+    , m_next(new QPushButton(tr("&Next >>"), this))
+    , m_cancel(new QPushButton(tr("&Cancel"), this))
 {
     setObjectName(QStringLiteral("welcomeWizard"));
     setWindowTitle(tr("Welcome to Corvane Tidecast"));
@@ -76,7 +76,7 @@ WelcomeWizard::WelcomeWizard(settings::Settings& settings, const settings::Setti
     serverForm->addRow(tr("Mail Server:"), m_server);
     serverForm->addRow(tr("E-mail Address:"), m_email);
     serverForm->addRow(tr("Your Name:"), m_name);
-    auto* emailSetup = new QPushButton(tr("Email Setup"), serverPage);
+    auto* emailSetup = new QPushButton(tr("&Email Setup"), serverPage);
     emailSetup->setObjectName(QStringLiteral("emailSetupButton"));
     serverLayout->addWidget(serverText);
     serverLayout->addLayout(serverForm);
@@ -90,11 +90,11 @@ WelcomeWizard::WelcomeWizard(settings::Settings& settings, const settings::Setti
                                      "one by one or import them from a file."),
                                   groupsPage);
     groupsText->setWordWrap(true);
-    auto* createGroup = new QPushButton(tr("Create a New Group"), groupsPage);
+    auto* createGroup = new QPushButton(tr("C&reate a New Group"), groupsPage);
     createGroup->setObjectName(QStringLiteral("createGroupButton"));
-    auto* addRecipients = new QPushButton(tr("Add Recipients"), groupsPage);
+    auto* addRecipients = new QPushButton(tr("&Add Recipients"), groupsPage);
     addRecipients->setObjectName(QStringLiteral("addRecipientsButton"));
-    auto* importRecipients = new QPushButton(tr("Import Recipients"), groupsPage);
+    auto* importRecipients = new QPushButton(tr("&Import Recipients"), groupsPage);
     importRecipients->setObjectName(QStringLiteral("importRecipientsButton"));
     auto* groupButtons = new QVBoxLayout;
     groupButtons->addWidget(createGroup);
@@ -175,7 +175,7 @@ void WelcomeWizard::showPage(int page)
     m_pages->setCurrentIndex(page);
     m_previous->setEnabled(page > IntroductionPage);
     m_next->setEnabled(page < ClosingPage);
-    m_cancel->setText(page == ClosingPage ? tr("&Close") : tr("Cancel"));
+    m_cancel->setText(page == ClosingPage ? tr("&Close") : tr("&Cancel"));
     // Enter moves on through the pages and closes the last one.
     m_next->setDefault(page < ClosingPage);
     m_cancel->setDefault(page == ClosingPage);

@@ -5,11 +5,14 @@
 #include "settings/SettingsStore.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ComposerWidget.h"
+#include "ui/Features.h"
 #include "ui/GroupSetupWidget.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QIcon>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSplashScreen>
 #include <QStandardItemModel>
@@ -46,6 +50,32 @@ QStringList actionIds(const QMenu* menu)
         }
     }
     return ids;
+}
+
+// What is wrong with the mnemonics of the buttons under `window`: a button without one, or two
+// buttons sharing a letter. The OK and Cancel of a button box answer to Enter and Escape instead.
+QStringList mnemonicFaults(const QWidget& window)
+{
+    QStringList faults;
+    QHash<QChar, QString> taken;
+    for (const QPushButton* button : window.findChildren<QPushButton*>()) {
+        const QString text = button->text();
+        const bool inButtonBox = qobject_cast<QDialogButtonBox*>(button->parentWidget()) != nullptr;
+        if (inButtonBox || text.isEmpty() || !text.contains(QRegularExpression(QStringLiteral("\\w")))) {
+            continue; // "..." browse buttons have nothing to underline
+        }
+        const qsizetype at = text.indexOf(QRegularExpression(QStringLiteral("&[^&]")));
+        if (at < 0) {
+            faults << QStringLiteral("no mnemonic: ") + text;
+            continue;
+        }
+        const QChar letter = text.at(at + 1).toLower();
+        if (taken.contains(letter)) {
+            faults << QStringLiteral("shared mnemonic: ") + taken.value(letter) + QStringLiteral(" / ") + text;
+        }
+        taken.insert(letter, text);
+    }
+    return faults;
 }
 
 QStringList split(const char* ids)
@@ -429,6 +459,35 @@ private slots:
 
         QTest::keyClick(m_window.get(), Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!m_window->isVisible());
+    }
+
+    void everyDialogButtonHasItsOwnMnemonic()
+    {
+        installFeatures(*m_window);
+        QStringList welcomeFaults = {QStringLiteral("the welcome wizard did not open")};
+        uitest::whenModal<QDialog>([&](QDialog* welcome) {
+            welcomeFaults = mnemonicFaults(*welcome);
+            welcome->reject();
+        });
+        m_window->start(QString());
+        QVERIFY2(welcomeFaults.isEmpty(), qPrintable(welcomeFaults.join(u", ")));
+        QCOMPARE(mnemonicFaults(*m_window->groupSetup()->findChild<QWidget*>(QStringLiteral("groupsOnlyPage"))),
+                 QStringList());
+        const char* commands[] = {
+            "ID_EmailSettings",   "ID_MessageSetup", "ID_IdentificationSettings", "ID_SpellCheckerSetup", "ID_DBS",
+            "ID_FileAttachments", "ID_Import",       "ID_ExportRecipients"};
+        for (const char* id : commands) {
+            QStringList faults;
+            bool opened = false;
+            uitest::whenModal<QDialog>([&](QDialog* dialog) {
+                opened = true;
+                faults = mnemonicFaults(*dialog);
+                dialog->reject();
+            });
+            m_window->dispatch(QString::fromLatin1(id));
+            QVERIFY2(opened, id);
+            QVERIFY2(faults.isEmpty(), qPrintable(QString::fromLatin1(id) + QStringLiteral(": ") + faults.join(u", ")));
+        }
     }
 
     void aSecondInstanceActivatesTheFirstAndWritesNothing()

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeView>
 
 #include <deque>
 #include <functional>
@@ -58,7 +59,8 @@ public:
 private:
     void take(QWidget* widget, const QString& name)
     {
-        widget->grab().save(m_folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+        // Quality 0 is the strongest compression: smaller files for the same pixels.
+        widget->grab().save(m_folder + QLatin1Char('/') + name + QStringLiteral(".png"), "PNG", 0);
     }
 
     // A window and, where it has tabs, each of them.
@@ -77,11 +79,21 @@ private:
         }
     }
 
+    // The first group, so that its recipients show and the recipient dialog has a group to add to.
+    void selectFirstGroup()
+    {
+        QTreeView* groups = m_window.groupSetup()->groupsView();
+        if (groups->model() != nullptr && groups->model()->rowCount() > 0) {
+            groups->setCurrentIndex(groups->model()->index(0, 0));
+        }
+    }
+
     void addTabs()
     {
         const char* names[] = {"main-edit-message", "main-group-setup", "main-message-history"};
         for (int tab = 0; tab < 3; ++tab) {
             m_steps.emplace_back([this, tab, name = QString::fromLatin1(names[tab])] {
+                selectFirstGroup();
                 m_window.tabs()->setCurrentIndex(tab);
                 QApplication::processEvents();
                 take(&m_window, name);

@@ -1,5 +1,6 @@
 #include "ui/Features.h"
 
+#include "ui/ContextMenus.h"
 #include "ui/GroupSetupFeature.h"
 #include "ui/MainWindow.h"
 #include "ui/MessagesFeature.h"
@@ -18,7 +19,8 @@ void installFeatures(MainWindow& window)
     auto* messages = installMessagesFeature(window);
     installSendFeature(window, *messages, *groups);
     installSearchFeature(window, *groups);
-    installTransferFeature(window, *groups);
+    auto* transfer = installTransferFeature(window, *groups);
+    installContextMenus(window, *groups, *messages, *transfer);
     installPluginsFeature(window);
 }
 

@@ -1,6 +1,8 @@
 #include "ui/GroupSetupFeature.h"
 
+#include "commands/MaintenanceTexts.h"
 #include "ui/ComposerWidget.h"
+#include "ui/CopyMoveDialog.h"
 #include "ui/GroupDialog.h"
 #include "ui/GroupListModel.h"
 #include "ui/GroupSetupWidget.h"
@@ -212,6 +214,31 @@ QStringList GroupSetupFeature::selectedAddresses() const
         addresses << m_recipientModel->addressAt(index.row());
     }
     return addresses;
+}
+
+void GroupSetupFeature::transferRecipients(commands::TransferMode mode)
+{
+    const bool move = mode == commands::TransferMode::Move;
+    if (m_recipientModel->rowCount() == 0) {
+        m_window.prompter().message(commands::text::nobodyToTransfer(move, false), Icon::Exclamation);
+        return;
+    }
+    const QStringList addresses = selectedAddresses();
+    if (addresses.isEmpty()) {
+        m_window.prompter().message(commands::text::selectSomebodyToTransfer(move, false), Icon::Exclamation);
+        return;
+    }
+    refreshSettings();
+    // The transfer opens both group files itself.
+    m_groups.closeDatabase();
+    const QString source = selectedGroup();
+    CopyMoveDialog dialog(m_groups, mode, source, addresses, &m_window);
+    dialog.exec();
+    if (dialog.outcome() == CopyMoveResult::Cancel) {
+        return;
+    }
+    loadGroups();
+    selectGroup(source);
 }
 
 void GroupSetupFeature::addGroup()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commands/GroupSetupCommands.h"
+#include "commands/RecipientTransfer.h"
 #include "common/Clock.h"
 #include "store/GroupStore.h"
 #include "ui/ProgressBarAdapter.h"
@@ -50,6 +51,11 @@ public:
     void addRecipient();
     void modifyRecipient();
     void deleteRecipients();
+    // The copy-and-move dialog for the selected recipients; the lists show the outcome afterwards.
+    void copyRecipients() { transferRecipients(commands::TransferMode::Copy); }
+    void moveRecipients() { transferRecipients(commands::TransferMode::Move); }
+    // The address of the current row of the recipient list; empty without one.
+    QString currentAddress() const;
     // The import wizard into any group; the group lists show the new counts afterwards.
     void importRecipients();
 
@@ -66,7 +72,7 @@ private:
     void reloadRecipients();
     void refreshRecipientButtons();
     QStringList selectedAddresses() const;
-    QString currentAddress() const;
+    void transferRecipients(commands::TransferMode mode);
 
     MainWindow& m_window;
     SystemClock m_clock;

@@ -247,31 +247,6 @@ void MessagesFeature::connectComposer()
             [this] { m_window.dispatch(QStringLiteral("ID_FileAttachments")); });
     connect(m_composer->htmlFileButton(), &QPushButton::clicked, this,
             [this] { m_window.dispatch(QStringLiteral("ID_AttachaHTMLMessageFile")); });
-
-    // The body shows the program's own edit menu, in step with the Edit menu.
-    body->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(body, &QPlainTextEdit::customContextMenuRequested, this, [this, body](const QPoint& at) {
-        body->setFocus();
-        updateEditCommands();
-        QMenu menu(body);
-        menu.setObjectName(QStringLiteral("composerContextMenu"));
-        const QStringList layout = {QStringLiteral("ID_Undo"),
-                                    QString(),
-                                    QStringLiteral("ID_Cut"),
-                                    QStringLiteral("ID_Copy"),
-                                    QStringLiteral("ID_Paste"),
-                                    QStringLiteral("ID_Clear"),
-                                    QString(),
-                                    QStringLiteral("ID_SelectAll")};
-        for (const auto& id : layout) {
-            if (id.isEmpty()) {
-                menu.addSeparator();
-            } else if (QAction* action = m_window.commandAction(id)) {
-                menu.addAction(action);
-            }
-        }
-        menu.exec(body->viewport()->mapToGlobal(at));
-    });
 }
 
 void MessagesFeature::connectHistory()

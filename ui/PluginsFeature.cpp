@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 
 namespace tidecast::ui
@@ -12,6 +13,25 @@ namespace tidecast::ui
 
 namespace
 {
+
+// What the plug-in menu is and how a tool is listed and started.
+void showPluginHelp(MainWindow& window)
+{
+    QMessageBox help(QMessageBox::Information, QObject::tr("About Plug-ins"),
+                     QObject::tr("Plug-ins are programs that work on your groups while Tidecast waits."),
+                     QMessageBox::Ok, &window);
+    help.setObjectName(QStringLiteral("pluginHelpDialog"));
+    help.setInformativeText(
+        QObject::tr("<p>Up to fifteen are listed in the settings file ej.dat, in the section [Plugins]: "
+                    "<b>Plugin</b><i>N</i> names the program and <b>PluginName</b><i>N</i> the name shown in "
+                    "this menu, for <i>N</i> from 1 to 15. An entry shows only when its program exists.</p>"
+                    "<p>Choosing one closes the groups and starts the program with one argument, "
+                    "<b>/G</b> followed by the data folder:<br><tt>%1</tt></p>"
+                    "<p>This window stays minimised until the program ends, and then reads the group list "
+                    "again, since the program may have changed it.</p>")
+            .arg(QString::fromStdString(settings::pluginArgument(window.paths())).toHtmlEscaped()));
+    help.exec();
+}
 
 class PluginsFeature : public QObject
 {
@@ -97,6 +117,7 @@ void installPluginsFeature(MainWindow& window)
     auto* feature = new PluginsFeature(window);
     window.hooks().loadPlugins = [feature] { feature->load(); };
     window.hooks().removePlugins = [feature] { feature->remove(); };
+    window.registerCommand(QStringLiteral("ID_Plug-ins"), [&window] { showPluginHelp(window); });
 }
 
 } // namespace tidecast::ui

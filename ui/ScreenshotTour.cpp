@@ -151,6 +151,7 @@ private:
             {"ID_ExclusionList", "dialog-exclusion-list"},
             {"ID_Send", "dialog-send-options"},
             {"ID_TechnicalSupport", "dialog-technical-support"},
+            {"ID_Plug-ins", "dialog-plugins-help"},
             {"ID_AboutEmberjayTidecast", "dialog-about"},
         };
         for (const auto& [id, name] : commands) {

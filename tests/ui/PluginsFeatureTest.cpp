@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QFile>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -112,6 +113,28 @@ private slots:
         QCOMPARE(QString::fromUtf8(arguments.readAll()),
                  QStringLiteral("1\n/G%1\n").arg(QString::fromStdString(window->paths().dataFolder())));
         QVERIFY(prompter.log().empty());
+    }
+
+    void helpTellsWhereToolsAreListedAndWhatTheyAreGiven()
+    {
+        QTemporaryDir dir;
+        ScriptedPrompter prompter;
+        int loads = 0;
+        auto window = startWindow(dir, prompter, {}, loads);
+        QAction* help = window->commandAction(QStringLiteral("ID_Plug-ins"));
+        QVERIFY(help->isEnabled());
+        QString title;
+        QString details;
+        uitest::whenModal<QMessageBox>([&](QMessageBox* box) {
+            title = box->windowTitle();
+            details = box->informativeText();
+            box->accept();
+        });
+        help->trigger();
+        QCOMPARE(title, QStringLiteral("About Plug-ins"));
+        QVERIFY2(details.contains(QStringLiteral("[Plugins]")), qPrintable(details));
+        QVERIFY2(details.contains(QString::fromStdString(window->paths().dataFolder()).toHtmlEscaped()),
+                 qPrintable(details));
     }
 
     void toolThatCannotStartIsReported()

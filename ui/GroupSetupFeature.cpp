@@ -5,6 +5,7 @@
 #include "ui/CopyMoveDialog.h"
 #include "ui/GroupDialog.h"
 #include "ui/GroupListModel.h"
+#include "ui/GroupMaintenanceDialog.h"
 #include "ui/GroupSetupWidget.h"
 #include "ui/ImportWizard.h"
 #include "ui/MainWindow.h"
@@ -75,6 +76,7 @@ GroupSetupFeature::GroupSetupFeature(MainWindow& window)
     m_recipients.setGroupsOnlyView(!tab->isGroupsRecipientsView());
 
     window.registerCommand(QStringLiteral("ID_Import"), [this] { importRecipients(); });
+    window.registerCommand(QStringLiteral("ID_RepairGroups"), [this] { maintainGroups(false); });
 
     // The controller is a child of the window and goes while the window is destroyed, so the
     // hooks check that it is still there rather than the controller reaching back into a window
@@ -89,6 +91,11 @@ GroupSetupFeature::GroupSetupFeature(MainWindow& window)
     hooks.closeOpenDatabase = [self] {
         if (self) {
             self->m_groups.closeDatabase();
+        }
+    };
+    hooks.sort = [self] {
+        if (self) {
+            self->maintainGroups(true);
         }
     };
     hooks.refreshRecipientButtons = [self] {
@@ -239,6 +246,21 @@ void GroupSetupFeature::transferRecipients(commands::TransferMode mode)
     }
     loadGroups();
     selectGroup(source);
+}
+
+void GroupSetupFeature::maintainGroups(bool sort)
+{
+    refreshSettings();
+    // Both jobs open the group files themselves.
+    m_groups.closeDatabase();
+    const QString selected = selectedGroup();
+    GroupMaintenanceDialog dialog(
+        m_groups, sort ? GroupMaintenanceDialog::Job::Sort : GroupMaintenanceDialog::Job::Repair, selected, &m_window);
+    dialog.exec();
+    if (dialog.hasChangedGroups()) {
+        loadGroups();
+        selectGroup(selected);
+    }
 }
 
 void GroupSetupFeature::addGroup()

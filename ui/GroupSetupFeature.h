@@ -58,6 +58,8 @@ public:
     QString currentAddress() const;
     // The import wizard into any group; the group lists show the new counts afterwards.
     void importRecipients();
+    // The sort or repair window over the group files; the lists are read again after a run.
+    void maintainGroups(bool sort);
 
     // Tests drive the modal wizard: it is handed over before it runs.
     void setImportHook(std::function<void(ImportWizard&)> hook) { m_importHook = std::move(hook); }

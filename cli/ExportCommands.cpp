@@ -2,6 +2,7 @@
 
 #include "cli/SignalStop.h"
 #include "cli/StoreSession.h"
+#include "cli/TerminalProgress.h"
 #include "common/Text.h"
 #include "settings/SettingsStore.h"
 #include "store/GroupNames.h"
@@ -113,7 +114,7 @@ int runExport(CliContext& context, const ExportArguments& arguments)
         return kExitRefused;
     }
     NullStatusSink status;
-    NullProgress progress;
+    TerminalProgress progress(context.err, context.errIsTerminal);
     transfer::Exporter exporter(*context.prompter, progress, status);
     const auto outcome = exporter.run(request, doubleByteSafe, stopOnSignals.token());
     if (outcome.status == transfer::ExportStatus::Refused) {

@@ -6,7 +6,8 @@ namespace tidecast::cli
 {
 
 StoreSession::StoreSession(CliContext& context)
-    : m_groups(context.paths.dataDir, *context.prompter, m_status, m_progress, m_clock)
+    : m_progress(context.err, context.errIsTerminal)
+    , m_groups(context.paths.dataDir, *context.prompter, m_status, m_progress, m_clock)
 {
     m_groups.setSafeDelete(
         settings::parseFlag(settings::readValue(context.paths.settingsFile(), "Server Setup", "DBSafe Delete", "0")));

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "cli/CliContext.h"
+#include "cli/TerminalProgress.h"
 #include "common/Clock.h"
-#include "common/Progress.h"
 #include "common/StatusSink.h"
 #include "store/CommandOutcome.h"
 #include "store/GroupStore.h"
@@ -16,7 +16,8 @@ namespace tidecast::cli
 {
 
 // The group store of the data folder as the command line uses it: messages go to stderr
-// through the context's prompter, compaction follows the "DBSafe Delete" setting.
+// through the context's prompter, progress to a bar on a terminal, compaction follows the
+// "DBSafe Delete" setting.
 class StoreSession
 {
 public:
@@ -30,7 +31,7 @@ public:
 
 private:
     NullStatusSink m_status;
-    NullProgress m_progress;
+    TerminalProgress m_progress;
     SystemClock m_clock;
     store::GroupStore m_groups;
 };

@@ -2,6 +2,7 @@
 
 #include "cli/SignalStop.h"
 #include "cli/StoreSession.h"
+#include "cli/TerminalProgress.h"
 #include "common/MailAddress.h"
 #include "common/Text.h"
 #include "filters/FilterFile.h"
@@ -40,14 +41,20 @@ struct TransferArguments
     std::string layout;
 };
 
-// Nothing but the final summary is printed.
-class QuietImportProgress final : public transfer::ImportProgress
+// A bar on a terminal, otherwise nothing but the final summary.
+class CliImportProgress final : public transfer::ImportProgress
 {
 public:
-    void setLabel(std::string_view) override {}
-    void setMaximum(std::int64_t) override {}
-    void setValue(std::int64_t) override {}
+    CliImportProgress(std::ostream& err, bool draw)
+        : m_bar(err, draw)
+    {}
+    void setLabel(std::string_view text) override { m_bar.setLabel(text); }
+    void setMaximum(std::int64_t maximum) override { m_bar.setMaximum(maximum); }
+    void setValue(std::int64_t value) override { m_bar.setValue(value); }
     void setCounts(const transfer::ImportCounts&) override {}
+
+private:
+    TerminalProgress m_bar;
 };
 
 // The layout is guessed from the first line; the address field is looked for in the first few.
@@ -168,7 +175,7 @@ int importRecipients(CliContext& context, const TransferArguments& arguments)
     }
 
     SignalStop stopOnSignals;
-    QuietImportProgress progress;
+    CliImportProgress progress(context.err, context.errIsTerminal);
     SystemClock clock;
     const auto summary = transfer::runImport(request, progress, *context.prompter, clock, stopOnSignals.token());
     if (summary.refused) {

@@ -7,6 +7,7 @@
 #include "store/StoreTexts.h"
 
 #include <array>
+#include <optional>
 #include <utility>
 
 namespace tidecast::commands
@@ -130,6 +131,46 @@ SearchResult RecipientSearch::run(const SearchCriteria& criteria, const Visitor&
     result.outcome = stop.stop_requested() ? CommandOutcome::Stopped : CommandOutcome::Done;
     if (result.found == 0 && result.outcome == CommandOutcome::Done) {
         tell(text::kSearchFoundNobody, Icon::Exclamation);
+    }
+    return result;
+}
+
+SearchResult RecipientSearch::copyMatches(const SearchCriteria& criteria, const std::filesystem::path& target,
+                                          std::stop_token stop)
+{
+    std::optional<Error> failure;
+    const auto note = [&failure](const Result<void>& done) {
+        if (!done && !failure) {
+            failure = done.error();
+        }
+        return static_cast<bool>(done);
+    };
+    store::RecipientStore out;
+    store::defineRecipientLayout(out);
+    SearchResult result;
+    if (const int status = out.createFile(target); status != 0) {
+        failure = Error{ErrorCode::FileWrite, "Cannot create " + target.string(), status};
+    } else if (note(out.open(target)) && note(out.beginTransaction())) {
+        // A write error ends the search as the caller's stop would.
+        std::stop_source halt;
+        const std::stop_callback forward(stop, [&halt] { halt.request_stop(); });
+        const bool wasRepeating = std::exchange(m_repeating, true);
+        result = run(
+            criteria,
+            [&](const store::RecipientStore& match) {
+                if (!note(out.addNew())) {
+                    halt.request_stop();
+                    return;
+                }
+                store::writeRecipient(out, store::readRecipient(match));
+            },
+            halt.get_token());
+        m_repeating = wasRepeating;
+        (void)note(out.close());
+    }
+    if (failure) {
+        m_prompter.message(store::text::procedureError(kSearchErrorTag, *failure), Icon::Critical);
+        result.outcome = CommandOutcome::Failed;
     }
     return result;
 }

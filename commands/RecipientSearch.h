@@ -62,6 +62,12 @@ public:
     // Stops between matches when `stop` is requested; what was found so far stays found.
     SearchResult run(const SearchCriteria& criteria, const Visitor& visit, std::stop_token stop = {});
 
+    // The same search, writing each match with all its fields, "DateAdded" included, into a new
+    // recipient file at `target` (one already there is replaced): what the export of the results
+    // reads. Says nothing about what it finds, as a repeated search; a write error is reported.
+    SearchResult copyMatches(const SearchCriteria& criteria, const std::filesystem::path& target,
+                             std::stop_token stop = {});
+
 private:
     void tell(std::string_view text, Icon icon);
 

@@ -18,8 +18,8 @@ void installFeatures(MainWindow& window)
     auto* groups = new GroupSetupFeature(window);
     auto* messages = installMessagesFeature(window);
     installSendFeature(window, *messages, *groups);
-    installSearchFeature(window, *groups);
     auto* transfer = installTransferFeature(window, *groups);
+    installSearchFeature(window, *groups, *transfer);
     installContextMenus(window, *groups, *messages, *transfer);
     installPluginsFeature(window);
 }

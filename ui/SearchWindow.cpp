@@ -1,19 +1,23 @@
 #include "ui/SearchWindow.h"
 
 #include "commands/MaintenanceTexts.h"
+#include "store/GroupNames.h"
 #include "store/StoreTexts.h"
+#include "transfer/ExportTexts.h"
 #include "ui/CopyMoveDialog.h"
 #include "ui/RecipientDialog.h"
 #include "ui/SearchResultsModel.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
@@ -92,6 +96,7 @@ SearchWindow::SearchWindow(store::GroupStore& groups, const QString& startGroup,
         {tr("Select &All"), "selectAllButton", &SearchWindow::selectAll},
         {tr("&Copy"), "copyButton", &SearchWindow::copyRecipients},
         {tr("Mo&ve"), "moveButton", &SearchWindow::moveRecipients},
+        {tr("&Export"), "exportButton", &SearchWindow::exportResults},
     };
     for (const auto& [caption, name, slot] : actions) {
         auto* button = new QPushButton(caption, this);
@@ -117,6 +122,16 @@ SearchWindow::SearchWindow(store::GroupStore& groups, const QString& startGroup,
     connect(m_searchButton, &QPushButton::clicked, this, &SearchWindow::search);
     connect(close, &QPushButton::clicked, this, &SearchWindow::close);
     connect(m_view, &QTreeView::doubleClicked, this, &SearchWindow::modifyRecipient);
+    m_view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_view, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        const QModelIndex under = m_view->indexAt(at);
+        if (under.isValid() && !m_view->selectionModel()->isRowSelected(under.row(), {})) {
+            m_view->setCurrentIndex(under);
+        }
+        QMenu* menu = buildResultsMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_view->viewport()->mapToGlobal(at));
+    });
     connect(m_fillTimer, &QTimer::timeout, this, &SearchWindow::takeFound);
 }
 
@@ -328,6 +343,63 @@ void SearchWindow::transferRecipients(commands::TransferMode mode)
     fillGroups();
     m_reload = m_reload || move;
     repeatSearch();
+}
+
+void SearchWindow::exportResults()
+{
+    if (isSearching() || m_model->rowCount() == 0 || !m_exportHandler) {
+        return;
+    }
+    const auto file =
+        m_groups.dataDir() / (std::string(transfer::text::kSearchResultsSource) + std::string(store::kGroupExtension));
+    // The copy reads the whole group again, so it runs beside the event loop, as the search does.
+    commands::RecipientSearch copier(m_groups.dataDir(), m_groups.prompter());
+    commands::SearchResult copied;
+    setEnabled(false);
+    {
+        QEventLoop loop;
+        const std::jthread worker([&] {
+            copied = copier.copyMatches(m_criteria, file);
+            QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        loop.exec();
+    }
+    setEnabled(true);
+    if (copied.outcome == store::CommandOutcome::Done) {
+        m_exportHandler();
+    }
+    (void)store::RecipientStore::deleteFile(file);
+}
+
+void SearchWindow::addToExclusionList()
+{
+    const QString address = m_model->addressAt(m_view->currentIndex().row());
+    if (!isSearching() && !address.isEmpty() && m_exclusionHandler) {
+        m_exclusionHandler(address);
+    }
+}
+
+QMenu* SearchWindow::buildResultsMenu()
+{
+    auto* menu = new QMenu(QStringLiteral("Search"), m_view);
+    menu->setObjectName(QStringLiteral("searchContextMenu"));
+    const bool any = !isSearching() && m_model->rowCount() > 0;
+    const auto add = [menu](const QString& text, bool enabled, auto run) {
+        QAction* action = menu->addAction(text);
+        action->setEnabled(enabled);
+        connect(action, &QAction::triggered, menu, run);
+    };
+    add(QStringLiteral("Modify"), any, [this] { modifyRecipient(); });
+    add(QStringLiteral("Delete"), any, [this] { deleteRecipients(); });
+    menu->addSeparator();
+    add(QStringLiteral("Copy"), any, [this] { copyRecipients(); });
+    add(QStringLiteral("Move"), any, [this] { moveRecipients(); });
+    menu->addSeparator();
+    add(QStringLiteral("Select All"), any, [this] { selectAll(); });
+    add(QStringLiteral("Export"), any && m_exportHandler, [this] { exportResults(); });
+    menu->addSeparator();
+    add(QStringLiteral("Add to Exclusion List"), any && m_exclusionHandler, [this] { addToExclusionList(); });
+    return menu;
 }
 
 void SearchWindow::closeEvent(QCloseEvent* event)

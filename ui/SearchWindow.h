@@ -17,6 +17,7 @@
 class QComboBox;
 class QGroupBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTimer;
 class QTreeView;
@@ -29,7 +30,8 @@ class RecipientDialog;
 class SearchResultsModel;
 
 // The search window: a group, a field, a comparison and a value; the recipients found, with
-// their count above the list; modify, delete, copy, move and select all on the found rows. The
+// their count above the list; modify, delete, copy, move, select all and export on the found
+// rows, from the buttons or the list's right-click menu. The
 // search runs on a worker thread, so a scan of a large group leaves the window responsive and
 // the list fills as it goes. After a change to the results the search runs again silently and
 // the window asks the main window to reload its lists when it closes.
@@ -46,6 +48,10 @@ public:
     // Tests get the modal dialogs before they run.
     void setRecipientDialogHook(std::function<void(RecipientDialog&)> hook) { m_recipientHook = std::move(hook); }
     void setCopyMoveHook(std::function<void(CopyMoveDialog&)> hook) { m_copyMoveHook = std::move(hook); }
+    // Opens the export window on "Search Results"; the file it reads exists while this runs.
+    void setExportHandler(std::function<void()> handler) { m_exportHandler = std::move(handler); }
+    // Opens the exclusion list window adding the handed address.
+    void setExclusionHandler(std::function<void(const QString&)> handler) { m_exclusionHandler = std::move(handler); }
 
     bool isSearching() const { return m_worker.joinable(); }
     // Whether the main window must reload its group and recipient lists after the window closes.
@@ -67,6 +73,12 @@ public:
     void copyRecipients() { transferRecipients(commands::TransferMode::Copy); }
     void moveRecipients() { transferRecipients(commands::TransferMode::Move); }
     void selectAll();
+    // Writes the results again into "Search Results.gdb" in the data folder, hands it to the
+    // export window and deletes it afterwards.
+    void exportResults();
+    void addToExclusionList();
+    // The results' right-click menu, built afresh so its entries are enabled as the list stands.
+    QMenu* buildResultsMenu();
 
 signals:
     void searchFinished();
@@ -110,6 +122,8 @@ private:
 
     std::function<void(RecipientDialog&)> m_recipientHook;
     std::function<void(CopyMoveDialog&)> m_copyMoveHook;
+    std::function<void()> m_exportHandler;
+    std::function<void(const QString&)> m_exclusionHandler;
 };
 
 } // namespace tidecast::ui

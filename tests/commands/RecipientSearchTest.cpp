@@ -177,5 +177,63 @@ TEST_F(RecipientSearchTest, ReachesAndModifiesARecipientBeyondTheListedRows)
     EXPECT_EQ(lastNames, std::vector<std::string>{beyond});
 }
 
+// Every record of an open file, in file order.
+std::vector<RecipientRecord> recordsOf(const std::filesystem::path& path)
+{
+    std::vector<RecipientRecord> out;
+    RecipientStore file;
+    if (!file.open(path) || !file.moveFirst()) {
+        return out;
+    }
+    while (!file.atEnd()) {
+        out.push_back(readRecipient(file));
+        if (!file.moveNext()) {
+            break;
+        }
+    }
+    (void)file.close();
+    return out;
+}
+
+TEST_F(RecipientSearchTest, CopiesEveryMatchWithAllItsFieldsIntoAFreshFile)
+{
+    const auto club = recordsOf(groups.groupPath("Club"));
+    ASSERT_EQ(club.size(), 5U);
+    const auto target = dir.path() / "Search Results.gdb";
+    struct Case
+    {
+        std::string field;
+        std::string value;
+        std::vector<std::size_t> expected; // rows of "Club"
+        std::int64_t found;
+    };
+    // Each run replaces what the one before wrote.
+    const std::vector<Case> cases = {
+        {"City", "London", {0, 4}, 2},
+        {"Web", "WWW.EXAMPLE.TEST", {2}, 1},
+        {"City", "Nowhere", {}, 0},
+    };
+    for (const auto& c : cases) {
+        prompter.clear();
+        const auto result = search.copyMatches({"Club", c.field, FindOperator::Equals, c.value}, target);
+        EXPECT_EQ(result.outcome, store::CommandOutcome::Done) << c.value;
+        EXPECT_EQ(result.found, c.found) << c.value;
+        std::vector<RecipientRecord> expected;
+        for (const auto row : c.expected) {
+            expected.push_back(club[row]);
+        }
+        EXPECT_EQ(recordsOf(target), expected) << c.value;
+        EXPECT_TRUE(prompter.log().empty()) << c.value;
+    }
+    EXPECT_EQ(club[0].dateAdded, "2020-01-01");
+    EXPECT_FALSE(search.repeating());
+
+    const auto failed =
+        search.copyMatches({"Club", "City", FindOperator::Equals, "London"}, dir.path() / "missing" / "x.gdb");
+    EXPECT_EQ(failed.outcome, store::CommandOutcome::Failed);
+    ASSERT_EQ(prompter.texts().size(), 1U);
+    EXPECT_TRUE(prompter.texts()[0].starts_with("Search Error: ")) << prompter.texts()[0];
+}
+
 } // namespace
 } // namespace tidecast::commands::test

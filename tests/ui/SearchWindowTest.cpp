@@ -12,9 +12,11 @@
 
 #include <QAbstractItemModelTester>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -211,6 +213,50 @@ private slots:
         searchFor(QStringLiteral("City"), QStringLiteral("Equals"), QStringLiteral("Rome"));
         QCOMPARE(shownAddresses().size(), 5);
         QVERIFY(shownAddresses().contains(QStringLiteral("r35000@example.test")));
+    }
+
+    void exportAndTheRightClickMenuWorkOnTheResults()
+    {
+        // Entry captions, and which are enabled, before and after a search that found four.
+        const auto entries = [this] {
+            std::unique_ptr<QMenu> menu(m_window->buildResultsMenu());
+            QStringList out;
+            for (const QAction* action : menu->actions()) {
+                if (!action->isSeparator()) {
+                    out.append(action->text() + (action->isEnabled() ? QStringLiteral("+") : QStringLiteral("-")));
+                }
+            }
+            return out.join(u',');
+        };
+        const QString file = m_dir->path() + QStringLiteral("/Search Results.gdb");
+        QStringList exported;
+        m_window->setExportHandler([&exported, &file] {
+            store::RecipientStore results;
+            QVERIFY(results.open(file.toStdString()));
+            QVERIFY(results.moveFirst());
+            while (!results.atEnd()) {
+                exported.append(QString::fromStdString(results.field("EmailAddress")));
+                QVERIFY(results.moveNext());
+            }
+            QVERIFY(results.close());
+        });
+        QCOMPARE(entries(), QStringLiteral("Modify-,Delete-,Copy-,Move-,Select All-,Export-,Add to Exclusion List-"));
+        searchFor(QStringLiteral("City"), QStringLiteral("Equals"), QStringLiteral("Rome"));
+        QCOMPARE(entries(), QStringLiteral("Modify+,Delete+,Copy+,Move+,Select All+,Export+,Add to Exclusion List-"));
+
+        QTest::mouseClick(button("exportButton"), Qt::LeftButton);
+        QCOMPARE(exported, (QStringList{QStringLiteral("r9999@example.test"), QStringLiteral("r19999@example.test"),
+                                        QStringLiteral("r29999@example.test"), QStringLiteral("r39999@example.test")}));
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(m_window->isEnabled());
+        QVERIFY(m_prompter.log().empty());
+
+        QString excluded;
+        m_window->setExclusionHandler([&excluded](const QString& address) { excluded = address; });
+        m_window->resultsView()->setCurrentIndex(m_window->resultsModel()->index(2, 0));
+        std::unique_ptr<QMenu> menu(m_window->buildResultsMenu());
+        menu->actions().constLast()->trigger();
+        QCOMPARE(excluded, QStringLiteral("r29999@example.test"));
     }
 };
 

@@ -14,9 +14,16 @@ constexpr int kBarWidth = 30;
 
 TerminalProgress::~TerminalProgress()
 {
+    endLine();
+}
+
+void TerminalProgress::endLine()
+{
     if (m_drawn) {
         m_err << '\n' << std::flush;
+        m_drawn = false;
     }
+    m_shownPercent = -1;
 }
 
 void TerminalProgress::setLabel(std::string_view text)
@@ -37,13 +44,19 @@ void TerminalProgress::setMaximum(std::int64_t maximum)
 
 void TerminalProgress::setValue(std::int64_t value)
 {
+    if (value < m_value) {
+        endLine();
+        m_resting = true;
+    } else if (value > m_value) {
+        m_resting = false;
+    }
     m_value = value;
     redraw();
 }
 
 void TerminalProgress::redraw()
 {
-    if (!m_draw || m_maximum <= 0) {
+    if (!m_draw || m_resting || m_maximum <= 0) {
         return;
     }
     const std::int64_t done = std::clamp<std::int64_t>(m_value, 0, m_maximum);
@@ -58,6 +71,10 @@ void TerminalProgress::redraw()
           << std::string(static_cast<std::size_t>(kBarWidth) - filled, ' ') << "] " << percent << "%\033[K"
           << std::flush;
     m_drawn = true;
+    if (done == m_maximum) {
+        endLine();
+        m_resting = true;
+    }
 }
 
 } // namespace tidecast::cli

@@ -11,6 +11,9 @@ namespace tidecast::cli
 
 // A long job's progress as a bar on a terminal, redrawn in place whenever the whole percentage
 // changes; draws nothing when `draw` is off (output that goes to a file or a pipe, or --quiet).
+// A bar that reaches its end, or whose value drops back, keeps its line and nothing more is drawn
+// until the value rises again, so the job's closing reset shows no 0% and its summary gets a line
+// of its own.
 class TerminalProgress final : public Progress
 {
 public:
@@ -29,10 +32,12 @@ public:
 
 private:
     void redraw();
+    void endLine();
 
     std::ostream& m_err;
     bool m_draw;
     bool m_drawn = false;
+    bool m_resting = false;
     std::string m_label;
     std::int64_t m_maximum = 0;
     std::int64_t m_value = 0;

@@ -38,6 +38,12 @@ TEST(TerminalProgressTest, DrawsOnlyOnATerminalAndOnlyWhenThePercentageMoves)
          {0, 1, 2, 100, 101, 200},
          {bar(0, 0), bar(0, 1), bar(15, 50), bar(30, 100)}},
         {"values past the end stop at the end", true, 10, {25}, {bar(0, 0), bar(30, 100)}},
+        {"a drop back ends the line without a 0% frame", true, 4, {2, 0, 0}, {bar(0, 0), bar(15, 50)}},
+        {"the next rise after the end starts a new line",
+         true,
+         4,
+         {4, 0, 2},
+         {bar(0, 0), bar(30, 100) + "\n", bar(15, 50)}},
     };
     for (const auto& c : cases) {
         std::ostringstream err;
@@ -53,7 +59,7 @@ TEST(TerminalProgressTest, DrawsOnlyOnATerminalAndOnlyWhenThePercentageMoves)
             expected += "\r" + frame;
         }
         if (!c.frames.empty()) {
-            expected += "\n"; // the finished bar keeps its line
+            expected += "\n"; // the last bar keeps its line
         }
         EXPECT_EQ(err.str(), expected) << c.name;
     }

@@ -10,29 +10,14 @@ count=${2:-2000}
 kills=${3:-6}
 RANDOM=${4:-1}
 here=$(dirname "$(realpath "$0")")
-data=$(mktemp -d)
-server_pid=
-cleanup() {
-    if [ -n "$server_pid" ]; then
-        kill "$server_pid" 2>/dev/null || true
-        wait "$server_pid" 2>/dev/null || true
-    fi
-    rm -rf "$data"
+start_server() {
+    /usr/bin/python3 "$here/../tests/support/servers/fault_smtp_server.py" --record "$data/record.txt" \
+        > "$data/port" &
+    server_pid=$!
 }
-trap cleanup EXIT
-
-/usr/bin/python3 "$here/../tests/support/servers/fault_smtp_server.py" --record "$data/record.txt" > "$data/port" &
-server_pid=$!
-while [ ! -s "$data/port" ]; do sleep 0.1; done
-port=$(head -n 1 "$data/port")
+. "$here/sink_setup.sh"
 
 "$build/bench/MailingBench" group "$data" Chain "$count"
-cli="$build/cli/tidecast-cli --data-dir $data"
-$cli settings set Startup Welcome 1
-$cli settings set "Server Setup" "SMTP Server" 127.0.0.1
-$cli settings set "Server Setup" "SMTP Port" "$port"
-$cli settings set "Server Setup" Security none
-$cli settings set "Client Setup" "Email Address" sender@example.test
 printf '; Tidecast message\r\nGROUP: Chain\r\nSUBJECT: News\r\nMESSAGE: Hello [First Name],\r\nthe news.\r\n' \
     > "$data/news.tcx"
 

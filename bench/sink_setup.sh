@@ -1,23 +1,32 @@
-# Sourced by the memory benchmarks: a temporary data folder ($data), Postfix's smtp-sink on a free
-# loopback port ($port), both removed on exit, and $cli, tidecast-cli set up to mail through the
-# sink. Needs $build.
-sink=$(ls /usr/lib/postfix/sbin/smtp-sink /usr/sbin/smtp-sink 2>/dev/null | head -n 1)
+# Sourced by the mailing benchmarks: a temporary data folder ($data), a test SMTP server on a free
+# loopback port ($port), both removed on exit, and $cli, tidecast-cli set up to mail through that
+# server. Needs $build. The server is Postfix's smtp-sink unless the script defines start_server,
+# which must start one in the background, set $server_pid and write its port to "$data/port".
 data=$(mktemp -d)
-sink_pid=
+server_pid=
 cleanup() {
-    if [ -n "$sink_pid" ]; then
-        kill "$sink_pid" 2>/dev/null || true
-        wait "$sink_pid" 2>/dev/null || true
+    if [ -n "$server_pid" ]; then
+        kill "$server_pid" 2>/dev/null || true
+        wait "$server_pid" 2>/dev/null || true
     fi
     rm -rf "$data"
 }
 trap cleanup EXIT
 
-port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-user=
-[ "$(id -u)" = 0 ] && user="-u nobody"
-$sink $user "127.0.0.1:$port" 256 >/dev/null &
-sink_pid=$!
+if ! command -v start_server >/dev/null; then
+    start_server() {
+        local sink user=
+        sink=$(ls /usr/lib/postfix/sbin/smtp-sink /usr/sbin/smtp-sink 2>/dev/null | head -n 1)
+        /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])' \
+            > "$data/port"
+        [ "$(id -u)" = 0 ] && user="-u nobody"
+        $sink $user "127.0.0.1:$(cat "$data/port")" 256 >/dev/null &
+        server_pid=$!
+    }
+fi
+start_server
+while [ ! -s "$data/port" ]; do sleep 0.1; done
+port=$(head -n 1 "$data/port")
 
 cli="$build/cli/tidecast-cli --data-dir $data"
 $cli settings set Startup Welcome 1

@@ -1,6 +1,7 @@
 #include "ui/ExclusionListDialog.h"
 
 #include "common/Text.h"
+#include "support/ScriptedChooser.h"
 #include "support/ScriptedPrompter.h"
 #include "support/SendTestSupport.h"
 #include "transfer/ExclusionTexts.h"
@@ -28,21 +29,6 @@
 using namespace tidecast;
 using Entries = std::vector<transfer::ExclusionEntry>;
 
-// Answers the open-file dialog with one path and keeps what it was asked.
-class OneFileChooser final : public messages::FileChooser
-{
-public:
-    std::optional<std::filesystem::path> openFile(const messages::FileDialogRequest& request) override
-    {
-        asked = request;
-        return answer;
-    }
-    std::optional<std::filesystem::path> saveFile(const messages::FileDialogRequest&) override { return {}; }
-
-    std::optional<std::filesystem::path> answer;
-    messages::FileDialogRequest asked;
-};
-
 // The exclusion list window and its Add dialog over a real data folder.
 class ExclusionListDialogTest : public QObject
 {
@@ -52,7 +38,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
     std::filesystem::path m_data;
     ScriptedPrompter m_prompter;
-    OneFileChooser m_chooser;
+    ScriptedChooser m_chooser;
 
     std::unique_ptr<ui::ExclusionListDialog> makeDialog(const QString& handed = {})
     {
@@ -101,7 +87,7 @@ private slots:
         m_dir = std::make_unique<QTemporaryDir>();
         m_data = m_dir->path().toStdString();
         m_prompter = ScriptedPrompter();
-        m_chooser = OneFileChooser();
+        m_chooser = ScriptedChooser();
         QVERIFY(test::makeGroup(m_data, "Club", {"a@example.test"}));
     }
 
@@ -256,7 +242,7 @@ private slots:
         std::ofstream(file, std::ios::binary) << "new@example.test";
         QApplication::clipboard()->setText(
             QStringLiteral("Known@Example.test, new@example.test\nx@ab.c other@example.org"));
-        m_chooser.answer = file;
+        m_chooser.answers = {file, file}; // one a case
         const struct
         {
             bool fromClipboard;
@@ -323,8 +309,8 @@ private slots:
         click(*dialog, c.closeWith);
         QCOMPARE(fileEntries(), c.saved);
     }
-    QCOMPARE(m_chooser.asked.title, std::string("Select input file to import data from"));
-    QCOMPARE(m_chooser.asked.filter, std::string("All files (*.*)|*.*"));
+    QCOMPARE(m_chooser.requests.back().title, std::string("Select input file to import data from"));
+    QCOMPARE(m_chooser.requests.back().filter, std::string("All files (*.*)|*.*"));
     QVERIFY(m_prompter.log().empty());
 }
 

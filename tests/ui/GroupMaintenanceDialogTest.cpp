@@ -2,9 +2,6 @@
 
 #include "UiTestSupport.h"
 #include "commands/MaintenanceTexts.h"
-#include "common/Clock.h"
-#include "common/Progress.h"
-#include "common/StatusSink.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/GroupListModel.h"
 #include "ui/GroupSetupFeature.h"
@@ -32,26 +29,7 @@ private:
 
     settings::SettingsPaths paths() const { return uitest::pathsUnder(m_dir->path()); }
 
-    // Groups made through the core, each with its addresses in the order given.
-    void makeGroups(const std::vector<std::pair<std::string, std::vector<std::string>>>& groups)
-    {
-        NullStatusSink status;
-        NullProgress progress;
-        SystemClock clock;
-        store::GroupStore store(paths().dataDir, m_prompter, status, progress, clock);
-        for (const auto& [name, addresses] : groups) {
-            store.beginAddGroup();
-            QVERIFY(store.acceptGroupDialog("", name, {}).accepted());
-            store.finishAddGroup();
-            store::RecipientStore file;
-            QVERIFY(file.open(store.groupPath(name)));
-            for (const auto& address : addresses) {
-                QVERIFY(file.addNew());
-                file.setField(3, address);
-            }
-            QVERIFY(file.close());
-        }
-    }
+    void makeGroups(const uitest::GroupContents& groups) { uitest::makeGroups(paths().dataDir, m_prompter, groups); }
 
     void startWindow()
     {

@@ -1,9 +1,6 @@
 #include "ui/GroupSetupFeature.h"
 
 #include "UiTestSupport.h"
-#include "common/Clock.h"
-#include "common/Progress.h"
-#include "common/StatusSink.h"
 #include "store/StoreTexts.h"
 #include "support/ScriptedPrompter.h"
 #include "ui/ComposerWidget.h"
@@ -56,28 +53,6 @@ private:
 
     settings::SettingsPaths paths() const { return uitest::pathsUnder(m_dir->path()); }
 
-    // Makes groups through the core, the way another front end would have left them.
-    void makeGroups()
-    {
-        NullStatusSink status;
-        NullProgress progress;
-        SystemClock clock;
-        store::GroupStore groups(paths().dataDir, m_prompter, status, progress, clock);
-        for (const char* name : {"Big", "Small"}) {
-            groups.beginAddGroup();
-            QVERIFY(groups.acceptGroupDialog("", name, {}).accepted());
-            groups.finishAddGroup();
-        }
-        store::RecipientStore file;
-        QVERIFY(file.open(groups.groupPath("Big")));
-        QVERIFY(file.beginTransaction());
-        for (int i = 0; i < 32001; ++i) {
-            QVERIFY(file.addNew());
-            file.setField(3, "r" + std::to_string(i) + "@example.test");
-        }
-        QVERIFY(file.close());
-    }
-
     GroupSetupWidget* tab() const { return m_window->groupSetup(); }
 
 private slots:
@@ -85,7 +60,11 @@ private slots:
     {
         m_dir = std::make_unique<QTemporaryDir>();
         m_prompter = ScriptedPrompter();
-        makeGroups();
+        std::vector<std::string> many;
+        for (int i = 0; i < 32001; ++i) {
+            many.push_back("r" + std::to_string(i) + "@example.test");
+        }
+        uitest::makeGroups(paths().dataDir, m_prompter, {{"Big", many}, {"Small", {}}});
         m_window = std::make_unique<MainWindow>(paths(), m_prompter);
         m_controller = new GroupSetupFeature(*m_window);
         m_window->tabs()->setCurrentIndex(MainWindow::GroupSetupTab);

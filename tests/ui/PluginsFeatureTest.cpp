@@ -40,28 +40,31 @@ class PluginsFeatureTest : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    ScriptedPrompter m_prompter;
+    std::unique_ptr<MainWindow> m_window;
+    int m_loads = 0; // reloads of the group list
+
     // A window with the plug-in feature, started on a data folder whose settings list `tools`
-    // (entry number, name, program); `loads` counts the reloads of the group list.
-    std::unique_ptr<MainWindow> startWindow(const QTemporaryDir& dir, ScriptedPrompter& prompter,
-                                            const std::vector<std::tuple<int, QString, QString>>& tools, int& loads)
+    // (entry number, name, program).
+    void startWindow(const std::vector<std::tuple<int, QString, QString>>& tools)
     {
-        const auto paths = uitest::pathsUnder(dir.path());
+        const auto paths = uitest::pathsUnder(m_dir->path());
         for (const auto& [number, name, program] : tools) {
             const std::string suffix = std::to_string(number);
             settings::writeValue(paths.settingsFile(), "Plugins", "Plugin" + suffix, program.toStdString());
             settings::writeValue(paths.settingsFile(), "Plugins", "PluginName" + suffix, name.toStdString());
         }
-        auto window = std::make_unique<MainWindow>(paths, prompter);
-        installPluginsFeature(*window);
-        window->hooks().loadGroups = [&loads] { ++loads; };
-        window->start(QString());
-        loads = 0;
-        return window;
+        m_window = std::make_unique<MainWindow>(paths, m_prompter);
+        installPluginsFeature(*m_window);
+        m_window->hooks().loadGroups = [this] { ++m_loads; };
+        m_window->start(QString());
+        m_loads = 0;
     }
 
-    static QString writeTool(const QTemporaryDir& dir, const char* name, bool executable)
+    QString writeTool(const char* name, bool executable) const
     {
-        const QString path = dir.filePath(QString::fromLatin1(name));
+        const QString path = m_dir->filePath(QString::fromLatin1(name));
         QFile file(path);
         file.open(QIODevice::WriteOnly);
         file.write("#!/bin/sh\nprintf '%s\\n' \"$#\" \"$1\" > \"$0.args\"\n");
@@ -70,58 +73,72 @@ private:
     }
 
 private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_prompter = ScriptedPrompter();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        m_dir.reset();
+    }
+
     void menuListsToolsUntilShutdown()
     {
-        QTemporaryDir dir;
-        ScriptedPrompter prompter;
-        int loads = 0;
-        const QString tool = writeTool(dir, "tool", true);
-        auto window =
-            startWindow(dir, prompter, {{2, QStringLiteral("Two"), tool}, {5, QStringLiteral("Five"), tool}}, loads);
-        QMenu* menu = window->menuById(QStringLiteral("ID_PlugMenu"));
+        const QString tool = writeTool("tool", true);
+        startWindow({{2, QStringLiteral("Two"), tool}, {5, QStringLiteral("Five"), tool}});
+        QMenu* menu = m_window->menuById(QStringLiteral("ID_PlugMenu"));
         QCOMPARE(menuIds(menu), QString::fromLatin1("ID_Plug-ins ID_uPlugin2 ID_uPlugin5").split(QLatin1Char(' ')));
         QCOMPARE(menu->actions().at(2)->text(), QStringLiteral("Five"));
 
-        window->saveOnShutdown();
+        m_window->saveOnShutdown();
         QCOMPARE(menuIds(menu), QStringList{QStringLiteral("ID_Plug-ins")});
     }
 
     void toolRunsWhileTheWindowWaits()
     {
-        QTemporaryDir dir;
-        ScriptedPrompter prompter;
-        int loads = 0;
-        const QString tool = writeTool(dir, "tool", true);
-        auto window = startWindow(dir, prompter, {{1, QStringLiteral("Tool"), tool}}, loads);
+        const QString tool = writeTool("tool", true);
+        startWindow({{1, QStringLiteral("Tool"), tool}});
         int closes = 0;
-        window->hooks().closeOpenDatabase = [&closes] { ++closes; };
+        m_window->hooks().closeOpenDatabase = [&closes] { ++closes; };
 
-        window->findChild<QAction*>(QStringLiteral("ID_uPlugin1"))->trigger();
-        auto* process = window->findChild<QProcess*>(QStringLiteral("pluginProcess"));
+        m_window->findChild<QAction*>(QStringLiteral("ID_uPlugin1"))->trigger();
+        auto* process = m_window->findChild<QProcess*>(QStringLiteral("pluginProcess"));
         QVERIFY(process != nullptr);
         QSignalSpy finished(process, &QProcess::finished);
-        QVERIFY(!window->isEnabled());
-        QVERIFY(window->windowState() & Qt::WindowMinimized);
+        QVERIFY(!m_window->isEnabled());
+        QVERIFY(m_window->windowState() & Qt::WindowMinimized);
         QCOMPARE(closes, 1);
 
         QVERIFY(finished.wait());
-        QVERIFY(window->isEnabled());
-        QVERIFY(!(window->windowState() & Qt::WindowMinimized));
-        QCOMPARE(loads, 1);
+        QVERIFY(m_window->isEnabled());
+        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
+        QCOMPARE(m_loads, 1);
         QFile arguments(tool + QStringLiteral(".args"));
         QVERIFY(arguments.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(arguments.readAll()),
-                 QStringLiteral("1\n/G%1\n").arg(QString::fromStdString(window->paths().dataFolder())));
-        QVERIFY(prompter.log().empty());
+                 QStringLiteral("1\n/G%1\n").arg(QString::fromStdString(m_window->paths().dataFolder())));
+        QVERIFY(m_prompter.log().empty());
+    }
+
+    void toolThatCannotStartIsReported()
+    {
+        const QString tool = writeTool("locked", false);
+        startWindow({{3, QStringLiteral("Locked"), tool}});
+
+        m_window->dispatch(QStringLiteral("ID_uPlugin3"));
+        QCOMPARE(m_prompter.texts(), std::vector<std::string>{"Unable to launch: Locked\n\n" + tool.toStdString()});
+        QVERIFY(m_window->isEnabled());
+        QVERIFY(!(m_window->windowState() & Qt::WindowMinimized));
+        QCOMPARE(m_loads, 0);
     }
 
     void helpTellsWhereToolsAreListedAndWhatTheyAreGiven()
     {
-        QTemporaryDir dir;
-        ScriptedPrompter prompter;
-        int loads = 0;
-        auto window = startWindow(dir, prompter, {}, loads);
-        QAction* help = window->commandAction(QStringLiteral("ID_Plug-ins"));
+        startWindow({});
+        QAction* help = m_window->commandAction(QStringLiteral("ID_Plug-ins"));
         QVERIFY(help->isEnabled());
         QString title;
         QString details;
@@ -133,23 +150,8 @@ private slots:
         help->trigger();
         QCOMPARE(title, QStringLiteral("About Plug-ins"));
         QVERIFY2(details.contains(QStringLiteral("[Plugins]")), qPrintable(details));
-        QVERIFY2(details.contains(QString::fromStdString(window->paths().dataFolder()).toHtmlEscaped()),
+        QVERIFY2(details.contains(QString::fromStdString(m_window->paths().dataFolder()).toHtmlEscaped()),
                  qPrintable(details));
-    }
-
-    void toolThatCannotStartIsReported()
-    {
-        QTemporaryDir dir;
-        ScriptedPrompter prompter;
-        int loads = 0;
-        const QString tool = writeTool(dir, "locked", false);
-        auto window = startWindow(dir, prompter, {{3, QStringLiteral("Locked"), tool}}, loads);
-
-        window->dispatch(QStringLiteral("ID_uPlugin3"));
-        QCOMPARE(prompter.texts(), std::vector<std::string>{"Unable to launch: Locked\n\n" + tool.toStdString()});
-        QVERIFY(window->isEnabled());
-        QVERIFY(!(window->windowState() & Qt::WindowMinimized));
-        QCOMPARE(loads, 0);
     }
 };
 

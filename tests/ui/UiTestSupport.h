@@ -1,14 +1,24 @@
 #pragma once
 
+#include "common/Clock.h"
+#include "common/Progress.h"
+#include "common/StatusSink.h"
 #include "settings/SettingsPaths.h"
+#include "store/GroupStore.h"
+#include "store/RecipientStore.h"
+#include "support/ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QString>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace tidecast::uitest
 {
@@ -46,6 +56,32 @@ inline settings::SettingsPaths pathsUnder(const QString& dir)
     paths.configDir = (dir + QStringLiteral("/config")).toStdString();
     std::filesystem::create_directories(paths.dataDir);
     return paths;
+}
+
+using GroupContents = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+// Groups made through the core, the way another front end would have left them, each with its
+// addresses in the order given.
+inline void makeGroups(const std::filesystem::path& dataDir, ScriptedPrompter& prompter, const GroupContents& groups)
+{
+    NullStatusSink status;
+    NullProgress progress;
+    SystemClock clock;
+    store::GroupStore store(dataDir, prompter, status, progress, clock);
+    for (const auto& [name, addresses] : groups) {
+        store.beginAddGroup();
+        QVERIFY(store.acceptGroupDialog("", name, {}).accepted());
+        store.finishAddGroup();
+        store::RecipientStore file;
+        QVERIFY(file.open(store.groupPath(name)));
+        QVERIFY(file.beginTransaction());
+        for (const auto& address : addresses) {
+            QVERIFY(file.addNew());
+            QVERIFY(file.setField("EmailAddress", address));
+        }
+        QVERIFY(file.close());
+    }
+    prompter.clear();
 }
 
 } // namespace tidecast::uitest

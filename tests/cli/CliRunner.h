@@ -1,6 +1,9 @@
 #pragma once
 
 #include "cli/CliApp.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -45,6 +48,18 @@ inline CliRun runInProcess(const std::filesystem::path& dataDir, std::vector<std
     arguments.insert(arguments.begin(), {"--data-dir", dataDir.string()});
     return runArguments(std::move(arguments), input);
 }
+
+// A data folder of its own for each test, and tidecast-cli run in process on it.
+class CliTest : public ::testing::Test
+{
+protected:
+    tidecast::test::TempDir dir;
+
+    CliRun run(std::vector<std::string> arguments, const std::string& input = {})
+    {
+        return runInProcess(dir.path(), std::move(arguments), input);
+    }
+};
 
 // Starts tidecast-cli as a process of its own with stdout in `output` and stdin empty; 0 when it
 // could not be started. The build puts it in cli/ beside the tests' folder when TIDECAST_CLI

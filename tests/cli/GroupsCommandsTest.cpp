@@ -3,7 +3,6 @@
 #include "store/GroupDetails.h"
 #include "store/RecipientStore.h"
 #include "store/StoreTexts.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +17,9 @@ namespace tidecast::cli
 namespace
 {
 
-class GroupsCommandsTest : public ::testing::Test
+class GroupsCommandsTest : public test::CliTest
 {
 protected:
-    tidecast::test::TempDir dir;
-
-    test::CliRun run(std::vector<std::string> arguments, const std::string& input = {})
-    {
-        return test::runInProcess(dir.path(), std::move(arguments), input);
-    }
-
     void expectRun(const std::vector<std::string>& arguments, int status, const std::string& out = {},
                    const std::string& err = {})
     {
@@ -196,18 +188,7 @@ TEST_F(GroupsCommandsTest, ExportWritesAGroupOrTheExclusionListAndRemembersThePa
 TEST_F(GroupsCommandsTest, ExcludedAddressNeedsYesAndDeleteCanCleanExclusions)
 {
     expectRun({"groups", "add", "Club"}, 0);
-    {
-        store::RecipientStore file;
-        file.resetLayout();
-        file.defineField("EmailAddress", store::FieldType::Text, 75);
-        file.defineField("Group", store::FieldType::Text, 50);
-        ASSERT_EQ(file.createFile(dir / "Exclusion List.gdb"), 0);
-        ASSERT_TRUE(file.open(dir / "Exclusion List.gdb"));
-        ASSERT_TRUE(file.addNew());
-        file.setField(0, "ann@example.test");
-        file.setField(1, "Club");
-        ASSERT_TRUE(file.close());
-    }
+    expectRun({"exclusion", "add", "ann@example.test", "--group", "Club"}, 0);
     expectRun({"recipients", "add", "Club", "--email", "ann@example.test"}, 3, "",
               "info: This Recipient is already present on your Exclusion List\n"
               "info: Are you sure you still wish to add it to the current group?\n");

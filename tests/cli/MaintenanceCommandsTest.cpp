@@ -1,5 +1,4 @@
 #include "cli/CliRunner.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -12,16 +11,9 @@ namespace tidecast::cli
 namespace
 {
 
-class MaintenanceCommandsTest : public ::testing::Test
+class MaintenanceCommandsTest : public test::CliTest
 {
 protected:
-    tidecast::test::TempDir dir;
-
-    test::CliRun run(std::vector<std::string> arguments, const std::string& input = {})
-    {
-        return test::runInProcess(dir.path(), std::move(arguments), input);
-    }
-
     void SetUp() override
     {
         for (const char* group : {"Club", "Other"}) {

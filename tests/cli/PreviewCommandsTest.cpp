@@ -2,7 +2,6 @@
 #include "common/Text.h"
 #include "messages/MessageDocument.h"
 #include "support/ParsedMail.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,7 @@ namespace
 
 using test::CliRun;
 
-class PreviewCommandsTest : public ::testing::Test
+class PreviewCommandsTest : public test::CliTest
 {
 protected:
     PreviewCommandsTest()
@@ -44,10 +43,6 @@ protected:
                                                                          std::chrono::system_clock::now()));
         EXPECT_EQ(run({"settings", "set", "Server Setup", "SMTP Server", "127.0.0.1"}).status, 0);
     }
-
-    CliRun run(std::vector<std::string> arguments) { return test::runInProcess(dir.path(), std::move(arguments)); }
-
-    tidecast::test::TempDir dir;
 };
 
 TEST_F(PreviewCommandsTest, PrintsThePersonalMessageOfTheChosenRecipient)

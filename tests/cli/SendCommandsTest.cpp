@@ -3,7 +3,6 @@
 #include "support/FaultServer.h"
 #include "support/SendTestSupport.h"
 #include "support/ServerProcess.h"
-#include "support/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -24,14 +23,9 @@ using ::testing::ElementsAre;
 
 // A data folder with the group "Friends" of `count` recipients, a message for it and a server
 // configured at `port`.
-class SendCommandTest : public ::testing::Test
+class SendCommandTest : public test::CliTest
 {
 protected:
-    test::CliRun run(std::vector<std::string> arguments)
-    {
-        return test::runInProcess(dir.path(), std::move(arguments));
-    }
-
     void prepare(int count, int port)
     {
         addresses = tidecast::test::numberedAddresses(count);
@@ -82,7 +76,6 @@ protected:
 
     std::vector<std::string> accepted() const { return splitLines(readWholeFile(record)); }
 
-    tidecast::test::TempDir dir;
     std::string data = dir.path().string();
     std::string message = (dir / "news.tcx").string();
     std::filesystem::path record = dir / "accepted.txt";

@@ -1,7 +1,6 @@
 #include "cli/CliRunner.h"
 #include "common/Text.h"
 #include "support/SendTestSupport.h"
-#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -19,16 +18,7 @@ namespace tidecast::cli
 namespace
 {
 
-class TransferCommandsTest : public ::testing::Test
-{
-protected:
-    tidecast::test::TempDir dir;
-
-    test::CliRun run(std::vector<std::string> arguments, const std::string& input = {})
-    {
-        return test::runInProcess(dir.path(), std::move(arguments), input);
-    }
-};
+using TransferCommandsTest = test::CliTest;
 
 // A small mail folder: headers, quoted replies and a signature, with a few broken candidates.
 constexpr std::string_view kMailbox = "From ann.lee@example.com Mon Dec  7 10:00:00 2026\r\n"

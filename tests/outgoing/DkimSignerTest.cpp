@@ -3,14 +3,12 @@
 #include "common/Text.h"
 #include "outgoing/DeliverabilityTexts.h"
 #include "outgoing/MessageBuilder.h"
-#include "support/FixedClock.h"
-#include "support/SequenceIdSource.h"
+#include "support/MailTestSupport.h"
 #include "support/ServerProcess.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -24,8 +22,6 @@ using namespace tidecast::outgoing;
 
 namespace
 {
-
-const auto kNow = std::chrono::system_clock::time_point(std::chrono::seconds(1796566333));
 
 // Keys made once for all tests with the openssl tool.
 class DkimKeys
@@ -85,23 +81,12 @@ store::RecipientRecord recipient()
     return record;
 }
 
-const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,"
-                       "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-                       43);
-
 // One message shape: what it changes in the settings and the message before building.
 struct Shape
 {
     const char* name;
     std::function<void(settings::Settings&, OutgoingMessage&, const test::TempDir&)> apply;
 };
-
-std::string writeFile(const test::TempDir& dir, const std::string& name, const std::string& content)
-{
-    const auto path = dir / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
-}
 
 const std::vector<Shape>& shapes()
 {
@@ -114,21 +99,21 @@ const std::vector<Shape>& shapes()
              s.htmlEncoding = "print";
              m.body = "Gr\xC3\xBC\xC3\x9F"
                       "e =\r\n";
-             m.htmlPath = writeFile(d, "page.html",
-                                    "<p>Gr\xC3\xBC\xC3\x9F"
-                                    "e !*FIRST_NAME*!</p>");
+             m.htmlPath = test::writeTestFile(d.path(), "page.html",
+                                              "<p>Gr\xC3\xBC\xC3\x9F"
+                                              "e !*FIRST_NAME*!</p>");
          }},
         {"base64 alternative",
          [](auto& s, auto& m, auto& d) {
              s.encoding = "base64";
              s.htmlEncoding = "base64";
-             m.htmlPath = writeFile(d, "page.html", "<p>Hello</p>");
+             m.htmlPath = test::writeTestFile(d.path(), "page.html", "<p>Hello</p>");
          }},
         {"related with an inline image and an attachment",
          [](auto&, auto& m, auto& d) {
-             writeFile(d, "logo.gif", kGif);
-             m.htmlPath = writeFile(d, "page.html", "<p>Hi</p><img src=\"logo.gif\">");
-             m.attachments = {writeFile(d, "terms.txt", "Terms\r\n")};
+             test::writeTestFile(d.path(), "logo.gif", test::kOnePixelGif);
+             m.htmlPath = test::writeTestFile(d.path(), "page.html", "<p>Hi</p><img src=\"logo.gif\">");
+             m.attachments = {test::writeTestFile(d.path(), "terms.txt", "Terms\r\n")};
          }},
         {"long folded headers",
          [](auto&, auto& m, auto&) {
@@ -160,20 +145,7 @@ protected:
         message.body = "Dear !*FIRST_NAME*!,\r\nthe news.\r\n";
     }
 
-    std::string build()
-    {
-        FixedClock clock{kNow};
-        SequenceIdSource ids;
-        NullProgress progress;
-        auto builder = MessageBuilder::create(message, settings, clock, ids);
-        EXPECT_TRUE(builder) << (builder ? "" : builder.error().detail);
-        if (!builder) {
-            return {};
-        }
-        auto built = builder->buildMessage(recipient(), progress);
-        EXPECT_TRUE(built);
-        return built ? *built : std::string();
-    }
+    std::string build() { return test::buildMail(message, settings, recipient()); }
 
     settings::Settings settings;
     OutgoingMessage message;
@@ -249,7 +221,7 @@ TEST_F(DkimSignerTest, SignsTheListedFieldsWithTheSettings)
 TEST_F(DkimSignerTest, UnusableSettingsAreRefusedWithWhatToFix)
 {
     const auto& keys = DkimKeys::get();
-    const std::string notAKey = writeFile(keys.dir(), "not-a-key.pem", "hello\n");
+    const std::string notAKey = test::writeTestFile(keys.dir().path(), "not-a-key.pem", "hello\n");
     const std::string missing = (keys.dir() / "missing.pem").string();
     struct Case
     {
@@ -277,7 +249,7 @@ TEST_F(DkimSignerTest, UnusableSettingsAreRefusedWithWhatToFix)
         settings.dkimSelector = c.selector;
         settings.dkimKeyFile = c.key;
         message.identity.address = c.from;
-        FixedClock clock{kNow};
+        FixedClock clock{test::kMailDate};
         SequenceIdSource ids;
         const auto made = MessageBuilder::create(message, settings, clock, ids);
         EXPECT_EQ(made ? std::string() : made.error().detail, c.text) << c.domain << ' ' << c.key << ' ' << c.from;

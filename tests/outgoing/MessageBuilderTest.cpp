@@ -3,17 +3,14 @@
 #include "common/Base64.h"
 #include "common/Text.h"
 #include "settings/SetupForms.h"
-#include "support/FixedClock.h"
+#include "support/MailTestSupport.h"
 #include "support/ParsedMail.h"
-#include "support/SequenceIdSource.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
-#include <fstream>
 #include <tuple>
 #include <vector>
 
@@ -24,14 +21,6 @@ using tidecast::test::TempDir;
 
 namespace
 {
-
-// 2026-12-06 14:12:13 UTC.
-const auto kNow = std::chrono::system_clock::time_point(std::chrono::seconds(1796566333));
-
-// A GIF of one pixel.
-const std::string kGif("GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\xff\xff\x00\x00\x00!\xf9\x04\x01\x00\x00\x00\x00,"
-                       "\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00;",
-                       43);
 
 std::string binaryData(std::size_t size)
 {
@@ -67,9 +56,7 @@ protected:
 
     std::string write(const std::string& name, const std::string& content)
     {
-        const auto path = dir / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
+        return test::writeTestFile(dir.path(), name, content);
     }
 
     Result<MessageBuilder> builder() { return MessageBuilder::create(message, settings, clock, ids); }
@@ -99,7 +86,7 @@ protected:
 
     TempDir dir;
     settings::Settings settings;
-    FixedClock clock{kNow};
+    FixedClock clock{test::kMailDate};
     SequenceIdSource ids;
     NullProgress progress;
     OutgoingMessage message;
@@ -134,7 +121,7 @@ TEST_F(MessageBuilderTest, PlainTextAloneIsOneTextPartWhateverTheEncoding)
 
 TEST_F(MessageBuilderTest, InlineImagesNestAlternativeInsideRelated)
 {
-    write("pic.gif", kGif);
+    write("pic.gif", test::kOnePixelGif);
     write("back.jpg", "JPEGDATA");
     message.htmlPath = write("page.html", "<html><body background=\"back.jpg\"><p>Hi !*FIRST_NAME*!</p>\n"
                                           "<img src=\"pic.gif\"><IMG SRC=\"file:///" +
@@ -157,7 +144,7 @@ TEST_F(MessageBuilderTest, InlineImagesNestAlternativeInsideRelated)
     EXPECT_EQ(mail.body("p.1"), "JPEGDATA");
     EXPECT_EQ(mail["p.2.type"], "image/gif");
     EXPECT_EQ(mail["p.2.filename"], "pic.gif");
-    EXPECT_EQ(mail.body("p.2"), kGif);
+    EXPECT_EQ(mail.body("p.2"), test::kOnePixelGif);
     // The two references to one picture share its one part; every reference resolves.
     EXPECT_EQ(mail["cid_refs"], "3");
     EXPECT_EQ(mail["cid_unresolved"], "0");
@@ -482,7 +469,7 @@ TEST_F(MessageBuilderTest, PersonalisedAttachmentsFollowTheFieldFlags)
     message.attachField = {false, true, false, true};
     store::RecipientRecord recipient = jane();
     recipient.set(store::RecipientField::Field1, write("one.txt", "1"));
-    recipient.set(store::RecipientField::Field2, " " + write("two.gif", kGif) + " ");
+    recipient.set(store::RecipientField::Field2, " " + write("two.gif", test::kOnePixelGif) + " ");
     recipient.set(store::RecipientField::Field4, write("four.bmp", "BM"));
     std::vector<std::string> activity;
     auto made = builder();
@@ -510,7 +497,7 @@ TEST_F(MessageBuilderTest, MatchesTheGoldenMessage)
 {
     // Every byte of a related message with an attachment; the file was checked by hand and by
     // the parser, and any change to the layout must be deliberate.
-    write("logo.gif", kGif);
+    write("logo.gif", test::kOnePixelGif);
     message.htmlPath = write("page.html", "<p>Dear !*FIRST_NAME*!,</p><img src=\"logo.gif\">");
     message.attachments = {write("terms.txt", "Terms\r\n")};
     message.identity.replyTo = "replies@sender.example";

@@ -3,7 +3,7 @@
 #include "common/Progress.h"
 #include "outgoing/DeliverabilityTexts.h"
 #include "outgoing/MessageBuilder.h"
-#include "support/FixedClock.h"
+#include "support/MailTestSupport.h"
 #include "support/SendTestSupport.h"
 #include "support/SequenceIdSource.h"
 #include "support/TempDir.h"
@@ -140,7 +140,7 @@ TEST_F(MessagePreviewTest, ShowsTheTextAndFilesExactlyAsTheBuilderSendsThem)
     settings::Settings settings;
     settings.wrapWidth = 20;
     settings.encoding = "none";
-    FixedClock clock(std::chrono::system_clock::time_point(std::chrono::seconds(1796566333)));
+    FixedClock clock(test::kMailDate);
     SequenceIdSource ids;
     auto builder = MessageBuilder::create(message, settings, clock, ids);
     ASSERT_TRUE(builder);
@@ -167,7 +167,7 @@ TEST_F(MessagePreviewTest, HeadersAreTheSentMessagesOwnSignatureIncluded)
 {
     const auto key = (dir / "ed25519.pem").string();
     ASSERT_EQ(std::system(("openssl genpkey -algorithm ED25519 -out '" + key + "' 2>/dev/null").c_str()), 0);
-    const FixedClock clock(std::chrono::system_clock::time_point(std::chrono::seconds(1796566333)));
+    const FixedClock clock(test::kMailDate);
     struct Case
     {
         std::string keyFile;

@@ -2,13 +2,11 @@
 
 #include "outgoing/DeliverabilityTexts.h"
 #include "outgoing/MessageBuilder.h"
-#include "support/FixedClock.h"
+#include "support/MailTestSupport.h"
 #include "support/ParsedMail.h"
-#include "support/SequenceIdSource.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 #include <vector>
 
@@ -44,16 +42,7 @@ std::string buildWith(const settings::Settings& settings, SendMode mode)
     message.subject = "Hello";
     message.body = "Text\r\n";
     message.mode = mode;
-    FixedClock clock{std::chrono::system_clock::time_point(std::chrono::seconds(1796566333))};
-    SequenceIdSource ids;
-    NullProgress progress;
-    auto builder = MessageBuilder::create(message, settings, clock, ids);
-    EXPECT_TRUE(builder) << (builder ? "" : builder.error().detail);
-    if (!builder) {
-        return {};
-    }
-    auto built = builder->buildMessage(recipient(), progress);
-    return built ? *built : std::string();
+    return test::buildMail(message, settings, recipient());
 }
 
 } // namespace

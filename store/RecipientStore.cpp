@@ -2,6 +2,7 @@
 
 #include "common/MailAddress.h"
 #include "common/Text.h"
+#include "store/AddressIndex.h"
 
 #include <sqlite3.h>
 
@@ -133,6 +134,7 @@ Result<void> RecipientStore::open(const std::filesystem::path& path)
         m_db.close();
         return schema;
     }
+    repairAddressIndex(m_db);
     clearCurrent();
     m_count.reset();
     return {};

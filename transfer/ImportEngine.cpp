@@ -4,6 +4,7 @@
 #include "common/Text.h"
 #include "filters/FilterEvaluators.h"
 #include "filters/FilterSet.h"
+#include "store/AddressIndex.h"
 #include "store/LocalDate.h"
 #include "store/RecipientRecord.h"
 #include "store/RecipientStore.h"
@@ -124,6 +125,7 @@ private:
     KnownAddresses m_known;
     ImportCounts m_counts;
     std::string m_today;
+    std::optional<std::string> m_deferredIndex; // rebuilt once the records are in
     std::int64_t m_inBatch = 0;
     bool m_failed = false;
     bool m_reportFailed = false;
@@ -221,6 +223,11 @@ bool ImportRun::openGroup()
         m_failed = true;
         m_prompter.message(std::string(kCannotOpenGroup) + m_request.groupName, Icon::Critical);
         return false;
+    }
+    // An empty group fills much faster without its address index. If it cannot be dropped the
+    // import simply keeps it up to date as it goes.
+    if (auto dropped = store::dropAddressIndexWhileEmpty(m_request.groupPath); dropped) {
+        m_deferredIndex = std::move(*dropped);
     }
     if (auto begun = m_group.beginTransaction(); !begun) {
         fail(kAddRecipientTag, begun.error());
@@ -439,6 +446,11 @@ void ImportRun::finishGroup()
     }
     if (auto closed = m_group.close(); !closed && !m_failed) {
         fail(kAddRecipientTag, closed.error());
+    }
+    if (m_deferredIndex) {
+        if (auto restored = store::restoreAddressIndex(m_request.groupPath, *m_deferredIndex); !restored && !m_failed) {
+            fail(kAddRecipientTag, restored.error());
+        }
     }
 }
 

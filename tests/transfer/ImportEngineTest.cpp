@@ -1,6 +1,7 @@
 #include "transfer/ImportEngine.h"
 
 #include "store/LocalDate.h"
+#include "store/SqliteDatabase.h"
 #include "support/StoreTestSupport.h"
 #include "transfer/AddressHarvester.h"
 
@@ -383,6 +384,74 @@ TEST_F(ImportEngineTest, OffersTheReportOnlyAfterIllegalData)
                                    Icon::Exclamation, false},
                                   {question, Icon::Question, true}}));
     EXPECT_EQ(opened, 2);
+}
+
+// The statement that made the group's address index, or "" when it has none.
+std::string addressIndexOf(const std::filesystem::path& path)
+{
+    auto db = store::SqliteDatabase::open(path, store::SqliteDatabase::Mode::ReadOnly);
+    EXPECT_TRUE(db);
+    auto statement = db->prepare("SELECT sql FROM sqlite_master WHERE type='index' AND name='records_address'");
+    EXPECT_TRUE(statement);
+    return statement->step() == store::SqliteStatement::Step::Row ? std::string(statement->columnText(0)) : "";
+}
+
+void dropAddressIndex(const std::filesystem::path& path)
+{
+    auto db = store::SqliteDatabase::open(path, store::SqliteDatabase::Mode::ReadWrite);
+    ASSERT_TRUE(db);
+    ASSERT_TRUE(db->exec("DROP INDEX records_address"));
+}
+
+// However an import ends, the group keeps its address index, also when an earlier import was
+// killed before it could rebuild it, and holds what was committed.
+TEST_F(ImportEngineTest, LeavesTheGroupIndexedWhateverTheEnding)
+{
+    struct Case
+    {
+        const char* name;
+        int alreadyHeld;
+        bool indexLost;
+        bool stopEarly;
+        bool fileMissing;
+        ImportEnding ending;
+        std::size_t stored;
+    };
+    const Case cases[] = {
+        {"empty group", 0, false, false, false, ImportEnding::Completed, 3000},
+        {"empty group, stopped", 0, false, true, false, ImportEnding::Stopped, 1024},
+        {"empty group, unreadable file", 0, false, false, true, ImportEnding::ErrorsEncountered, 0},
+        {"group with recipients", 10, false, false, false, ImportEnding::Completed, 3010},
+        {"killed before the rebuild", 10, true, false, false, ImportEnding::Completed, 3010},
+        {"killed before the rebuild, stopped", 10, true, true, false, ImportEnding::Stopped, 1034},
+    };
+    const auto created = addressIndexOf(groups.groupPath("Customers"));
+    ASSERT_NE(created, "");
+    ASSERT_TRUE(writeWholeFile(dir / "rows.csv", numberedRows(3000)));
+    int number = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto group = "Group " + std::to_string(++number);
+        addGroup(group);
+        fillGroup(group, c.alreadyHeld, 3000);
+        const auto path = groups.groupPath(group);
+        if (c.indexLost) {
+            dropAddressIndex(path);
+        }
+        auto request = delimited(c.fileMissing ? "missing.csv" : "rows.csv", Delimiter::Comma, 2,
+                                 {{MatchUpField::EmailAddress, 1}, {MatchUpField::FirstName, 2}});
+        request.groupName = group;
+        request.groupPath = path;
+        std::stop_source stop;
+        importProgress.onValue = [&] {
+            if (c.stopEarly && importProgress.labels.back() == "Reading Import file") {
+                stop.request_stop();
+            }
+        };
+        EXPECT_EQ(run(request, stop.get_token()).ending, c.ending);
+        EXPECT_EQ(addressIndexOf(path), created);
+        EXPECT_EQ(addressesOf(group).size(), c.stored);
+    }
 }
 
 } // namespace

@@ -181,12 +181,24 @@ std::optional<CliMailing> prepareMailing(CliContext& context, const MailingArgum
     const std::string groupName = arguments.group.empty() ? document.group : arguments.group;
 
     auto settings = settings::loadSettings(context.paths);
-    if (!arguments.server.empty() && !applyServer(arguments.server, settings)) {
-        context.err << "error: --server takes HOST or HOST:PORT, not " << arguments.server << '\n';
-        return refuse(kExitUsage);
+    if (!arguments.servers.empty()) {
+        for (const auto& server : arguments.servers) {
+            if (settings::Settings probe; !applyServer(server, probe)) {
+                context.err << "error: --server takes HOST or HOST:PORT, not " << server << '\n';
+                return refuse(kExitUsage);
+            }
+        }
+        applyServer(arguments.servers.front(), settings);
+        settings.extraServers.clear();
+        for (auto extra = arguments.servers.begin() + 1; extra != arguments.servers.end(); ++extra) {
+            settings.extraServers += (settings.extraServers.empty() ? "" : ",") + *extra;
+        }
     }
     if (arguments.rate >= 0) {
         settings.rateLimit = arguments.rate;
+    }
+    if (arguments.connections > 0) {
+        settings.connections = arguments.connections;
     }
     // The SMTP password need not be in "ej.dat" nor on a command line: a file or the environment.
     if (!arguments.passwordFile.empty()) {

@@ -26,9 +26,10 @@ struct MailingArguments
     std::string filtersFile;
     bool dsn = false;
     std::string customAttachments;
-    std::string server;
-    int rate = -1;            // messages per minute; below 0: as the settings say
-    std::string passwordFile; // send only: the SMTP password's first line
+    std::vector<std::string> servers; // the first for the settings' server, the others as extra servers
+    int rate = -1;                    // messages per minute; below 0: as the settings say
+    int connections = 0;              // connections side by side; 0: as the settings say
+    std::string passwordFile;         // send only: the SMTP password's first line
 };
 
 // A mailing as the send options leave it, and the document it comes from.

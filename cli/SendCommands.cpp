@@ -124,7 +124,10 @@ void addSendCommands(CLI::App& app, CommandAction& action)
     command->add_flag("--dsn", arguments->dsn, "Ask for delivery status notification");
     command->add_option("--custom-attachments", arguments->customAttachments,
                         "Attach the files named in these Additional Fields (1,2,3,4)");
-    command->add_option("--server", arguments->server, "The SMTP server for this mailing");
+    command->add_option("--server", arguments->servers,
+                        "The SMTP server (HOST[:PORT]) for this mailing; given again, the extra servers");
+    command->add_option("--connections", arguments->connections, "Mail over this many connections side by side")
+        ->check(CLI::Range(1, 16));
     command->add_option("--rate", arguments->rate, "At most this many messages a minute (0: no limit)")
         ->check(CLI::NonNegativeNumber);
     command->add_option("--password-file", arguments->passwordFile,

@@ -44,9 +44,33 @@ void LogFile::fail(int error)
     m_failure = m_path.string() + ": " + std::strerror(error);
 }
 
+bool LogFile::failed() const
+{
+    std::lock_guard lock(m_mutex);
+    return !m_failure.empty();
+}
+
+std::string LogFile::failure() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+int LogFile::failureNumber() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_errno;
+}
+
 bool LogFile::writeLine(std::string_view line)
 {
-    if (m_fd < 0 || failed()) {
+    std::lock_guard lock(m_mutex);
+    return writeWhole(line);
+}
+
+bool LogFile::writeWhole(std::string_view line)
+{
+    if (m_fd < 0 || !m_failure.empty()) {
         return false;
     }
     // One write per line: the line and its ending reach the file together. A write cut short

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -12,7 +13,8 @@ namespace tidecast::mailing
 // One log of a mailing: a text file written a line at a time, CR LF after each line, and handed
 // to the operating system at once, so that a mailing that is killed leaves every line it wrote
 // behind. Every write is checked: the first one that fails (a full disk, say) is remembered with
-// its cause, and the file takes no more lines after it, so it never ends in half a line.
+// its cause, and the file takes no more lines after it, so it never ends in half a line. Lines
+// may be written from several threads at once.
 class LogFile
 {
 public:
@@ -39,21 +41,23 @@ public:
     bool writeLine(std::string_view line);
 
     // Why the file stopped taking lines: "<file>: <cause>"; empty while every write succeeded.
-    bool failed() const { return !m_failure.empty(); }
-    const std::string& failure() const { return m_failure; }
-    int failureNumber() const { return m_errno; }
+    bool failed() const;
+    std::string failure() const;
+    int failureNumber() const;
     const std::filesystem::path& path() const { return m_path; }
 
     void setWriteFunction(WriteFunction write) { m_write = std::move(write); }
 
 private:
     void fail(int error);
+    bool writeWhole(std::string_view line);
 
     int m_fd = -1;
     std::filesystem::path m_path;
     std::string m_failure;
     int m_errno = 0;
     WriteFunction m_write;
+    mutable std::mutex m_mutex; // around a line's write and the failure record
 };
 
 } // namespace tidecast::mailing

@@ -8,32 +8,89 @@
 #include "mailing/PipelinedMessageSource.h"
 #include "mailing/SendStatistics.h"
 #include "mailing/SendTexts.h"
+#include "mailing/SerialSinks.h"
 #include "mailing/SmtpSendChannel.h"
 #include "outgoing/MessageBuilder.h"
 #include "outgoing/OutgoingMessage.h"
+#include "settings/SetupForms.h"
 #include "store/GroupNames.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace tidecast::mailing
 {
 
+namespace
+{
+
+constexpr std::uint16_t kSmtpPort = 25;
+
+// The server of the settings ("host" or "host:port") and the extra servers after it.
+std::vector<Relay> serverRelays(const settings::Settings& settings)
+{
+    const auto port =
+        static_cast<std::uint16_t>(settings.smtpPort > 0 && settings.smtpPort <= 65535 ? settings.smtpPort : kSmtpPort);
+    std::vector<Relay> relays;
+    if (auto main = parseRelay(settings.smtpServer, port)) {
+        relays.push_back(std::move(*main));
+    } else {
+        relays.push_back({settings.smtpServer, port}); // its connection fails and says why
+    }
+    for (auto& extra : parseRelays(settings.extraServers, port)) {
+        relays.push_back(std::move(extra));
+    }
+    return relays;
+}
+
+} // namespace
+
 struct Mailing::Parts
 {
-    Parts(const MailingSetup& setup, Prompter& prompter, Progress& progress, SendMonitor& monitor)
+    Parts(const MailingSetup& setup, Prompter& outerPrompter, Progress& outerProgress, SendMonitor& outerMonitor,
+          const Clock& clock)
         : options(sessionOptions(setup.options, setup.dataDir, setup.settingsFile))
+        , prompter(outerPrompter)
+        , progress(outerProgress)
+        , monitor(outerMonitor)
         , sessionSink(logs.session())
         , activity(monitor)
-        , lastError(setup.settingsFile)
-        , channel(setup.settings, options, {activity, sessionSink, lastError, progress, prompter})
-    {}
+        , lastErrorFile(setup.settingsFile)
+        , lastError(lastErrorFile)
+        , relays(serverRelays(setup.settings), clock)
+    {
+        options.retryAttempts = setup.settings.retryAttempts;
+        options.rateLimit = setup.settings.rateLimit;
+        const int count = std::clamp(setup.settings.connections, 1, settings::kMaxConnections);
+        for (int i = 0; i < count; ++i) {
+            channels.push_back(std::make_unique<SmtpSendChannel>(
+                setup.settings, options, ChannelSinks{activity, sessionSink, lastError, progress, prompter}));
+            channels.back()->useRelays(relays, static_cast<std::size_t>(i));
+        }
+    }
+
+    std::vector<SendChannel*> channelList() const
+    {
+        std::vector<SendChannel*> list;
+        for (const auto& channel : channels) {
+            list.push_back(channel.get());
+        }
+        return list;
+    }
 
     SessionOptions options;
+    // The connections share these, one call at a time.
+    SerialPrompter prompter;
+    SerialProgress progress;
+    SerialMonitor monitor;
     SendLogs logs;
     FileLogSink sessionSink;
     MonitorLogSink activity;
-    LastErrorLogSink lastError;
-    SmtpSendChannel channel;
+    LastErrorLogSink lastErrorFile;
+    SerialLogSink lastError;
+    RelayPool relays;
+    std::vector<std::unique_ptr<SmtpSendChannel>> channels;
     SystemIdSource ids;
     std::optional<outgoing::MessageBuilder> builder;
     std::unique_ptr<MessageSource> messages; // after the builder: it uses it until destroyed
@@ -51,9 +108,7 @@ Mailing::Mailing(MailingSetup setup, Prompter& prompter, Progress& progress, Sen
     if (!m_setup.options.smtpServer.empty()) {
         m_setup.settings.smtpServer = m_setup.options.smtpServer;
     }
-    m_parts = std::make_unique<Parts>(m_setup, m_prompter, m_progress, m_monitor);
-    m_parts->options.retryAttempts = m_setup.settings.retryAttempts;
-    m_parts->options.rateLimit = m_setup.settings.rateLimit;
+    m_parts = std::make_unique<Parts>(m_setup, m_prompter, m_progress, m_monitor, m_clock);
 }
 
 Mailing::~Mailing() = default;
@@ -101,8 +156,8 @@ bool Mailing::prepare()
     }
     m_parts->builder.emplace(std::move(*builder));
     m_parts->messages = messageSource();
-    m_parts->session.emplace(m_parts->options, m_parts->channel, *m_parts->messages, m_parts->logs, m_prompter,
-                             m_progress, m_monitor, m_clock);
+    m_parts->session.emplace(m_parts->options, m_parts->channelList(), *m_parts->messages, m_parts->logs,
+                             m_parts->prompter, m_parts->progress, m_parts->monitor, m_clock);
     if (m_sleeper != nullptr) {
         m_parts->session->setSleeper(*m_sleeper);
     }
@@ -121,7 +176,7 @@ std::unique_ptr<MessageSource> Mailing::messageSource()
     // are built and signed ahead on worker threads while the one before is sent. A bulk mailing
     // builds one message per transaction and gains nothing from it.
     if (m_parts->options.bulkMode || !builder.signsMessages()) {
-        return std::make_unique<BuilderMessageSource>(builder, m_progress, std::move(activity));
+        return std::make_unique<BuilderMessageSource>(builder, m_parts->progress, std::move(activity));
     }
     auto reader = std::make_shared<GroupReader>(m_parts->options.dataDir /
                                                 (m_parts->options.groupName + std::string(store::kGroupExtension)));
@@ -130,7 +185,7 @@ std::unique_ptr<MessageSource> Mailing::messageSource()
             return builder.composeMessage(recipient, progress, lines);
         },
         [&builder](outgoing::UnsignedMessage message) { return builder.signMessage(std::move(message)); },
-        [reader](std::int64_t number) { return reader->read(number); }, m_progress, std::move(activity));
+        [reader](std::int64_t number) { return reader->read(number); }, m_parts->progress, std::move(activity));
 }
 
 SendResult Mailing::result() const

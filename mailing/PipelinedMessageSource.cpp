@@ -52,9 +52,11 @@ void PipelinedMessageSource::reached(std::int64_t number)
     {
         const std::lock_guard lock(m_mutex);
         m_current = number;
-        // Records behind the session are skipped for good.
-        std::erase_if(m_built, [number](const auto& entry) { return entry.first < number; });
-        while (!m_waiting.empty() && m_waiting.front() < number) {
+        // Records well behind the session are skipped for good. Those just behind are kept: a
+        // mailing over several connections reaches its records slightly out of order.
+        const std::int64_t oldest = number - m_depth;
+        std::erase_if(m_built, [oldest](const auto& entry) { return entry.first < oldest; });
+        while (!m_waiting.empty() && m_waiting.front() < oldest) {
             m_waiting.pop_front();
         }
         for (std::int64_t next = std::max(m_queuedUpTo + 1, number); next <= number + m_depth; ++next) {
@@ -83,10 +85,8 @@ Result<ByteChain> PipelinedMessageSource::build(const store::RecipientRecord& re
         const std::int64_t number = m_current;
         m_changed.notify_all();
         m_changed.wait(lock, [&] { return m_built.contains(number) || !isPending(number); });
-        if (const auto found = m_built.find(number); found != m_built.end()) {
-            if (found->second.record == recipient) {
-                taken = std::move(found->second);
-            }
+        if (const auto found = m_built.find(number); found != m_built.end() && found->second.record == recipient) {
+            taken = std::move(found->second);
             m_built.erase(found);
         }
         if (!taken) {
@@ -169,7 +169,7 @@ void PipelinedMessageSource::work()
             m_urgentBuilt = std::move(built);
         } else {
             m_building.erase(number);
-            if (number >= m_current) {
+            if (number >= m_current - m_depth) {
                 m_built.emplace(number, std::move(built));
             }
         }

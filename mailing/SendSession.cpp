@@ -8,9 +8,11 @@
 #include "store/RecipientRecord.h"
 #include "transfer/ExclusionList.h"
 
+#include <algorithm>
 #include <ctime>
 #include <fstream>
 #include <system_error>
+#include <thread>
 
 namespace tidecast::mailing
 {
@@ -100,8 +102,14 @@ std::int64_t wholeSecondsSinceMidnight(std::chrono::system_clock::time_point whe
 
 SendSession::SendSession(SessionOptions options, SendChannel& channel, MessageSource& messages, SendLogs& logs,
                          Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock)
+    : SendSession(std::move(options), std::vector<SendChannel*>{&channel}, messages, logs, prompter, progress, monitor,
+                  clock)
+{}
+
+SendSession::SendSession(SessionOptions options, const std::vector<SendChannel*>& channels, MessageSource& messages,
+                         SendLogs& logs, Prompter& prompter, Progress& progress, SendMonitor& monitor,
+                         const Clock& clock)
     : m_options(std::move(options))
-    , m_channel(channel)
     , m_messages(messages)
     , m_logs(logs)
     , m_prompter(prompter)
@@ -112,6 +120,9 @@ SendSession::SendSession(SessionOptions options, SendChannel& channel, MessageSo
 {
     if (m_options.bulkGroupSize < 1) {
         m_options.bulkGroupSize = 1;
+    }
+    for (auto* channel : channels) {
+        m_lanes.push_back(std::make_unique<Lane>(*channel));
     }
 }
 
@@ -124,6 +135,7 @@ void SendSession::logBoth(std::string_view line)
 void SendSession::publish(bool force)
 {
     const auto now = std::chrono::steady_clock::now();
+    std::lock_guard lock(m_mutex);
     if (force || now - m_lastPublish >= kPublishInterval) {
         m_lastPublish = now;
         m_monitor.counters(m_counters);
@@ -137,6 +149,10 @@ bool SendSession::stopRequested() const
 
 bool SendSession::stopHere()
 {
+    // While a question is open nothing more goes out on any connection.
+    if (m_lanes.size() > 1) {
+        std::lock_guard waitForTheAnswer(m_questionMutex);
+    }
     // While the Stop question is open nothing more goes out; its answer decides here.
     if (m_stopControl != nullptr) {
         m_stopControl->holdHere();
@@ -206,8 +222,13 @@ bool SendSession::run(StopControl& control)
 
 bool SendSession::run(std::stop_token stop)
 {
-    m_stop = stop;
-    std::stop_callback cancelConnecting(stop, [this] { m_channel.requestStop(); });
+    std::stop_callback endAllOnStop(stop, [this] { m_endAll.request_stop(); });
+    m_stop = m_endAll.get_token();
+    std::stop_callback cancelConnecting(m_stop, [this] {
+        for (const auto& lane : m_lanes) {
+            lane->channel.requestStop();
+        }
+    });
 
     if (m_options.rateLimit > 0) {
         m_rate.emplace(m_options.rateLimit, m_clock, *m_sleeper);
@@ -282,12 +303,13 @@ std::optional<SendResult> SendSession::openGroupAndConnect(const std::filesystem
     }
     publish(true);
 
-    if (!m_channel.connect()) {
+    auto& channel = m_lanes.front()->channel;
+    if (!channel.connect()) {
         return stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError;
     }
     if (m_options.bulkMode) {
         m_monitor.modeLabel(text::kBulkModeLabel);
-        m_channel.startTransaction(m_options.senderAddress);
+        channel.startTransaction(m_options.senderAddress);
     } else {
         m_monitor.modeLabel(text::kPersonalModeLabel);
     }
@@ -315,40 +337,118 @@ Result<std::int64_t> SendSession::moveToFirstRecipient()
 
 SendResult SendSession::mailRecipients(std::int64_t position)
 {
-    int perConnection = 0; // messages (personal) or accepted recipients (bulk) on this connection
-    while (position <= m_counters.groupSize && m_group.hasCurrent()) {
-        m_counters.position = position;
-        publish(false);
-        Step step = mailDueRetries(perConnection);
-        if (step == Step::Continue) {
-            m_messages.reached(position);
-            step = checked(mailRecipient(store::readRecipient(m_group), perConnection));
+    m_nextPosition = position;
+    if (m_lanes.size() == 1) {
+        return resultOf(runLane(*m_lanes.front()));
+    }
+    std::vector<Step> steps(m_lanes.size(), Step::Continue);
+    {
+        std::vector<std::jthread> others;
+        for (std::size_t i = 1; i < m_lanes.size(); ++i) {
+            others.emplace_back([this, i, &steps] { steps[i] = startLane(*m_lanes[i]); });
         }
-        if (step != Step::Continue) {
-            return resultOf(step);
+        steps.front() = runLane(*m_lanes.front());
+        if (steps.front() != Step::Continue) {
+            m_endAll.request_stop();
+        }
+    }
+    // The gravest end of any channel is the session's.
+    for (const Step worst : {Step::Error, Step::StopAfterError, Step::UserStop}) {
+        if (std::find(steps.begin(), steps.end(), worst) != steps.end()) {
+            return resultOf(worst);
+        }
+    }
+    return SendResult::Completed;
+}
+
+SendSession::Step SendSession::startLane(Lane& lane)
+{
+    Step step = Step::Continue;
+    if (connectWithBackOff(lane)) {
+        if (m_options.bulkMode) {
+            lane.channel.startTransaction(m_options.senderAddress);
+        }
+        step = runLane(lane);
+    } else if (stopRequested()) {
+        step = Step::UserStop;
+    }
+    // A channel that cannot connect leaves the recipients to the others.
+    if (step != Step::Continue) {
+        m_endAll.request_stop();
+    }
+    return step;
+}
+
+std::optional<SendSession::Taken> SendSession::takeRecipient()
+{
+    std::lock_guard lock(m_groupMutex);
+    if (m_groupDone || m_nextPosition > m_counters.groupSize || !m_group.hasCurrent()) {
+        return std::nullopt;
+    }
+    Taken taken{m_nextPosition, store::readRecipient(m_group)};
+    if (m_options.partialSend && taken.position >= m_options.partialEnd) {
+        m_groupDone = true;
+    } else if (auto moved = m_group.moveNext(); !moved) {
+        setPendingError(moved.error());
+        m_groupDone = true;
+        m_groupFailed = true;
+    }
+    ++m_nextPosition;
+    std::lock_guard counters(m_mutex);
+    m_counters.position = taken.position;
+    return taken;
+}
+
+SendSession::Step SendSession::runLane(Lane& lane)
+{
+    for (;;) {
+        if (const Step step = mailDueRetries(lane); step != Step::Continue) {
+            return step;
+        }
+        auto taken = takeRecipient();
+        if (!taken) {
+            break;
+        }
+        publish(false);
+        lane.position = taken->position;
+        {
+            std::lock_guard lock(m_messagesMutex);
+            m_messages.reached(taken->position);
+        }
+        if (const Step step = checked(lane, mailRecipient(lane, taken->record)); step != Step::Continue) {
+            return step;
         }
         if (stopHere()) {
             if (m_options.bulkMode) {
                 // The message being gathered does not go: its recipients are not left without a log.
-                failPendingBulk();
+                failPendingBulk(lane);
             }
-            return SendResult::StoppedByUser;
+            return Step::UserStop;
         }
-        if (m_options.partialSend && position >= m_options.partialEnd) {
+        if (m_options.partialSend && taken->position >= m_options.partialEnd) {
             logBoth(std::string(text::kPartialComplete) + std::to_string(m_options.partialEnd));
             break;
         }
-        if (!m_channel.isConnected() && !connectAgain(perConnection)) {
-            return stopRequested() ? SendResult::StoppedByUser : SendResult::EndedByError;
+        if (!lane.channel.isConnected() && !connectAgain(lane)) {
+            return stopRequested() ? Step::UserStop : Step::Error;
         }
-        if (auto moved = m_group.moveNext(); !moved) {
-            m_pendingError = moved.error();
-            return SendResult::EndedByError;
-        }
-        ++position;
     }
+    {
+        std::lock_guard lock(m_groupMutex);
+        if (m_groupFailed) {
+            return Step::Error;
+        }
+    }
+    return finishRetries(lane);
+}
 
-    return resultOf(finishRetries(perConnection));
+Result<ByteChain> SendSession::buildMessage(const Lane& lane, const store::RecipientRecord& recipient)
+{
+    std::lock_guard lock(m_messagesMutex);
+    if (lane.position > 0 && m_lanes.size() > 1) {
+        m_messages.reached(lane.position); // another connection may have reached a later one since
+    }
+    return m_messages.build(recipient);
 }
 
 SendResult SendSession::resultOf(Step step)
@@ -366,34 +466,35 @@ SendResult SendSession::resultOf(Step step)
     return SendResult::EndedByError;
 }
 
-SendSession::Step SendSession::checked(Step step)
+SendSession::Step SendSession::checked(Lane& lane, Step step)
 {
     if (auto failure = m_logs.failure()) {
         // A log that no longer takes lines (the disk is full) would soon disagree with what
         // the server was given: stop before the next message.
-        m_pendingError = std::move(failure);
+        setPendingError(std::move(*failure));
         return Step::Error;
     }
-    if (step != Step::Error && endedByServer()) {
+    if (step != Step::Error && endedByServer(lane)) {
         return Step::Error;
     }
     return step;
 }
 
-SendSession::Step SendSession::mailDueRetries(int& perConnection)
+SendSession::Step SendSession::mailDueRetries(Lane& lane)
 {
     while (auto entry = m_retries.takeDue(m_clock.now())) {
         if (stopHere()) {
             m_retries.push(std::move(*entry)); // it ends in the recipient errors log with the rest
             return Step::UserStop;
         }
-        if (!m_channel.isConnected() && !connectAgain(perConnection)) {
+        if (!lane.channel.isConnected() && !connectAgain(lane)) {
             m_retries.push(std::move(*entry));
             return stopRequested() ? Step::UserStop : Step::Error;
         }
         logBoth(text::retryingLine(entry->address, entry->attempt, m_options.retryAttempts));
-        const Step step = checked(m_options.bulkMode ? mailBulk(entry->address, perConnection, entry->attempt)
-                                                     : mailPersonal(entry->record, perConnection, entry->attempt));
+        lane.position = 0;
+        const Step step = checked(lane, m_options.bulkMode ? mailBulk(lane, entry->address, entry->attempt)
+                                                           : mailPersonal(lane, entry->record, entry->attempt));
         if (step != Step::Continue) {
             return step;
         }
@@ -401,14 +502,14 @@ SendSession::Step SendSession::mailDueRetries(int& perConnection)
     return Step::Continue;
 }
 
-SendSession::Step SendSession::finishRetries(int& perConnection)
+SendSession::Step SendSession::finishRetries(Lane& lane)
 {
     for (;;) {
-        if (m_options.bulkMode && !m_bulkRecipients.empty()) {
-            transmitBulk();
-            perConnection = 0;
+        if (m_options.bulkMode && !lane.bulk.empty()) {
+            transmitBulk(lane);
+            lane.perConnection = 0;
         }
-        if (const Step step = checked(Step::Continue); step != Step::Continue) {
+        if (const Step step = checked(lane, Step::Continue); step != Step::Continue) {
             return step;
         }
         const auto due = m_retries.earliestDue();
@@ -422,15 +523,15 @@ SendSession::Step SendSession::finishRetries(int& perConnection)
         }
         if (m_options.bulkMode) {
             // The last message ended its transaction: the retries gather in a new one.
-            if (!m_channel.isConnected()) {
-                if (!connectAgain(perConnection)) {
+            if (!lane.channel.isConnected()) {
+                if (!connectAgain(lane)) {
                     return stopRequested() ? Step::UserStop : Step::Error;
                 }
             } else {
-                m_channel.startTransaction(m_options.senderAddress);
+                lane.channel.startTransaction(m_options.senderAddress);
             }
         }
-        if (const Step step = mailDueRetries(perConnection); step != Step::Continue) {
+        if (const Step step = mailDueRetries(lane); step != Step::Continue) {
             return step;
         }
     }
@@ -452,24 +553,24 @@ bool SendSession::deferRecipient(const store::RecipientRecord& record, std::stri
     return true;
 }
 
-void SendSession::afterTransientReply()
+void SendSession::afterTransientReply(Lane& lane)
 {
-    if (m_channel.lastReplyCode() == kServiceClosing || !m_channel.isConnected()) {
+    if (lane.channel.lastReplyCode() == kServiceClosing || !lane.channel.isConnected()) {
         // The server is going away: what comes next goes on a new connection.
-        m_channel.disconnect(DisconnectReason::Normal);
+        lane.channel.disconnect(DisconnectReason::Normal);
     } else {
-        m_channel.abortTransaction();
+        lane.channel.abortTransaction();
     }
 }
 
-bool SendSession::connectWithBackOff()
+bool SendSession::connectWithBackOff(Lane& lane)
 {
     const int attempts = std::max(1, m_options.retryAttempts);
     for (int attempt = 1;; ++attempt) {
         const bool last = attempt >= attempts;
-        m_channel.reportConnectFailures(last);
-        const bool connected = m_channel.connect();
-        m_channel.reportConnectFailures(true);
+        lane.channel.reportConnectFailures(last);
+        const bool connected = lane.channel.connect();
+        lane.channel.reportConnectFailures(true);
         if (connected) {
             return true;
         }
@@ -484,7 +585,7 @@ bool SendSession::connectWithBackOff()
     }
 }
 
-SendSession::Step SendSession::mailRecipient(const store::RecipientRecord& recipient, int& perConnection)
+SendSession::Step SendSession::mailRecipient(Lane& lane, const store::RecipientRecord& recipient)
 {
     const auto& address = recipient.emailAddress();
     if (!isValidMailbox(address)) {
@@ -495,70 +596,91 @@ SendSession::Step SendSession::mailRecipient(const store::RecipientRecord& recip
         return Step::Continue;
     }
     if (m_options.blockFileOn && (m_progress.setLabel(text::kCheckingBlockInfo), isInBlockList(address))) {
-        ++m_counters.excluded;
+        count(&SendCounters::excluded);
         m_logs.exclusion().writeLine(address + std::string(text::kFoundInBlockFile));
         return Step::Continue;
     }
     if (!m_exclusions.empty() && (m_progress.setLabel(text::kCheckingExclusionInfo), isExcluded(address))) {
-        ++m_counters.excluded;
+        count(&SendCounters::excluded);
         m_logs.exclusion().writeLine(address);
         return Step::Continue;
     }
     LabelStatus labels(m_progress);
+    std::unique_lock filtering(m_filterMutex);
     if (const auto verdict =
             filters::filterMailingRecipient(m_filters, m_options.dateFilters, recipient, m_prompter, labels);
         verdict.filtered) {
-        ++m_counters.filtered;
+        filtering.unlock();
+        count(&SendCounters::filtered);
         m_logs.filters().writeLine(address + " - " + std::string(verdict.reason));
         return Step::Continue;
     }
-    return m_options.bulkMode ? mailBulk(address, perConnection, 1) : mailPersonal(recipient, perConnection, 1);
+    filtering.unlock();
+    return m_options.bulkMode ? mailBulk(lane, address, 1) : mailPersonal(lane, recipient, 1);
 }
 
-bool SendSession::connectAgain(int& perConnection)
+bool SendSession::connectAgain(Lane& lane)
 {
     // The connection was lost: what the open bulk transaction had gathered went with it.
     if (m_options.bulkMode) {
-        deferPendingBulk("the connection was lost");
+        deferPendingBulk(lane, "the connection was lost");
     }
-    perConnection = 0;
-    if (!connectWithBackOff()) {
+    lane.perConnection = 0;
+    if (!connectWithBackOff(lane)) {
         return false;
     }
     if (m_options.bulkMode) {
-        m_channel.startTransaction(m_options.senderAddress);
+        lane.channel.startTransaction(m_options.senderAddress);
     }
     return true;
 }
 
-bool SendSession::askAfterRecipientError(const RecipientReply& reply)
+bool SendSession::askAfterRecipientError(Lane& lane, const RecipientReply& reply)
 {
-    if (reply.code < 400 || m_options.optionsConfirmed || m_channel.sessionBlocker()) {
+    if (reply.code < 400 || m_options.optionsConfirmed || lane.channel.sessionBlocker()) {
         return true; // a server that takes no mail at all ends the session without a question
     }
-    const std::string question = m_channel.host() + std::string(text::kRecipientErrorMiddle) +
+    const std::string question = lane.channel.host() + std::string(text::kRecipientErrorMiddle) +
                                  std::to_string(reply.code) + " : " + reply.text +
                                  std::string(text::kRecipientErrorEnd);
-    return m_prompter.ask(question, Buttons::YesNo, Icon::Exclamation, Answer::Yes) == Answer::Yes;
+    // The other connections hold at their next recipient until the answer is in.
+    std::lock_guard asking(m_questionMutex);
+    const bool goOn = m_prompter.ask(question, Buttons::YesNo, Icon::Exclamation, Answer::Yes) == Answer::Yes;
+    if (!goOn && m_lanes.size() > 1) {
+        m_endAll.request_stop(); // before any other connection mails its next recipient
+    }
+    return goOn;
 }
 
-bool SendSession::endedByServer()
+bool SendSession::endedByServer(Lane& lane)
 {
-    auto blocker = m_channel.sessionBlocker();
+    auto blocker = lane.channel.sessionBlocker();
     if (!blocker) {
         return false;
     }
-    m_pendingError = std::move(blocker);
+    setPendingError(std::move(*blocker));
     return true;
+}
+
+void SendSession::setPendingError(Error error)
+{
+    std::lock_guard lock(m_mutex);
+    m_pendingError = std::move(error);
+}
+
+void SendSession::count(std::int64_t SendCounters::*counter, std::int64_t n)
+{
+    std::lock_guard lock(m_mutex);
+    m_counters.*counter += n;
 }
 
 void SendSession::recordError(std::string_view address)
 {
-    ++m_counters.errors;
+    count(&SendCounters::errors);
     m_logs.recipientErrors().writeLine(address);
 }
 
-SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipient, int& perConnection, int attempt)
+SendSession::Step SendSession::mailPersonal(Lane& lane, const store::RecipientRecord& recipient, int attempt)
 {
     const auto& address = recipient.emailAddress();
     if (m_rate && !m_rate->acquire(m_stop)) {
@@ -567,179 +689,180 @@ SendSession::Step SendSession::mailPersonal(const store::RecipientRecord& recipi
     }
     // Built before the server hears of the recipient, so that it can leave together with the
     // recipient, and so that a message that cannot be built never gets that far.
-    auto message = m_messages.build(recipient);
+    auto message = buildMessage(lane, recipient);
     if (!message) {
         logBoth(std::string(text::kMimeErrorPrefix) + errorText(message.error()));
         recordError(address);
         return Step::Continue;
     }
-    m_channel.announceMessage(*message);
-    if (!m_channel.startTransaction(m_options.senderAddress)) {
-        if (endedByServer()) {
+    lane.channel.announceMessage(*message);
+    if (!lane.channel.startTransaction(m_options.senderAddress)) {
+        if (endedByServer(lane)) {
             return Step::Error;
         }
-        if ((isTransientCode(m_channel.lastReplyCode()) || !m_channel.isConnected()) &&
-            deferRecipient(
-                recipient, address, attempt,
-                replyReason(m_channel.isConnected() ? m_channel.lastReplyCode() : 0, m_channel.lastReplyText()))) {
-            afterTransientReply();
+        if ((isTransientCode(lane.channel.lastReplyCode()) || !lane.channel.isConnected()) &&
+            deferRecipient(recipient, address, attempt,
+                           replyReason(lane.channel.isConnected() ? lane.channel.lastReplyCode() : 0,
+                                       lane.channel.lastReplyText()))) {
+            afterTransientReply(lane);
             return Step::Continue;
         }
     }
-    const auto reply = m_channel.addRecipient(address);
+    const auto reply = lane.channel.addRecipient(address);
     if (reply.outcomeUnknown) {
         recordUnknownOutcome(address);
-        afterTransientReply();
+        afterTransientReply(lane);
         return Step::Continue;
     }
     if (reply.isRejected()) {
         if (reply.isTransient() && deferRecipient(recipient, address, attempt, replyReason(reply.code, reply.text))) {
-            afterTransientReply();
+            afterTransientReply(lane);
             return Step::Continue;
         }
         recordError(address);
-        m_channel.abortTransaction();
-        return askAfterRecipientError(reply) ? Step::Continue : Step::StopAfterError;
+        lane.channel.abortTransaction();
+        return askAfterRecipientError(lane, reply) ? Step::Continue : Step::StopAfterError;
     }
 
     m_progress.setLabel(text::kSendingMailMessage);
-    m_channel.setTransmitting(true);
-    const TransmitOutcome outcome = m_channel.transmit(*message, address);
-    m_channel.setTransmitting(false);
+    lane.channel.setTransmitting(true);
+    const TransmitOutcome outcome = lane.channel.transmit(*message, address);
+    lane.channel.setTransmitting(false);
 
     if (outcome == TransmitOutcome::Sent) {
-        ++m_counters.sent;
+        count(&SendCounters::sent);
         m_logs.sent().writeLine(address);
-        ++perConnection;
-    } else if (outcome == TransmitOutcome::Deferred && deferRecipient(recipient, address, attempt, transmitReason())) {
-        afterTransientReply();
+        ++lane.perConnection;
+    } else if (outcome == TransmitOutcome::Deferred &&
+               deferRecipient(recipient, address, attempt, transmitReason(lane))) {
+        afterTransientReply(lane);
     } else if (outcome == TransmitOutcome::Interrupted) {
         recordUnknownOutcome(address);
     } else {
         recordError(address);
     }
 
-    if (perConnection >= m_options.bulkGroupSize) {
-        perConnection = 0;
-        return reconnect(false);
+    if (lane.perConnection >= m_options.bulkGroupSize) {
+        lane.perConnection = 0;
+        return reconnect(lane, false);
     }
     return Step::Continue;
 }
 
-SendSession::Step SendSession::mailBulk(std::string_view address, int& accepted, int attempt)
+SendSession::Step SendSession::mailBulk(Lane& lane, std::string_view address, int attempt)
 {
-    auto reply = m_channel.addRecipient(address);
-    if (reply.code == kTooManyRecipients && !m_bulkRecipients.empty()) {
+    auto reply = lane.channel.addRecipient(address);
+    if (reply.code == kTooManyRecipients && !lane.bulk.empty()) {
         // The server takes no more recipients for this message: it goes to those it has, and
         // a new transaction starts with this one.
-        transmitBulk();
-        accepted = 0;
-        if (!m_channel.isConnected()) {
-            if (const auto step = reconnect(true); step != Step::Continue) {
+        transmitBulk(lane);
+        lane.perConnection = 0;
+        if (!lane.channel.isConnected()) {
+            if (const auto step = reconnect(lane, true); step != Step::Continue) {
                 return step;
             }
         } else {
-            m_channel.startTransaction(m_options.senderAddress);
+            lane.channel.startTransaction(m_options.senderAddress);
         }
-        reply = m_channel.addRecipient(address);
+        reply = lane.channel.addRecipient(address);
     }
     if (reply.isRejected()) {
         if (reply.isTransient() && deferRecipient({}, address, attempt, replyReason(reply.code, reply.text))) {
-            if (reply.code == kServiceClosing || !m_channel.isConnected()) {
+            if (reply.code == kServiceClosing || !lane.channel.isConnected()) {
                 // Those gathered so far go with the connection; they are sent again later.
-                deferPendingBulk(replyReason(reply.code, reply.text));
-                accepted = 0;
-                m_channel.disconnect(DisconnectReason::Normal);
+                deferPendingBulk(lane, replyReason(reply.code, reply.text));
+                lane.perConnection = 0;
+                lane.channel.disconnect(DisconnectReason::Normal);
             }
             return Step::Continue;
         }
         recordError(address);
-        if (!askAfterRecipientError(reply)) {
+        if (!askAfterRecipientError(lane, reply)) {
             return Step::StopAfterError;
         }
     } else {
-        m_bulkRecipients.push_back({std::string(address), attempt});
-        ++accepted;
+        lane.bulk.push_back({std::string(address), attempt});
+        ++lane.perConnection;
     }
-    if (accepted >= m_options.bulkGroupSize) {
-        transmitBulk();
-        accepted = 0;
-        return reconnect(true);
+    if (lane.perConnection >= m_options.bulkGroupSize) {
+        transmitBulk(lane);
+        lane.perConnection = 0;
+        return reconnect(lane, true);
     }
     return Step::Continue;
 }
 
-SendSession::Step SendSession::reconnect(bool bulk)
+SendSession::Step SendSession::reconnect(Lane& lane, bool bulk)
 {
     if (stopHere()) {
         return Step::UserStop;
     }
-    m_channel.disconnect(DisconnectReason::Normal);
+    lane.channel.disconnect(DisconnectReason::Normal);
     m_progress.setLabel(text::kReconnecting);
-    if (!connectWithBackOff()) {
+    if (!connectWithBackOff(lane)) {
         return stopRequested() ? Step::UserStop : Step::Error;
     }
     if (bulk) {
-        m_channel.startTransaction(m_options.senderAddress);
+        lane.channel.startTransaction(m_options.senderAddress);
     }
     return Step::Continue;
 }
 
-void SendSession::transmitBulk()
+void SendSession::transmitBulk(Lane& lane)
 {
     if (m_rate && !m_rate->acquire(m_stop)) {
-        failPendingBulk(); // stopped while waiting for its turn: the message does not go
+        failPendingBulk(lane); // stopped while waiting for its turn: the message does not go
         return;
     }
     m_progress.setLabel(text::kSendingMailMessage);
-    m_channel.setTransmitting(true);
-    auto message = m_messages.build(store::RecipientRecord{});
+    lane.channel.setTransmitting(true);
+    auto message = buildMessage(lane, store::RecipientRecord{});
     TransmitOutcome outcome = TransmitOutcome::Failed;
     if (message) {
-        outcome = m_channel.transmit(*message, m_bulkRecipients.front().address);
+        outcome = lane.channel.transmit(*message, lane.bulk.front().address);
     } else {
         logBoth(std::string(text::kMimeErrorPrefix) + errorText(message.error()));
-        m_channel.abortTransaction();
+        lane.channel.abortTransaction();
     }
-    m_channel.setTransmitting(false);
+    lane.channel.setTransmitting(false);
     if (outcome == TransmitOutcome::Sent) {
-        m_counters.sent += static_cast<std::int64_t>(m_bulkRecipients.size());
-        for (const auto& entry : m_bulkRecipients) {
+        count(&SendCounters::sent, static_cast<std::int64_t>(lane.bulk.size()));
+        for (const auto& entry : lane.bulk) {
             m_logs.sent().writeLine(entry.address);
         }
-        m_bulkRecipients.clear();
+        lane.bulk.clear();
     } else if (outcome == TransmitOutcome::Deferred) {
-        deferPendingBulk(transmitReason());
-        afterTransientReply();
+        deferPendingBulk(lane, transmitReason(lane));
+        afterTransientReply(lane);
     } else if (outcome == TransmitOutcome::Interrupted) {
-        for (const auto& entry : m_bulkRecipients) {
+        for (const auto& entry : lane.bulk) {
             recordUnknownOutcome(entry.address);
         }
-        m_bulkRecipients.clear();
+        lane.bulk.clear();
     } else {
-        failPendingBulk();
+        failPendingBulk(lane);
     }
 }
 
-std::string SendSession::transmitReason() const
+std::string SendSession::transmitReason(const Lane& lane) const
 {
-    return replyReason(m_channel.isConnected() ? m_channel.lastReplyCode() : 0, m_channel.lastReplyText());
+    return replyReason(lane.channel.isConnected() ? lane.channel.lastReplyCode() : 0, lane.channel.lastReplyText());
 }
 
-void SendSession::deferPendingBulk(std::string_view reason)
+void SendSession::deferPendingBulk(Lane& lane, std::string_view reason)
 {
-    for (const auto& entry : m_bulkRecipients) {
+    for (const auto& entry : lane.bulk) {
         if (!deferRecipient({}, entry.address, entry.attempt, reason)) {
             recordError(entry.address);
         }
     }
-    m_bulkRecipients.clear();
+    lane.bulk.clear();
 }
 
 void SendSession::recordUnknownOutcome(std::string_view address)
 {
     // Sending it again could mail this person twice.
-    ++m_counters.errors;
+    count(&SendCounters::errors);
     const std::string line = std::string(address) + std::string(text::kOutcomeUnknown);
     m_logs.recipientErrors().writeLine(line);
     logBoth(line);
@@ -752,34 +875,39 @@ void SendSession::failRetries()
     }
 }
 
-void SendSession::failPendingBulk()
+void SendSession::failPendingBulk(Lane& lane)
 {
     // Everybody the failed message was for is an error, so the loss shows in the counters and in
     // the recipient errors log.
-    for (const auto& entry : m_bulkRecipients) {
+    for (const auto& entry : lane.bulk) {
         recordError(entry.address);
     }
-    m_bulkRecipients.clear();
+    lane.bulk.clear();
 }
 
 bool SendSession::finish(SendResult result)
 {
     // Whoever was gathered or waiting for another try when the session ended is not mailed.
-    failPendingBulk();
+    for (const auto& lane : m_lanes) {
+        failPendingBulk(*lane);
+    }
     failRetries();
     (void)m_group.close();
     m_blockList.clear();
     m_exclusions.clear();
-    if (m_channel.isConnected()) {
+    for (const auto& lane : m_lanes) {
+        if (!lane->channel.isConnected()) {
+            continue;
+        }
         switch (result) {
         case SendResult::StoppedByUser:
-            m_channel.disconnect(DisconnectReason::UserStop);
+            lane->channel.disconnect(DisconnectReason::UserStop);
             break;
         case SendResult::EndedByError:
-            m_channel.disconnect(DisconnectReason::ErrorStop);
+            lane->channel.disconnect(DisconnectReason::ErrorStop);
             break;
         default:
-            m_channel.disconnect(DisconnectReason::EndOfSession);
+            lane->channel.disconnect(DisconnectReason::EndOfSession);
             break;
         }
     }

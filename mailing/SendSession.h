@@ -15,6 +15,7 @@
 #include "mailing/SendLogs.h"
 #include "mailing/SendMonitor.h"
 #include "mailing/SendStatistics.h"
+#include "mailing/SerialSinks.h"
 #include "mailing/SessionOptions.h"
 #include "mailing/StopControl.h"
 #include "store/RecipientStore.h"
@@ -22,6 +23,8 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <stop_token>
 #include <string>
@@ -55,11 +58,22 @@ std::int64_t wholeSecondsSinceMidnight(std::chrono::system_clock::time_point whe
 // or the filters, mails the others one message each (personal mode) or many to a message (bulk
 // mode), writes every outcome to the five logs as it happens, and ends completed, stopped by the
 // user, stopped after an error question or ended by an error.
+//
+// Given several channels, the session mails over all of them side by side, each on a thread of
+// its own (the first on the caller's), each drawing the next recipient from the one reader of
+// the group file. Every channel keeps its own connection count and bulk message; the logs,
+// counters, retry queue and rate limit are shared, and a question or the Stop button's question
+// holds every channel at its next recipient until it is answered.
 class SendSession
 {
 public:
     SendSession(SessionOptions options, SendChannel& channel, MessageSource& messages, SendLogs& logs,
                 Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock);
+    // Mails over every channel side by side (at least one). The message source, prompter,
+    // progress and monitor are called one call at a time, from any of the channels' threads; the
+    // channels need not be thread-safe, but what they share with the session must be.
+    SendSession(SessionOptions options, const std::vector<SendChannel*>& channels, MessageSource& messages,
+                SendLogs& logs, Prompter& prompter, Progress& progress, SendMonitor& monitor, const Clock& clock);
 
     // Runs the whole session; true only when it completed. Stop is honoured at the next recipient
     // and cancels a connection attempt at once.
@@ -91,6 +105,29 @@ private:
         UserStop,
     };
 
+    // A bulk recipient gathered for the message in progress, with the number of its try.
+    struct BulkEntry
+    {
+        std::string address;
+        int attempt = 1;
+    };
+    // One channel's share of the session.
+    struct Lane
+    {
+        explicit Lane(SendChannel& c)
+            : channel(c)
+        {}
+        SendChannel& channel;
+        std::int64_t position = 0; // of the recipient in hand; 0 for a retry
+        int perConnection = 0;     // messages (personal) or accepted recipients (bulk) on this connection
+        std::vector<BulkEntry> bulk;
+    };
+    struct Taken
+    {
+        std::int64_t position = 0;
+        store::RecipientRecord record;
+    };
+
     void logBoth(std::string_view line);
     void publish(bool force);
     bool stopRequested() const;
@@ -99,63 +136,74 @@ private:
     std::optional<SendResult> openGroupAndConnect(const std::filesystem::path& groupFile);
     [[nodiscard]] Result<std::int64_t> moveToFirstRecipient();
     SendResult mailRecipients(std::int64_t position);
-    // A bulk recipient gathered for the message in progress, with the number of its try.
-    struct BulkEntry
-    {
-        std::string address;
-        int attempt = 1;
-    };
-
-    Step mailRecipient(const store::RecipientRecord& recipient, int& perConnection);
-    bool connectAgain(int& perConnection);
+    // One channel's loop: recipients from the group, retries when due, then the retries left.
+    Step runLane(Lane& lane);
+    // A channel other than the first: connects first.
+    Step startLane(Lane& lane);
+    // The next record of the group, or nothing at the end (of the group or the partial window).
+    std::optional<Taken> takeRecipient();
+    Step mailRecipient(Lane& lane, const store::RecipientRecord& recipient);
+    Result<ByteChain> buildMessage(const Lane& lane, const store::RecipientRecord& recipient);
+    bool connectAgain(Lane& lane);
     // Connects, trying again after a back-off while attempts are left; false when none worked.
-    bool connectWithBackOff();
-    Step mailPersonal(const store::RecipientRecord& recipient, int& perConnection, int attempt);
-    Step mailBulk(std::string_view address, int& accepted, int attempt);
-    Step reconnect(bool bulk);
+    bool connectWithBackOff(Lane& lane);
+    Step mailPersonal(Lane& lane, const store::RecipientRecord& recipient, int attempt);
+    Step mailBulk(Lane& lane, std::string_view address, int attempt);
+    Step reconnect(Lane& lane, bool bulk);
     // The retries that are due now, on this connection.
-    Step mailDueRetries(int& perConnection);
+    Step mailDueRetries(Lane& lane);
     // After the last record: waits for the retries still queued and mails them.
-    Step finishRetries(int& perConnection);
+    Step finishRetries(Lane& lane);
     // How the session ends after this step; Completed for Continue.
     static SendResult resultOf(Step step);
     // Queues the recipient for another try; false (with a line saying so) when no tries are left.
     bool deferRecipient(const store::RecipientRecord& record, std::string_view address, int attempt,
                         std::string_view reason);
     // After a reply that may pass: the server closing the connection ("421") is let go.
-    void afterTransientReply();
-    void transmitBulk();
-    void failPendingBulk();
-    void deferPendingBulk(std::string_view reason);
+    void afterTransientReply(Lane& lane);
+    void transmitBulk(Lane& lane);
+    void failPendingBulk(Lane& lane);
+    void deferPendingBulk(Lane& lane, std::string_view reason);
     void recordUnknownOutcome(std::string_view address);
     // Why the message just transmitted was refused for now.
-    std::string transmitReason() const;
+    std::string transmitReason(const Lane& lane) const;
     // The step, or an error when a log failed or the server takes no more mail.
-    Step checked(Step step);
+    Step checked(Lane& lane, Step step);
     void failRetries();
-    bool askAfterRecipientError(const RecipientReply& reply);
+    bool askAfterRecipientError(Lane& lane, const RecipientReply& reply);
+    void count(std::int64_t SendCounters::*counter, std::int64_t n = 1);
     void recordError(std::string_view address);
+    void setPendingError(Error error);
     // True (with the error set) when the server said no transaction can succeed.
-    bool endedByServer();
+    bool endedByServer(Lane& lane);
     bool finish(SendResult result);
 
     SessionOptions m_options;
-    SendChannel& m_channel;
+    std::vector<std::unique_ptr<Lane>> m_lanes;
     MessageSource& m_messages;
     SendLogs& m_logs;
-    Prompter& m_prompter;
-    Progress& m_progress;
-    SendMonitor& m_monitor;
+    // Called from every channel's thread, one call at a time.
+    SerialPrompter m_prompter;
+    SerialProgress m_progress;
+    SerialMonitor m_monitor;
     const Clock& m_clock;
 
-    std::stop_token m_stop;
+    std::stop_source m_endAll; // the user stopped, or one channel ended the session
+    std::stop_token m_stop;    // of m_endAll
     StopControl* m_stopControl = nullptr;
     bool m_stopFlag = false;
     CompactStringSet m_blockList;
     CompactStringSet m_exclusions;
     filters::FilterSet m_filters;
     store::RecipientStore m_group;
-    std::vector<BulkEntry> m_bulkRecipients;
+    std::mutex m_groupMutex; // the reader and the positions below
+    std::int64_t m_nextPosition = 1;
+    bool m_groupDone = false;
+    bool m_groupFailed = false;
+    std::mutex m_mutex;         // the counters and the pending error
+    std::mutex m_messagesMutex; // the message source
+    std::mutex m_filterMutex;   // the filter evaluation
+    std::mutex m_questionMutex; // held while an error question is open
     SystemSleeper m_systemSleeper;
     Sleeper* m_sleeper = &m_systemSleeper;
     RetryQueue m_retries;

@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "net/SmtpErrors.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace tidecast::mailing
@@ -107,30 +108,37 @@ bool SmtpSendChannel::connect()
     }
 
     m_smtp.setTimeout(m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds);
-    m_smtp.setPort(portOrDefault(m_settings.smtpPort));
-
-    m_sinks.session.writeLine("Connecting to " + m_settings.smtpServer);
-    m_sinks.activity.writeLine("C> Connecting to " + m_settings.smtpServer);
-    m_smtp.setHost(m_settings.smtpServer);
-
+    // With several relays, one that refuses is left for the next; the connection fails only
+    // when none of those that are not resting takes it.
     bool usable = false;
-    if (!m_stopRequested) {
-        if (!m_settings.domain.empty()) {
-            m_smtp.setHeloDomain(m_settings.domain);
+    const std::size_t relays = m_relays != nullptr ? m_relays->size() : 0;
+    for (std::size_t tried = 0; tried < std::max<std::size_t>(relays, 1); ++tried) {
+        std::optional<std::size_t> relayIndex;
+        m_server = Relay{m_settings.smtpServer, portOrDefault(m_settings.smtpPort)};
+        if (relays > 0) {
+            relayIndex = m_relays->pick(m_channelIndex);
+            if (tried > 0 && m_relays->isResting(*relayIndex)) {
+                break;
+            }
+            m_server = m_relays->relay(*relayIndex);
         }
-        (void)m_smtp.connect();
-        if (m_smtp.replyCode() <= 0) {
-            logBoth("CS> No result code returned from server");
-        } else {
-            logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
+        usable = connectToServer();
+        if (relayIndex && !m_stopRequested) {
+            if (usable) {
+                m_relays->succeeded(*relayIndex);
+            } else {
+                m_relays->failed(*relayIndex); // it rests while the other relays carry on
+            }
+        }
+        if (usable || m_stopRequested) {
+            break;
         }
     }
-
-    if (!m_stopRequested && (m_smtp.replyCode() == 250 || m_smtp.isSessionEstablished())) {
+    if (usable) {
         enableDsn();
-        usable = true;
-    } else if (!m_stopRequested && m_reportConnectFailures) {
-        m_sinks.prompter.message("Unable to establish a valid connection with " + m_settings.smtpServer + "\r\n\r\n" +
+    }
+    if (!usable && !m_stopRequested && m_reportConnectFailures) {
+        m_sinks.prompter.message("Unable to establish a valid connection with " + m_server.host + "\r\n\r\n" +
                                      whatTheServerSaid() +
                                      ".\r\nTidecast Expected a 250 SMTP Reply Code\r\n\r\n"
                                      "Please verify that you are using the correct Mail Server then\r\n"
@@ -148,6 +156,27 @@ bool SmtpSendChannel::connect()
     return usable;
 }
 
+bool SmtpSendChannel::connectToServer()
+{
+    m_smtp.setPort(m_server.port);
+    m_sinks.session.writeLine("Connecting to " + m_server.host);
+    m_sinks.activity.writeLine("C> Connecting to " + m_server.host);
+    m_smtp.setHost(m_server.host);
+    if (m_stopRequested) {
+        return false;
+    }
+    if (!m_settings.domain.empty()) {
+        m_smtp.setHeloDomain(m_settings.domain);
+    }
+    (void)m_smtp.connect();
+    if (m_smtp.replyCode() <= 0) {
+        logBoth("CS> No result code returned from server");
+    } else {
+        logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
+    }
+    return !m_stopRequested && (m_smtp.replyCode() == 250 || m_smtp.isSessionEstablished());
+}
+
 std::string SmtpSendChannel::whatTheServerSaid() const
 {
     const auto& error = m_smtp.lastError();
@@ -157,8 +186,8 @@ std::string SmtpSendChannel::whatTheServerSaid() const
     // No reply at all: which server and port, and why.
     if (error->number == net::smtp_error::kTimeout) {
         const int seconds = m_settings.timeout > 0 ? m_settings.timeout : kDefaultTimeoutSeconds;
-        return m_settings.smtpServer + ":" + std::to_string(portOrDefault(m_settings.smtpPort)) +
-               " did not answer within " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+        return m_server.host + ":" + std::to_string(m_server.port) + " did not answer within " +
+               std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
     }
     return error->description;
 }

@@ -3,6 +3,7 @@
 #include "common/Progress.h"
 #include "common/Prompter.h"
 #include "mailing/LogSink.h"
+#include "mailing/RelayPool.h"
 #include "mailing/SendChannel.h"
 #include "mailing/SessionOptions.h"
 #include "net/PopClient.h"
@@ -61,6 +62,13 @@ public:
     std::string host() const override { return m_smtp.host(); }
     std::optional<Error> sessionBlocker() const override { return m_blocker; }
 
+    // Connects to the pool's relays, this channel's share of them, instead of the settings' server.
+    void useRelays(RelayPool& relays, std::size_t channelIndex)
+    {
+        m_relays = &relays;
+        m_channelIndex = channelIndex;
+    }
+
     // Disconnects and connects again; in bulk mode a new transaction is started for the sender.
     bool reconnect(std::string_view bulkSender = {});
 
@@ -78,6 +86,8 @@ private:
     void noteBlockingReply();
     bool exceedsSizeLimit(const ByteChain& message) const;
     void logInToPopServer();
+    // Connects and says hello to m_server; true when the session is usable.
+    bool connectToServer();
     void enableDsn();
     // Nothing: the data went; otherwise why it did not.
     std::optional<TransmitOutcome> writeMessageData(const ByteChain& message, std::string_view recipientAddress);
@@ -98,6 +108,9 @@ private:
     bool m_reportConnectFailures = true;
     bool m_bulkInvalidRecipient = false;
     std::optional<Error> m_blocker;
+    RelayPool* m_relays = nullptr;
+    std::size_t m_channelIndex = 0;
+    Relay m_server; // of the connection made last
 };
 
 } // namespace tidecast::mailing

@@ -31,16 +31,16 @@ void StopControl::stopNow()
 bool StopControl::holdHere()
 {
     std::unique_lock lock(m_mutex);
-    m_holding = true;
+    ++m_holding;
     m_answered.wait(lock, m_source.get_token(), [this] { return !m_asking; });
-    m_holding = false;
+    --m_holding;
     return m_source.stop_requested();
 }
 
 bool StopControl::isHolding() const
 {
     std::lock_guard lock(m_mutex);
-    return m_holding;
+    return m_holding > 0;
 }
 
 } // namespace tidecast::mailing

@@ -32,7 +32,7 @@ private:
     std::condition_variable_any m_answered;
     std::stop_source m_source;
     bool m_asking = false;
-    bool m_holding = false;
+    int m_holding = 0; // sessions mailing over several connections hold on each
 };
 
 } // namespace tidecast::mailing

@@ -151,6 +151,10 @@ ServerSetupForm serverSetupForm(const Settings& settings)
     form.passwordsInKeyring = settings.passwordsInKeyring;
     form.security = std::string(storedAt(securityChoices(), securityIndex(settings.security)));
     form.certificateAuthorityFile = settings.certificateAuthorityFile;
+    form.connections = settings.connections;
+    form.extraServers = settings.extraServers;
+    form.rateLimit = settings.rateLimit;
+    form.retryAttempts = settings.retryAttempts;
     return form;
 }
 
@@ -181,6 +185,10 @@ ServerSetupRefusal applyServerSetup(const ServerSetupForm& form, Settings& setti
     settings.passwordsInKeyring = form.passwordsInKeyring;
     settings.security = std::string(storedAt(securityChoices(), securityIndex(form.security)));
     settings.certificateAuthorityFile = form.certificateAuthorityFile;
+    settings.connections = std::clamp(form.connections, 1, kMaxConnections);
+    settings.extraServers = form.extraServers;
+    settings.rateLimit = std::max(form.rateLimit, 0);
+    settings.retryAttempts = std::clamp(form.retryAttempts, 1, kMaxRetryAttempts);
     return ServerSetupRefusal::None;
 }
 

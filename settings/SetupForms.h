@@ -69,7 +69,14 @@ struct ServerSetupForm
     bool passwordsInKeyring = false;
     std::string security;
     std::string certificateAuthorityFile;
+    int connections = 1;
+    std::string extraServers;
+    int rateLimit = 0;
+    int retryAttempts = 3;
 };
+
+inline constexpr int kMaxConnections = 16;
+inline constexpr int kMaxRetryAttempts = 10;
 
 ServerSetupForm serverSetupForm(const Settings& settings);
 

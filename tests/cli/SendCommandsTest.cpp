@@ -136,6 +136,26 @@ TEST_F(SendCommandTest, PrintsTheResultsAndExitsByResultCode)
         EXPECT_EQ(result.err, "error: --server takes HOST or HOST:PORT, not " + bad + "\n");
     }
     EXPECT_EQ(accepted(), addresses);
+    result = run({"send", "--message", message, "--server", "127.0.0.1", "--server", "relay:0"});
+    EXPECT_EQ(result.err, "error: --server takes HOST or HOST:PORT, not relay:0\n");
+
+    // Given twice, with two connections: each relay takes its share, nobody is mailed twice.
+    std::filesystem::resize_file(record, 0);
+    const auto secondRecord = dir / "second.txt";
+    tidecast::test::FaultServer second(secondRecord, {});
+    ASSERT_GT(second.port(), 0);
+    result =
+        run({"send", "--message", message, "--connections", "2", "--server",
+             "127.0.0.1:" + std::to_string(server->port()), "--server", "127.0.0.1:" + std::to_string(second.port())});
+    EXPECT_EQ(result.status, 0) << result.err;
+    auto both = accepted();
+    for (auto& address : splitLines(readWholeFile(secondRecord))) {
+        both.push_back(std::move(address));
+    }
+    std::sort(both.begin(), both.end());
+    auto expected = addresses;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(both, expected);
 
     // Refused before any work: a group that is not there.
     result = run({"send", "--message", message, "--group", "Nobody"});

@@ -41,7 +41,7 @@ enum class Kind
 {
     Personal,
     Bulk,
-    SignedPersonal, // messages built and signed ahead on worker threads
+    SignedPersonal, // built and signed ahead on worker threads, mailed over three connections
 };
 
 // A mailing of 1,000 recipients through a server that refuses some of them, drops the
@@ -101,6 +101,7 @@ TEST_P(MailingReliabilityTest, EveryRecipientEndsInExactlyOneLog)
         setup.settings.dkimDomain = "example.test";
         setup.settings.dkimSelector = "test";
         setup.settings.dkimKeyFile = key.string();
+        setup.settings.connections = 3;
     }
     setup.settings.smtpServer = "127.0.0.1";
     setup.settings.smtpPort = server.port();

@@ -1,5 +1,6 @@
 #include "mailing/RateLimiter.h"
 
+#include "mailing/RelayPool.h"
 #include "mailing/RetryQueue.h"
 #include "support/FixedClockSleeper.h"
 
@@ -99,6 +100,53 @@ TEST(RateLimiterTest, StopEndsTheWait)
     EXPECT_TRUE(limiter.acquire(stop.get_token()));
     stop.request_stop();
     EXPECT_FALSE(limiter.acquire(stop.get_token()));
+}
+
+TEST(RelayTest, ParsesHostAndPort)
+{
+    const std::vector<std::pair<std::string, std::optional<Relay>>> cases = {
+        {"mail.example.test", Relay{"mail.example.test", 25}},
+        {" relay2:2525 ", Relay{"relay2", 2525}},
+        {"[::1]:587", Relay{"::1", 587}},
+        {"::1", Relay{"::1", 25}},
+        {"host:", std::nullopt},
+        {"host:0", std::nullopt},
+        {"host:65536", std::nullopt},
+        {"host:25x", std::nullopt},
+        {"[::1", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [text, relay] : cases) {
+        EXPECT_EQ(parseRelay(text, 25), relay) << text;
+    }
+    EXPECT_EQ(parseRelays("a:1, b,,c:3 bad:x", 25), (std::vector<Relay>{{"a", 1}, {"b", 25}, {"c", 3}}));
+}
+
+TEST(RelayPoolTest, SpreadsChannelsAndRestsARefusingRelay)
+{
+    FixedClock clock{std::chrono::sys_days{std::chrono::year{2026} / 1 / 1}};
+    RelayPool pool({{"a", 25}, {"b", 25}}, clock);
+    EXPECT_EQ(pool.pick(0), 0u);
+    EXPECT_EQ(pool.pick(1), 1u);
+    EXPECT_EQ(pool.pick(2), 0u);
+
+    // "b" refuses twice: it rests 1 s, then 2 s, while its channels go to "a".
+    pool.failed(1);
+    EXPECT_EQ(pool.pick(1), 0u);
+    clock.advance(seconds(1));
+    EXPECT_EQ(pool.pick(1), 1u);
+    pool.failed(1);
+    clock.advance(milliseconds(1'999));
+    EXPECT_EQ(pool.pick(3), 0u);
+    clock.advance(milliseconds(1));
+    EXPECT_EQ(pool.pick(3), 1u);
+
+    // Both resting: the one back first.
+    pool.failed(0);
+    pool.failed(1);
+    EXPECT_EQ(pool.pick(1), 0u);
+    pool.succeeded(1);
+    EXPECT_EQ(pool.pick(0), 1u);
 }
 
 } // namespace

@@ -13,11 +13,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <deque>
+#include <latch>
 #include <map>
+#include <mutex>
 #include <set>
 #include <thread>
 #include <unistd.h>
@@ -623,6 +626,112 @@ TEST_F(SendSessionTest, TransientRefusalsAreTriedAgainAfterABackOff)
         EXPECT_THAT(std::vector<std::chrono::milliseconds>(waits.begin() + static_cast<std::ptrdiff_t>(waitedBefore),
                                                            waits.end()),
                     ElementsAreArray(c.waits));
+    }
+}
+
+// Four channels draw from one group: each recipient is mailed once, over one of them, and ends
+// in exactly one log, whether the session runs to its end, is stopped or ends after a question.
+TEST_F(SendSessionTest, SeveralChannelsShareTheGroupAndTheLogs)
+{
+    struct Case
+    {
+        const char* name;
+        bool bulk;
+        int transientEvery; // every nth recipient is refused for now the first time; 0: none
+        int stopAt;         // the stop comes when this recipient is offered; 0: never
+        int refuseAt;       // this recipient is refused and the question answered No; 0: never
+        SendResult result;
+    };
+    const Case cases[] = {
+        {"personal", false, 0, 0, 0, SendResult::Completed},
+        {"personal with retries", false, 7, 0, 0, SendResult::Completed},
+        {"bulk with retries", true, 7, 0, 0, SendResult::Completed},
+        {"personal, stopped", false, 0, 120, 0, SendResult::StoppedByUser},
+        {"bulk, stopped", true, 0, 120, 0, SendResult::StoppedByUser},
+        {"personal, No to the question", false, 0, 0, 90, SendResult::StoppedAfterError},
+    };
+    constexpr int kRecipients = 300;
+    const auto addresses = numberedAddresses(kRecipients);
+    ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::array<FakeChannel, 4> channels;
+        std::stop_source stop;
+        // The first offer of every nth recipient, on whichever channel, is refused for now.
+        std::mutex offeredMutex;
+        std::set<std::string> offered;
+        // When the session runs to its end, every channel holds at its first recipient until all
+        // four have one, so each is seen to mail.
+        std::latch allChannelsMail(static_cast<std::ptrdiff_t>(channels.size()));
+        for (auto& one : channels) {
+            if (c.refuseAt > 0) {
+                one.rejections[addresses[static_cast<std::size_t>(c.refuseAt - 1)]] = 550;
+            }
+            one.onRecipient = [&, channel = &one, first = std::make_shared<bool>(true)](const std::string& address) {
+                if (c.result == SendResult::Completed && std::exchange(*first, false)) {
+                    allChannelsMail.arrive_and_wait();
+                }
+                const auto number = std::stoi(address.substr(4));
+                if (number == c.stopAt) {
+                    stop.request_stop();
+                }
+                std::lock_guard lock(offeredMutex);
+                if (c.transientEvery > 0 && number % c.transientEvery == 0 && offered.insert(address).second) {
+                    channel->recipientScript[address] = {451};
+                }
+            };
+        }
+        if (c.refuseAt > 0) {
+            prompter.queue(Answer::No);
+        }
+        auto o = options(c.bulk);
+        o.bulkGroupSize = 10;
+        o.optionsConfirmed = c.refuseAt == 0;
+        prompter.queue(Answer::No);
+        std::vector<SendChannel*> list;
+        for (auto& one : channels) {
+            list.push_back(&one);
+        }
+        session.emplace(o, list, message, logs, prompter, progress, monitor, clock);
+        session->setSleeper(sleeper);
+        EXPECT_EQ(session->run(stop.get_token()), c.result == SendResult::Completed);
+        EXPECT_EQ(session->result(), c.result);
+
+        std::map<std::string, int> delivered;
+        int busyChannels = 0;
+        for (const auto& one : channels) {
+            busyChannels += one.messages.empty() ? 0 : 1;
+            for (const auto& perConnection : one.messagesPerConnection) {
+                EXPECT_LE(perConnection, c.bulk ? 2 : 10);
+            }
+            for (const auto& each : one.messages) {
+                EXPECT_LE(each.size(), 10u);
+                for (const auto& address : each) {
+                    ++delivered[address];
+                }
+            }
+        }
+        if (c.result == SendResult::Completed) {
+            EXPECT_EQ(busyChannels, 4);
+        }
+        const auto sent = log(kSentLogFile);
+        std::map<std::string, int> inLogs;
+        for (const auto& address : sent) {
+            ++inLogs[address];
+        }
+        EXPECT_EQ(inLogs, delivered) << "the sent log is not what the servers took";
+        for (const auto& address : log(kRecipientErrorsLogFile)) {
+            ++inLogs[address];
+        }
+        for (const auto& [address, times] : inLogs) {
+            EXPECT_EQ(times, 1) << address;
+        }
+        if (c.result == SendResult::Completed) {
+            EXPECT_EQ(sent.size(), static_cast<std::size_t>(kRecipients));
+        } else {
+            EXPECT_LT(inLogs.size(), static_cast<std::size_t>(kRecipients));
+        }
+        EXPECT_EQ(session->counters().sent, static_cast<std::int64_t>(sent.size()));
     }
 }
 

@@ -83,7 +83,15 @@ TEST(SetupForms, ServerSetupRefusesIncompleteDetailsAndStoresNothing)
     form.timeoutPosition = 19;
     form.bulkGroupSize = "50";
     form.security = "tls";
+    form.connections = 40;
+    form.extraServers = "relay2.example.test, relay3.example.test:2525";
+    form.rateLimit = -5;
+    form.retryAttempts = 0;
     EXPECT_EQ(applyServerSetup(form, settings, prompter), ServerSetupRefusal::None);
+    EXPECT_EQ(settings.connections, 16);
+    EXPECT_EQ(settings.extraServers, "relay2.example.test, relay3.example.test:2525");
+    EXPECT_EQ(settings.rateLimit, 0);
+    EXPECT_EQ(settings.retryAttempts, 1);
     EXPECT_EQ(settings.smtpServer, "new.example.test");
     EXPECT_EQ(settings.pop3Port, 110);
     EXPECT_EQ(settings.timeout, 600);

@@ -55,12 +55,16 @@ public:
         m_port = std::atoi(line.c_str());
     }
 
-    ~FaultServer()
+    ~FaultServer() { stop(); }
+
+    // Kills the server at once: its connections are reset, new ones refused.
+    void stop()
     {
         if (m_pid > 0) {
-            kill(m_pid, SIGTERM);
+            kill(m_pid, SIGKILL);
             int status = 0;
             waitpid(m_pid, &status, 0);
+            m_pid = 0;
         }
     }
 

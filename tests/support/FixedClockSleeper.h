@@ -9,8 +9,7 @@
 namespace tidecast
 {
 
-// Sleeping moves the fixed clock on at once and remembers how long each wait was. The clock must
-// not be moved elsewhere while several threads sleep here.
+// Sleeping moves the fixed clock on at once and remembers how long each wait was. Thread-safe.
 class FixedClockSleeper final : public Sleeper
 {
 public:

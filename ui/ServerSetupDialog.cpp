@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace tidecast::ui
@@ -57,6 +58,10 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     , m_pop3Password(makeEdit("pop3PasswordLineEdit", this))
     , m_pop3Default(new QPushButton(tr("D&efault"), this))
     , m_keyring(new QCheckBox(tr("Keep the passwords in the desktop keyring"), this))
+    , m_connections(new QSpinBox(this))
+    , m_extraServers(makeEdit("extraServersLineEdit", this))
+    , m_rateLimit(new QSpinBox(this))
+    , m_retryAttempts(new QSpinBox(this))
 {
     setObjectName(QStringLiteral("serverSetupDialog"));
     setWindowTitle(tr("E-Mail Server Setup and Configuration"));
@@ -122,11 +127,28 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     popForm->addRow(tr("User Name:"), m_pop3Username);
     popForm->addRow(tr("Password:"), m_pop3Password);
 
+    m_connections->setObjectName(QStringLiteral("connectionsSpinBox"));
+    m_connections->setRange(1, settings::kMaxConnections);
+    m_extraServers->setPlaceholderText(tr("host[:port], host[:port] ..."));
+    m_rateLimit->setObjectName(QStringLiteral("rateLimitSpinBox"));
+    m_rateLimit->setRange(0, 1'000'000);
+    m_rateLimit->setSuffix(tr(" a minute"));
+    m_rateLimit->setSpecialValueText(tr("No limit"));
+    m_retryAttempts->setObjectName(QStringLiteral("retryAttemptsSpinBox"));
+    m_retryAttempts->setRange(1, settings::kMaxRetryAttempts);
+    auto* sendingBox = new QGroupBox(tr("Connections and relays"), this);
+    auto* sendingForm = new QFormLayout(sendingBox);
+    sendingForm->addRow(tr("Connections:"), m_connections);
+    sendingForm->addRow(tr("Extra Servers:"), m_extraServers);
+    sendingForm->addRow(tr("Rate Limit:"), m_rateLimit);
+    sendingForm->addRow(tr("Retry Attempts:"), m_retryAttempts);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(serverBox);
     layout->addWidget(authBox);
     layout->addWidget(popBox);
+    layout->addWidget(sendingBox);
     layout->addWidget(m_keyring);
     layout->addWidget(buttons);
 
@@ -162,6 +184,10 @@ ServerSetupDialog::ServerSetupDialog(settings::Settings& settings, Prompter& pro
     m_pop3Username->setText(QString::fromStdString(initial.pop3Username));
     m_pop3Password->setText(QString::fromStdString(initial.pop3Password));
     m_keyring->setChecked(initial.passwordsInKeyring);
+    m_connections->setValue(initial.connections);
+    m_extraServers->setText(QString::fromStdString(initial.extraServers));
+    m_rateLimit->setValue(initial.rateLimit);
+    m_retryAttempts->setValue(initial.retryAttempts);
     // Set the caption even when the slider already stands at the position.
     m_timeout->setValue(initial.timeoutPosition);
     setTimeoutPosition(initial.timeoutPosition);
@@ -204,6 +230,10 @@ settings::ServerSetupForm ServerSetupDialog::form() const
     form.passwordsInKeyring = m_keyring->isChecked();
     form.security = m_security->currentData().toString().toStdString();
     form.certificateAuthorityFile = m_caFile->text().toStdString();
+    form.connections = m_connections->value();
+    form.extraServers = m_extraServers->text().trimmed().toStdString();
+    form.rateLimit = m_rateLimit->value();
+    form.retryAttempts = m_retryAttempts->value();
     return form;
 }
 

@@ -12,12 +12,14 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 
 namespace tidecast::ui
 {
 
 // "E-Mail Server Setup and Configuration": the outgoing server, its time-out, the bulk split size,
-// server authentication, the mailbox checked before sending, and how the connection is secured.
+// server authentication, the mailbox checked before sending, how the connection is secured, and
+// how the mailing spreads over connections and relays.
 // OK stores into the settings record (nothing is written to disk here).
 class ServerSetupDialog : public QDialog
 {
@@ -58,6 +60,10 @@ private:
     QLineEdit* m_pop3Password;
     QPushButton* m_pop3Default;
     QCheckBox* m_keyring;
+    QSpinBox* m_connections;
+    QLineEdit* m_extraServers;
+    QSpinBox* m_rateLimit;
+    QSpinBox* m_retryAttempts;
 };
 
 } // namespace tidecast::ui

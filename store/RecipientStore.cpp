@@ -47,6 +47,21 @@ std::string escapeLike(std::string_view value)
     return out;
 }
 
+// The part of a value a field keeps: text is cut to the field's size in characters.
+std::string_view fittedValue(const FieldDefinition& field, std::string_view value)
+{
+    if (field.type != FieldType::Text || field.size <= 0) {
+        return value;
+    }
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if ((static_cast<unsigned char>(value[i]) & 0xC0) != 0x80 && chars++ == static_cast<std::size_t>(field.size)) {
+            return value.substr(0, i);
+        }
+    }
+    return value;
+}
+
 Error notOpen()
 {
     return {ErrorCode::Database, "No database file is open", 0};
@@ -507,11 +522,7 @@ const std::string& RecipientStore::field(int index) const
 
 std::string RecipientStore::normaliseValue(int index, std::string_view value) const
 {
-    const auto& definition = m_fields[static_cast<std::size_t>(index)];
-    if (definition.type == FieldType::Text && definition.size > 0) {
-        return cutToChars(value, static_cast<std::size_t>(definition.size));
-    }
-    return std::string(value);
+    return std::string(fittedValue(m_fields[static_cast<std::size_t>(index)], value));
 }
 
 Result<void> RecipientStore::setField(std::string_view name, std::string_view value)
@@ -532,7 +543,8 @@ void RecipientStore::setField(int index, std::string_view value)
     if (index < 0 || static_cast<std::size_t>(index) >= m_values.size() || !m_hasCurrent || m_deleted) {
         return;
     }
-    m_values[static_cast<std::size_t>(index)] = normaliseValue(index, value);
+    // Assigned in place: an import sets millions of fields and keeps each one's storage.
+    m_values[static_cast<std::size_t>(index)].assign(fittedValue(m_fields[static_cast<std::size_t>(index)], value));
     m_dirty = true;
 }
 
@@ -544,7 +556,10 @@ Result<void> RecipientStore::addNew()
     if (auto flushed = flush(); !flushed) {
         return flushed;
     }
-    m_values.assign(m_fields.size(), std::string());
+    m_values.resize(m_fields.size());
+    for (auto& value : m_values) {
+        value.clear();
+    }
     m_pendingNew = true;
     m_dirty = true;
     m_hasCurrent = true;

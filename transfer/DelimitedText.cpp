@@ -141,25 +141,42 @@ int countFields(std::string_view line, char delimiter)
 
 std::string cleanField(std::string_view value)
 {
+    std::string out;
+    cleanFieldInto(value, out);
+    return out;
+}
+
+void cleanFieldInto(std::string_view value, std::string& out)
+{
     const auto text = trimLeadingBlanks(value);
     if (text.size() <= 1 || text.front() != kQuote) {
-        return std::string(trimBlanks(text));
+        out.assign(trimBlanks(text));
+        return;
     }
-    std::string out;
-    out.reserve(text.size());
+    out.clear();
     std::size_t at = 1;
     while (at < text.size()) {
-        if (text[at] != kQuote) {
-            out += text[at++];
-        } else if (at + 1 < text.size() && text[at + 1] == kQuote) {
+        const auto quote = text.find(kQuote, at);
+        out.append(text.substr(at, quote - at));
+        if (quote == std::string_view::npos) {
+            break;
+        }
+        if (quote + 1 < text.size() && text[quote + 1] == kQuote) {
             out += kQuote;
-            at += 2;
+            at = quote + 2;
         } else {
-            out += text.substr(at + 1); // the closing quote goes; anything after it stays
+            out.append(text.substr(quote + 1)); // the closing quote goes; anything after it stays
             break;
         }
     }
-    return std::string(trimBlanks(out));
+    const auto trimmed = trimBlanks(out);
+    if (trimmed.empty()) {
+        out.clear();
+        return;
+    }
+    const auto start = static_cast<std::size_t>(trimmed.data() - out.data());
+    out.erase(start + trimmed.size());
+    out.erase(0, start);
 }
 
 LayoutGuess guessLayout(std::string_view firstLine)

@@ -42,6 +42,8 @@ int countFields(std::string_view line, char delimiter);
 // Removes the quotes of a quoted value (a doubled quote inside becomes one) and the blanks at
 // both ends. A value of one character is left as it is, apart from the blanks.
 std::string cleanField(std::string_view value);
+// The same into `out`, reusing its storage; `value` must not point into `out`.
+void cleanFieldInto(std::string_view value, std::string& out);
 
 // The wizard's choice for a first line of data: delimited or not, and, when the counts decide
 // it, the delimiter and the field count.

@@ -92,7 +92,7 @@ private:
     void harvestFile();
     void readDelimited();
     void delimitedLine(std::string_view line);
-    void addRecipient(std::array<std::string, kMatchUpFields>& values, std::string_view recordText);
+    void addRecipient(std::string_view recordText);
     void finishGroup();
     bool clipboardHasData();
 
@@ -131,6 +131,10 @@ private:
     bool m_reportFailed = false;
     std::chrono::steady_clock::time_point m_lastShown{};
     std::vector<std::string_view> m_fields;
+    // The row being added, cleaned, and the record made of it: kept from row to row so that their
+    // text reuses its storage.
+    std::array<std::string, kMatchUpFields> m_values;
+    store::RecipientRecord m_record;
 };
 
 ImportSummary ImportRun::run()
@@ -286,9 +290,11 @@ void ImportRun::harvest()
             reportLine(kIllegalLine, candidate);
             return;
         }
-        std::array<std::string, kMatchUpFields> values;
-        values[static_cast<std::size_t>(MatchUpField::EmailAddress)] = candidate;
-        addRecipient(values, candidate);
+        for (auto& value : m_values) {
+            value.clear();
+        }
+        cleanFieldInto(candidate, m_values[static_cast<std::size_t>(MatchUpField::EmailAddress)]);
+        addRecipient(candidate);
     };
     auto keepGoing = [this] {
         showCounts();
@@ -347,30 +353,30 @@ void ImportRun::delimitedLine(std::string_view line)
     }
     const auto& mapping = m_request.mapping;
     splitFields(line, delimiter, mapping.fieldCount, m_fields);
-    std::array<std::string, kMatchUpFields> values;
-    for (std::size_t i = 0; i < kMatchUpFields; ++i) {
-        const int source = mapping.sources[i];
-        if (source >= 1 && source <= static_cast<int>(m_fields.size())) {
-            values[i] = m_fields[static_cast<std::size_t>(source - 1)];
-        }
-    }
-    const auto& address = values[static_cast<std::size_t>(MatchUpField::EmailAddress)];
-    if (address.find('@') == std::string::npos || address.find('.') == std::string::npos || countChars(address) <= 4) {
+    auto mapped = [&](std::size_t field) {
+        const int source = mapping.sources[field];
+        return source >= 1 && source <= static_cast<int>(m_fields.size())
+                   ? m_fields[static_cast<std::size_t>(source - 1)]
+                   : std::string_view();
+    };
+    const auto address = mapped(static_cast<std::size_t>(MatchUpField::EmailAddress));
+    if (address.find('@') == std::string_view::npos || address.find('.') == std::string_view::npos ||
+        countChars(address) <= 4) {
         ++m_counts.illegal;
         reportLine(kIllegalLine, address);
         reportLine(kCompleteRecordLine, line);
         reportLine("");
         return;
     }
-    addRecipient(values, line);
+    for (std::size_t i = 0; i < kMatchUpFields; ++i) {
+        cleanFieldInto(mapped(i), m_values[i]);
+    }
+    addRecipient(line);
 }
 
-void ImportRun::addRecipient(std::array<std::string, kMatchUpFields>& values, std::string_view recordText)
+void ImportRun::addRecipient(std::string_view recordText)
 {
-    for (auto& value : values) {
-        value = cleanField(value);
-    }
-    const auto& address = values[static_cast<std::size_t>(MatchUpField::EmailAddress)];
+    const auto& address = m_values[static_cast<std::size_t>(MatchUpField::EmailAddress)];
     if (!isValidMailbox(address)) {
         ++m_counts.illegal;
         reportLine(kIllegalLine, printableAddress(address));
@@ -385,13 +391,15 @@ void ImportRun::addRecipient(std::array<std::string, kMatchUpFields>& values, st
         reportLine("");
         return;
     }
-    store::RecipientRecord record;
+    // Every recipient field has its match-up field: swapping fills the whole record.
+    auto& record = m_record;
     for (std::size_t i = 0; i < kMatchUpFields; ++i) {
         if (kMatchUpColumns[i]) {
-            record.set(*kMatchUpColumns[i], std::move(values[i]));
+            std::swap(record.fields[static_cast<std::size_t>(*kMatchUpColumns[i])], m_values[i]);
         }
     }
-    const auto& wholeName = values[static_cast<std::size_t>(MatchUpField::FullNameMacro)];
+    record.dateAdded.clear();
+    const auto& wholeName = m_values[static_cast<std::size_t>(MatchUpField::FullNameMacro)];
     const auto verdict = filters::filterImportedRecipient(m_filters, {record, wholeName}, m_prompter);
     if (verdict.metError) {
         m_failed = true;
@@ -416,7 +424,7 @@ void ImportRun::addRecipient(std::array<std::string, kMatchUpFields>& values, st
         record.set(store::RecipientField::Initial, std::move(parts.initial));
         record.set(store::RecipientField::LastName, std::move(parts.last));
     }
-    record.dateAdded = m_today;
+    record.dateAdded.assign(m_today);
     if (auto added = m_group.addNew(); !added) {
         fail(kAddRecipientTag, added.error());
         return;

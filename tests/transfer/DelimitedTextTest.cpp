@@ -70,9 +70,14 @@ TEST(DelimitedText, CleansQuotesAndBlanks)
         {"\"x\" ", "x"},
         {"mid\"quote\"", "mid\"quote\""},
         {"\"\"", ""},
+        {"\"   \"", ""},
+        {"\" a \"tail ", "a tail"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(cleanField(c.value), c.cleaned) << c.value;
+        std::string reused = "what the previous row left in this field";
+        cleanFieldInto(c.value, reused);
+        EXPECT_EQ(reused, c.cleaned) << c.value;
     }
 }
 

@@ -386,6 +386,42 @@ TEST_F(ImportEngineTest, OffersTheReportOnlyAfterIllegalData)
     EXPECT_EQ(opened, 2);
 }
 
+TEST_F(ImportEngineTest, EachRecordHoldsOnlyItsOwnRow)
+{
+    ASSERT_TRUE(writeWholeFile(dir / "rows.csv", "ann@example.com,Dr Ann Lee,London,Acme\r\n"
+                                                 "bob@example.com,,Leeds\r\n"
+                                                 "cy@example.com\r\n"
+                                                 "dee@example.com,Dee\r\n"));
+    auto request = delimited("rows.csv", Delimiter::Comma, 4,
+                             {{MatchUpField::EmailAddress, 1},
+                              {MatchUpField::FullNameMacro, 2},
+                              {MatchUpField::City, 3},
+                              {MatchUpField::Company, 4}});
+    request.mapping.oneNameField = true;
+    EXPECT_EQ(run(request).counts, (ImportCounts{3, 0, 0, 1}));
+
+    const auto stored = recipients();
+    ASSERT_EQ(stored.size(), 3u);
+    const struct
+    {
+        std::string address, title, first, last, city, company;
+    } expected[] = {
+        {"ann@example.com", "Dr", "Ann", "Lee", "London", "Acme"},
+        {"bob@example.com", "", "", "", "Leeds", ""},
+        {"dee@example.com", "", "Dee", "", "", ""},
+    };
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        SCOPED_TRACE(expected[i].address);
+        EXPECT_EQ(stored[i].emailAddress(), expected[i].address);
+        EXPECT_EQ(stored[i].get(RecipientField::Title), expected[i].title);
+        EXPECT_EQ(stored[i].get(RecipientField::FirstName), expected[i].first);
+        EXPECT_EQ(stored[i].get(RecipientField::LastName), expected[i].last);
+        EXPECT_EQ(stored[i].get(RecipientField::City), expected[i].city);
+        EXPECT_EQ(stored[i].get(RecipientField::Company), expected[i].company);
+        EXPECT_EQ(stored[i].dateAdded, "2026-03-14");
+    }
+}
+
 // The statement that made the group's address index, or "" when it has none.
 std::string addressIndexOf(const std::filesystem::path& path)
 {

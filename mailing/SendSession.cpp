@@ -144,7 +144,7 @@ void SendSession::publish(bool force)
 
 bool SendSession::stopRequested() const
 {
-    return m_stopFlag || m_stop.stop_requested();
+    return m_stopFlag || m_userStop.stop_requested() || m_stop.stop_requested();
 }
 
 bool SendSession::stopHere()
@@ -223,6 +223,7 @@ bool SendSession::run(StopControl& control)
 bool SendSession::run(std::stop_token stop)
 {
     std::stop_callback endAllOnStop(stop, [this] { m_endAll.request_stop(); });
+    m_userStop = stop;
     m_stop = m_endAll.get_token();
     std::stop_callback cancelConnecting(m_stop, [this] {
         for (const auto& lane : m_lanes) {

@@ -188,8 +188,9 @@ private:
     SerialMonitor m_monitor;
     const Clock& m_clock;
 
-    std::stop_source m_endAll; // the user stopped, or one channel ended the session
-    std::stop_token m_stop;    // of m_endAll
+    std::stop_source m_endAll;  // the user stopped, or one channel ended the session
+    std::stop_token m_stop;     // of m_endAll
+    std::stop_token m_userStop; // as given to run(); m_endAll follows it a moment later
     StopControl* m_stopControl = nullptr;
     bool m_stopFlag = false;
     CompactStringSet m_blockList;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -39,6 +40,8 @@ public:
 
     // False when the line could not be written whole (or an earlier line could not).
     bool writeLine(std::string_view line);
+    // The lines in one write: a mailing logs all the recipients of a message at once.
+    bool writeLines(std::span<const std::string_view> lines);
 
     // Why the file stopped taking lines: "<file>: <cause>"; empty while every write succeeded.
     bool failed() const;
@@ -50,7 +53,7 @@ public:
 
 private:
     void fail(int error);
-    bool writeWhole(std::string_view line);
+    bool writeWhole(std::string_view buffer);
 
     int m_fd = -1;
     std::filesystem::path m_path;

@@ -4,8 +4,10 @@
 #include "common/Result.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tidecast::mailing
 {
@@ -62,6 +64,16 @@ public:
     // may leave together with the recipient. It must stay unchanged until transmit().
     virtual void announceMessage(const ByteChain& message) { (void)message; }
     virtual RecipientReply addRecipient(std::string_view address) = 0;
+    // Several recipients of the open bulk transaction, their replies in the same order; a channel
+    // that cannot send them together offers them one at a time.
+    virtual std::vector<RecipientReply> addRecipients(std::span<const std::string> addresses)
+    {
+        std::vector<RecipientReply> replies;
+        for (const auto& address : addresses) {
+            replies.push_back(addRecipient(address));
+        }
+        return replies;
+    }
     // Writes the finished message, piece by piece, and completes the data phase.
     virtual TransmitOutcome transmit(const ByteChain& message, std::string_view recipientAddress) = 0;
     // Abandons the transaction in progress (after a refused personal recipient or a failed build).

@@ -422,7 +422,7 @@ SendSession::Step SendSession::runLane(Lane& lane)
         if (stopHere()) {
             if (m_options.bulkMode) {
                 // The message being gathered does not go: its recipients are not left without a log.
-                failPendingBulk(lane);
+                abandonBulk(lane);
             }
             return Step::UserStop;
         }
@@ -506,7 +506,18 @@ SendSession::Step SendSession::mailDueRetries(Lane& lane)
 SendSession::Step SendSession::finishRetries(Lane& lane)
 {
     for (;;) {
+        while (!lane.offered.empty()) {
+            if (!lane.channel.isConnected() && !connectAgain(lane)) {
+                return stopRequested() ? Step::UserStop : Step::Error;
+            }
+            if (const Step step = checked(lane, offerBulkRecipients(lane)); step != Step::Continue) {
+                return step;
+            }
+        }
         if (m_options.bulkMode && !lane.bulk.empty()) {
+            if (stopHere()) {
+                return Step::UserStop; // the message does not go: its recipients are errors
+            }
             transmitBulk(lane);
             lane.perConnection = 0;
         }
@@ -752,21 +763,59 @@ SendSession::Step SendSession::mailPersonal(Lane& lane, const store::RecipientRe
 
 SendSession::Step SendSession::mailBulk(Lane& lane, std::string_view address, int attempt)
 {
-    auto reply = lane.channel.addRecipient(address);
-    if (reply.code == kTooManyRecipients && !lane.bulk.empty()) {
-        // The server takes no more recipients for this message: it goes to those it has, and
-        // a new transaction starts with this one.
-        transmitBulk(lane);
-        lane.perConnection = 0;
-        if (!lane.channel.isConnected()) {
-            if (const auto step = reconnect(lane, true); step != Step::Continue) {
-                return step;
+    lane.offered.push_back({std::string(address), attempt});
+    // The recipients leave together once they can fill the message; one at a time while a
+    // refusal would be a question, so that nobody is offered after a No.
+    if (m_options.optionsConfirmed &&
+        lane.perConnection + static_cast<int>(lane.offered.size()) < m_options.bulkGroupSize) {
+        return Step::Continue;
+    }
+    return offerBulkRecipients(lane);
+}
+
+SendSession::Step SendSession::offerBulkRecipients(Lane& lane)
+{
+    while (!lane.offered.empty()) {
+        const auto batch = std::exchange(lane.offered, {});
+        std::vector<std::string> addresses;
+        addresses.reserve(batch.size());
+        for (const auto& entry : batch) {
+            addresses.push_back(entry.address);
+        }
+        auto replies = lane.channel.addRecipients(addresses);
+        Step step = Step::Continue;
+        bool full = false; // the server takes no more recipients for this message
+        bool gone = false; // the connection went with a reply: the later ones never came
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            if (step != Step::Continue) {
+                lane.bulk.push_back(batch[i]); // not mailed: the session's end logs them as errors
+            } else if (gone || (replies[i].code == kTooManyRecipients && !lane.bulk.empty())) {
+                // Offered again on a new connection, or in a new transaction once this message has gone.
+                lane.offered.push_back(batch[i]);
+                full = full || !gone;
+            } else {
+                step = takeBulkReply(lane, batch[i].address, batch[i].attempt, replies[i]);
+                gone = replies[i].code <= 0 || replies[i].code == kServiceClosing;
             }
-        } else {
+        }
+        if (step != Step::Continue || !lane.channel.isConnected()) {
+            return step;
+        }
+        if (full) {
+            transmitBulk(lane);
+            lane.perConnection = 0;
+            if (!lane.channel.isConnected()) {
+                return reconnect(lane, true);
+            }
             lane.channel.startTransaction(m_options.senderAddress);
         }
-        reply = lane.channel.addRecipient(address);
     }
+    return Step::Continue;
+}
+
+SendSession::Step SendSession::takeBulkReply(Lane& lane, std::string_view address, int attempt,
+                                             const RecipientReply& reply)
+{
     if (reply.isRejected()) {
         if (reply.isTransient() && deferRecipient({}, address, attempt, replyReason(reply.code, reply.text))) {
             if (reply.code == kServiceClosing || !lane.channel.isConnected()) {
@@ -828,9 +877,12 @@ void SendSession::transmitBulk(Lane& lane)
     lane.channel.setTransmitting(false);
     if (outcome == TransmitOutcome::Sent) {
         count(&SendCounters::sent, static_cast<std::int64_t>(lane.bulk.size()));
+        std::vector<std::string_view> addresses;
+        addresses.reserve(lane.bulk.size());
         for (const auto& entry : lane.bulk) {
-            m_logs.sent().writeLine(entry.address);
+            addresses.push_back(entry.address);
         }
+        m_logs.sent().writeLines(addresses);
         lane.bulk.clear();
     } else if (outcome == TransmitOutcome::Deferred) {
         deferPendingBulk(lane, transmitReason(lane));
@@ -876,6 +928,13 @@ void SendSession::failRetries()
     }
 }
 
+void SendSession::abandonBulk(Lane& lane)
+{
+    lane.bulk.insert(lane.bulk.end(), lane.offered.begin(), lane.offered.end());
+    lane.offered.clear();
+    failPendingBulk(lane);
+}
+
 void SendSession::failPendingBulk(Lane& lane)
 {
     // Everybody the failed message was for is an error, so the loss shows in the counters and in
@@ -890,7 +949,7 @@ bool SendSession::finish(SendResult result)
 {
     // Whoever was gathered or waiting for another try when the session ended is not mailed.
     for (const auto& lane : m_lanes) {
-        failPendingBulk(*lane);
+        abandonBulk(*lane);
     }
     failRetries();
     (void)m_group.close();

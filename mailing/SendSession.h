@@ -121,6 +121,7 @@ private:
         std::int64_t position = 0; // of the recipient in hand; 0 for a retry
         int perConnection = 0;     // messages (personal) or accepted recipients (bulk) on this connection
         std::vector<BulkEntry> bulk;
+        std::vector<BulkEntry> offered; // bulk recipients waiting to be offered together
     };
     struct Taken
     {
@@ -149,6 +150,9 @@ private:
     bool connectWithBackOff(Lane& lane);
     Step mailPersonal(Lane& lane, const store::RecipientRecord& recipient, int attempt);
     Step mailBulk(Lane& lane, std::string_view address, int attempt);
+    // Offers the bulk recipients gathered so far, all in one go, and takes their replies in turn.
+    Step offerBulkRecipients(Lane& lane);
+    Step takeBulkReply(Lane& lane, std::string_view address, int attempt, const RecipientReply& reply);
     Step reconnect(Lane& lane, bool bulk);
     // The retries that are due now, on this connection.
     Step mailDueRetries(Lane& lane);
@@ -163,6 +167,8 @@ private:
     void afterTransientReply(Lane& lane);
     void transmitBulk(Lane& lane);
     void failPendingBulk(Lane& lane);
+    // The session ends: those gathered or waiting to be offered are not mailed.
+    void abandonBulk(Lane& lane);
     void deferPendingBulk(Lane& lane, std::string_view reason);
     void recordUnknownOutcome(std::string_view address);
     // Why the message just transmitted was refused for now.

@@ -240,9 +240,6 @@ bool SmtpSendChannel::startTransaction(std::string_view sender)
 
 RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
 {
-    m_sinks.progress.setLabel("Identifying Recipient");
-    logBoth("C> RCPT TO: <" + std::string(address) + ">");
-    m_bulkInvalidRecipient = false;
     // A message over the server's limit stays behind: transmit() ends the mailing with it.
     const ByteChain* message = std::exchange(m_announced, nullptr);
     if (message != nullptr && (m_bulkMode || exceedsSizeLimit(*message))) {
@@ -251,8 +248,30 @@ RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
     // With CHUNKING the whole message leaves with the recipient: once it has, a reply that never
     // comes leaves open whether it was delivered.
     const bool messageLeaves = message != nullptr && m_smtp.capabilities().pipelining && m_smtp.capabilities().chunking;
+    return recipientReply(address, messageLeaves, [&] { return m_smtp.addRecipient(address, message); });
+}
+
+std::vector<RecipientReply> SmtpSendChannel::addRecipients(std::span<const std::string> addresses)
+{
     m_smtp.clearLastError();
-    const bool accepted = m_smtp.addRecipient(address, message);
+    if (addresses.size() < 2 || !m_smtp.sendRecipients(addresses)) {
+        return SendChannel::addRecipients(addresses);
+    }
+    std::vector<RecipientReply> replies;
+    for (const auto& address : addresses) {
+        replies.push_back(recipientReply(address, false, [this] { return m_smtp.readRecipientReply(); }));
+    }
+    return replies;
+}
+
+RecipientReply SmtpSendChannel::recipientReply(std::string_view address, bool messageLeaves,
+                                               const std::function<bool()>& offer)
+{
+    m_sinks.progress.setLabel("Identifying Recipient");
+    logBoth("C> RCPT TO: <" + std::string(address) + ">");
+    m_bulkInvalidRecipient = false;
+    m_smtp.clearLastError();
+    const bool accepted = offer();
     if (!(m_bulkMode && m_bulkInvalidRecipient)) {
         logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
     }

@@ -47,6 +47,9 @@ public:
     bool startTransaction(std::string_view sender) override;
     void announceMessage(const ByteChain& message) override { m_announced = &message; }
     RecipientReply addRecipient(std::string_view address) override;
+    // With PIPELINING every RCPT TO leaves in one write: a bulk message costs one round trip for
+    // all its recipients.
+    std::vector<RecipientReply> addRecipients(std::span<const std::string> addresses) override;
     TransmitOutcome transmit(const ByteChain& message, std::string_view recipientAddress) override;
     void abortTransaction() override
     {
@@ -85,6 +88,8 @@ private:
     std::string whatTheServerSaid() const;
     void noteBlockingReply();
     bool exceedsSizeLimit(const ByteChain& message) const;
+    // Logs the recipient, lets `offer` send it or read its reply, and logs and reports the reply.
+    RecipientReply recipientReply(std::string_view address, bool messageLeaves, const std::function<bool()>& offer);
     void logInToPopServer();
     // Connects and says hello to m_server; true when the session is usable.
     bool connectToServer();

@@ -308,34 +308,78 @@ bool SmtpClient::addRecipient(std::string_view address, const ByteChain* message
     }
     bool accepted = false;
     while (m_transaction && m_transaction->outstandingReplies() > messageReplies) {
-        auto reply = readReply();
-        if (!reply) {
+        const auto event = readTransactionReply();
+        if (!event) {
             return false;
         }
-        switch (m_transaction->onReply(*reply)) {
-        case SmtpTransaction::Event::SenderRejected:
-            // The recipient's own reply (usually 503) says less than why the sender was refused.
-            m_reply = *reply;
-            raise(smtp_error::kSenderRejected, describe(*reply));
-            break;
-        case SmtpTransaction::Event::RecipientAccepted:
-            m_reply = *reply;
-            accepted = true;
-            break;
-        case SmtpTransaction::Event::RecipientRejected:
-            if (!m_transaction->isSenderRejected()) {
-                m_reply = *reply;
-                raise(smtp_error::kRecipientRejected, describe(*reply));
-            }
-            break;
-        default:
-            break;
-        }
+        accepted = accepted || *event == SmtpTransaction::Event::RecipientAccepted;
     }
     if (!accepted && messageReplies > 0) {
         discardMessageReplies();
     }
     return accepted;
+}
+
+bool SmtpClient::sendRecipients(std::span<const std::string> addresses)
+{
+    if (!m_established || !m_transaction || !m_capabilities.pipelining ||
+        !std::all_of(addresses.begin(), addresses.end(), [](const auto& address) { return isValidMailbox(address); })) {
+        return false;
+    }
+    std::string commands;
+    for (const auto& address : addresses) {
+        commands += m_transaction->addRecipient(address);
+    }
+    return send(commands);
+}
+
+bool SmtpClient::readRecipientReply()
+{
+    if (!m_transaction || m_transaction->outstandingReplies() == 0) {
+        m_reply = {};
+        raise(smtp_error::kNotConnected, "No mail transaction has been started");
+        return false;
+    }
+    // MAIL FROM's reply comes first when it left with the first recipient.
+    for (;;) {
+        const auto event = readTransactionReply();
+        if (!event) {
+            return false;
+        }
+        const bool senders =
+            *event == SmtpTransaction::Event::SenderAccepted || *event == SmtpTransaction::Event::SenderRejected;
+        if (!senders || !m_transaction || m_transaction->outstandingReplies() == 0) {
+            return *event == SmtpTransaction::Event::RecipientAccepted;
+        }
+    }
+}
+
+std::optional<SmtpTransaction::Event> SmtpClient::readTransactionReply()
+{
+    auto reply = readReply();
+    if (!reply) {
+        return std::nullopt;
+    }
+    const auto event = m_transaction->onReply(*reply);
+    switch (event) {
+    case SmtpTransaction::Event::SenderRejected:
+        // The recipient's own reply (usually 503) says less than why the sender was refused.
+        m_reply = *reply;
+        raise(smtp_error::kSenderRejected, describe(*reply));
+        break;
+    case SmtpTransaction::Event::RecipientAccepted:
+        m_reply = *reply;
+        break;
+    case SmtpTransaction::Event::RecipientRejected:
+        if (!m_transaction->isSenderRejected()) {
+            m_reply = *reply;
+            raise(smtp_error::kRecipientRejected, describe(*reply));
+        }
+        break;
+    default:
+        break;
+    }
+    return event;
 }
 
 void SmtpClient::discardMessageReplies()

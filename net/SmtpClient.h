@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -68,6 +69,12 @@ public:
     // report the server's answers as if they had sent it. A refused recipient's message is never
     // delivered.
     bool addRecipient(std::string_view address, const ByteChain* message = nullptr);
+    // Many recipients for a server that offers PIPELINING: every RCPT TO leaves in one write, and
+    // readRecipientReply() then reads their replies one by one, each as addRecipient() reports
+    // it. False, with nothing sent, when the server does not pipeline, no transaction is open or
+    // an address is not a mailbox.
+    bool sendRecipients(std::span<const std::string> addresses);
+    bool readRecipientReply();
     // Writes up to maxLength bytes of `data` as message text (the first write sends DATA) and
     // returns how many bytes were taken, or -1 on failure.
     int writeData(std::string_view data, std::size_t maxLength);
@@ -89,6 +96,8 @@ private:
     std::chrono::milliseconds timeout() const;
     bool send(std::string_view bytes);
     std::optional<SmtpReply> readReply();
+    // Reads the next reply of the open transaction and reports a refusal; nothing when none came.
+    std::optional<SmtpTransaction::Event> readTransactionReply();
     bool flushData();
     void discardMessageReplies();
     void raise(int number, std::string description);

@@ -491,13 +491,15 @@ TEST_F(SendSessionTest, StopQuestionHoldsTheMailingUntilAnswered)
         SendResult result;
         std::size_t sent;   // first n addresses in the sent log
         std::size_t errors; // the next n in the recipient errors log
+        std::size_t atHold; // recipients offered when the session holds
     };
     const Case cases[] = {
-        {"personal, Yes stops after the recipient in flight", false, Answer::Yes, SendResult::StoppedByUser, 4, 0},
-        {"personal, No goes on", false, Answer::No, SendResult::Completed, 10, 0},
-        // The message being assembled is not sent: its recipients are errors, not lost.
-        {"bulk, Yes stops before the message goes", true, Answer::Yes, SendResult::StoppedByUser, 0, 4},
-        {"bulk, No goes on", true, Answer::No, SendResult::Completed, 10, 0},
+        {"personal, Yes stops after the recipient in flight", false, Answer::Yes, SendResult::StoppedByUser, 4, 0, 4},
+        {"personal, No goes on", false, Answer::No, SendResult::Completed, 10, 0, 4},
+        // The message being assembled (its recipients are offered together) is not sent: its
+        // recipients are errors, not lost.
+        {"bulk, Yes stops before the message goes", true, Answer::Yes, SendResult::StoppedByUser, 0, 10, 10},
+        {"bulk, No goes on", true, Answer::No, SendResult::Completed, 10, 0, 10},
     };
     const auto addresses = numberedAddresses(10);
     ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
@@ -528,7 +530,7 @@ TEST_F(SendSessionTest, StopQuestionHoldsTheMailingUntilAnswered)
         EXPECT_EQ(session->result(), c.result);
         if (c.answer == Answer::Yes) {
             // Nothing went out after the hold.
-            EXPECT_EQ(recipientsAtHold, 4u);
+            EXPECT_EQ(recipientsAtHold, c.atHold);
             EXPECT_EQ(channel.delivered().size(), c.sent);
         }
         EXPECT_EQ(log(kSentLogFile), std::vector<std::string>(addresses.begin(), addresses.begin() + c.sent));
@@ -890,13 +892,14 @@ TEST_F(SendSessionTest, FailedLogWriteStopsBeforeTheNextMessage)
     {
         const char* name;
         bool bulk;
-        int okWrites;
+        int okWrites;          // a bulk message's recipients are logged in one write
+        std::size_t logged;    // the first n addresses in the sent log
         std::size_t delivered; // recipients the server got before the mailing stopped
     };
     const auto addresses = numberedAddresses(40);
     for (const auto& c :
-         {Case{"personal, third line fails", false, 2, 3}, Case{"personal, first line fails", false, 0, 1},
-          Case{"bulk, inside the second message", true, 13, 20}}) {
+         {Case{"personal, third line fails", false, 2, 2, 3}, Case{"personal, first line fails", false, 0, 0, 1},
+          Case{"bulk, the second message's lines fail", true, 1, 10, 20}}) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(makeGroup(dir.path(), "Friends", addresses));
         channel = FakeChannel();
@@ -911,7 +914,7 @@ TEST_F(SendSessionTest, FailedLogWriteStopsBeforeTheNextMessage)
         EXPECT_EQ(channel.delivered().size(), c.delivered);
         // The log holds whole lines only, and only recipients the server was given.
         const auto sent = log(kSentLogFile);
-        EXPECT_EQ(sent, std::vector<std::string>(addresses.begin(), addresses.begin() + c.okWrites));
+        EXPECT_EQ(sent, std::vector<std::string>(addresses.begin(), addresses.begin() + c.logged));
         ASSERT_EQ(prompter.log().size(), 1u);
         EXPECT_THAT(prompter.log()[0].text, HasSubstr("Sending Error: Cannot write the log "));
         EXPECT_THAT(prompter.log()[0].text, HasSubstr("sent.log: No space left on device"));
@@ -920,26 +923,40 @@ TEST_F(SendSessionTest, FailedLogWriteStopsBeforeTheNextMessage)
     }
 }
 
-// A line cut short by the disk filling up is taken back, so the log never ends in half a line.
+// A line cut short by the disk filling up is taken back, so the log never ends in half a line;
+// the whole lines of the same write stay.
 TEST(LogFileTest, ShortWriteLeavesOnlyWholeLines)
 {
-    tidecast::test::TempDir dir;
-    LogFile file;
-    ASSERT_TRUE(file.open(dir / "a.log"));
-    EXPECT_TRUE(file.writeLine("first@example.test"));
-    int calls = 0;
-    file.setWriteFunction([&calls](int fd, const void* data, std::size_t size) -> ssize_t {
-        if (++calls == 1) {
-            return ::write(fd, data, size / 2);
-        }
-        errno = ENOSPC;
-        return -1;
-    });
-    EXPECT_FALSE(file.writeLine("second@example.test"));
-    EXPECT_FALSE(file.writeLine("third@example.test"));
-    EXPECT_EQ(file.failure(), (dir / "a.log").string() + ": No space left on device");
-    file.close();
-    EXPECT_EQ(readWholeFile(dir / "a.log"), "first@example.test\r\n");
+    struct Case
+    {
+        std::vector<std::string_view> lines;
+        std::size_t firstWrite; // bytes the disk takes before it is full
+        std::string kept;
+    };
+    const Case cases[] = {
+        {{"second@example.test"}, 10, ""},
+        {{"second@example.test", "third@example.test", "fourth@example.test"}, 25, "second@example.test\r\n"},
+        {{"second@example.test", "third@example.test"}, 21, "second@example.test\r\n"},
+    };
+    for (const auto& c : cases) {
+        tidecast::test::TempDir dir;
+        LogFile file;
+        ASSERT_TRUE(file.open(dir / "a.log"));
+        EXPECT_TRUE(file.writeLine("first@example.test"));
+        int calls = 0;
+        file.setWriteFunction([&](int fd, const void* data, std::size_t size) -> ssize_t {
+            if (++calls == 1) {
+                return ::write(fd, data, std::min(size, c.firstWrite));
+            }
+            errno = ENOSPC;
+            return -1;
+        });
+        EXPECT_FALSE(c.lines.size() == 1 ? file.writeLine(c.lines[0]) : file.writeLines(c.lines));
+        EXPECT_FALSE(file.writeLine("last@example.test"));
+        EXPECT_EQ(file.failure(), (dir / "a.log").string() + ": No space left on device");
+        file.close();
+        EXPECT_EQ(readWholeFile(dir / "a.log"), "first@example.test\r\n" + c.kept) << c.firstWrite;
+    }
 }
 
 TEST(ElapsedTime, WrapsAtMidnightAndFormatsTwoDigits)

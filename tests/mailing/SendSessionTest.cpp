@@ -640,7 +640,7 @@ TEST_F(SendSessionTest, SeveralChannelsShareTheGroupAndTheLogs)
         const char* name;
         bool bulk;
         int transientEvery; // every nth recipient is refused for now the first time; 0: none
-        int stopAt;         // the stop comes when this recipient is offered; 0: never
+        int stopAt;         // the stop comes with this many offers, on whichever channel; 0: never
         int refuseAt;       // this recipient is refused and the question answered No; 0: never
         SendResult result;
     };
@@ -665,6 +665,7 @@ TEST_F(SendSessionTest, SeveralChannelsShareTheGroupAndTheLogs)
         // When the session runs to its end, every channel holds at its first recipient until all
         // four have one, so each is seen to mail.
         std::latch allChannelsMail(static_cast<std::ptrdiff_t>(channels.size()));
+        std::atomic<int> offers = 0;
         for (auto& one : channels) {
             if (c.refuseAt > 0) {
                 one.rejections[addresses[static_cast<std::size_t>(c.refuseAt - 1)]] = 550;
@@ -674,7 +675,7 @@ TEST_F(SendSessionTest, SeveralChannelsShareTheGroupAndTheLogs)
                     allChannelsMail.arrive_and_wait();
                 }
                 const auto number = std::stoi(address.substr(4));
-                if (number == c.stopAt) {
+                if (++offers == c.stopAt) {
                     stop.request_stop();
                 }
                 std::lock_guard lock(offeredMutex);
@@ -703,8 +704,10 @@ TEST_F(SendSessionTest, SeveralChannelsShareTheGroupAndTheLogs)
         int busyChannels = 0;
         for (const auto& one : channels) {
             busyChannels += one.messages.empty() ? 0 : 1;
+            // A bulk connection carries one full message; only the retries at the end may add a
+            // few small ones, in as many rounds as their back-offs fall.
             for (const auto& perConnection : one.messagesPerConnection) {
-                EXPECT_LE(perConnection, c.bulk ? 2 : 10);
+                EXPECT_LE(perConnection, c.bulk ? 4 : 10);
             }
             for (const auto& each : one.messages) {
                 EXPECT_LE(each.size(), 10u);

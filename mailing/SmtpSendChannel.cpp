@@ -248,7 +248,8 @@ RecipientReply SmtpSendChannel::addRecipient(std::string_view address)
     // With CHUNKING the whole message leaves with the recipient: once it has, a reply that never
     // comes leaves open whether it was delivered.
     const bool messageLeaves = message != nullptr && m_smtp.capabilities().pipelining && m_smtp.capabilities().chunking;
-    return recipientReply(address, messageLeaves, [&] { return m_smtp.addRecipient(address, message); });
+    announceRecipient(address);
+    return recipientReply(m_smtp.addRecipient(address, message), messageLeaves);
 }
 
 std::vector<RecipientReply> SmtpSendChannel::addRecipients(std::span<const std::string> addresses)
@@ -259,19 +260,22 @@ std::vector<RecipientReply> SmtpSendChannel::addRecipients(std::span<const std::
     }
     std::vector<RecipientReply> replies;
     for (const auto& address : addresses) {
-        replies.push_back(recipientReply(address, false, [this] { return m_smtp.readRecipientReply(); }));
+        announceRecipient(address);
+        replies.push_back(recipientReply(m_smtp.readRecipientReply(), false));
     }
     return replies;
 }
 
-RecipientReply SmtpSendChannel::recipientReply(std::string_view address, bool messageLeaves,
-                                               const std::function<bool()>& offer)
+void SmtpSendChannel::announceRecipient(std::string_view address)
 {
     m_sinks.progress.setLabel("Identifying Recipient");
     logBoth("C> RCPT TO: <" + std::string(address) + ">");
     m_bulkInvalidRecipient = false;
     m_smtp.clearLastError();
-    const bool accepted = offer();
+}
+
+RecipientReply SmtpSendChannel::recipientReply(bool accepted, bool messageLeaves)
+{
     if (!(m_bulkMode && m_bulkInvalidRecipient)) {
         logBoth("S> " + std::to_string(m_smtp.replyCode()) + " " + m_smtp.replyText());
     }

@@ -88,8 +88,9 @@ private:
     std::string whatTheServerSaid() const;
     void noteBlockingReply();
     bool exceedsSizeLimit(const ByteChain& message) const;
-    // Logs the recipient, lets `offer` send it or read its reply, and logs and reports the reply.
-    RecipientReply recipientReply(std::string_view address, bool messageLeaves, const std::function<bool()>& offer);
+    // Logs the recipient before it is offered (or its reply read), and then the reply it got.
+    void announceRecipient(std::string_view address);
+    RecipientReply recipientReply(bool accepted, bool messageLeaves);
     void logInToPopServer();
     // Connects and says hello to m_server; true when the session is usable.
     bool connectToServer();

@@ -10,104 +10,95 @@
 namespace tidecast::mailing
 {
 
-// The person-facing ends of a mailing, shared by the connections that mail side by side: each
-// passes every call on to the one it wraps, one call at a time.
-class SerialPrompter final : public Prompter
+// Passes every call on to the object it wraps, one call at a time.
+template <typename Inner> class Serialised
+{
+protected:
+    explicit Serialised(Inner& inner)
+        : m_inner(inner)
+    {}
+    template <typename Call> decltype(auto) serially(Call call)
+    {
+        std::lock_guard lock(m_mutex);
+        return call(m_inner);
+    }
+
+private:
+    Inner& m_inner;
+    std::mutex m_mutex;
+};
+
+// The person-facing ends of a mailing, shared by the connections that mail side by side.
+class SerialPrompter final : public Prompter, private Serialised<Prompter>
 {
 public:
     explicit SerialPrompter(Prompter& prompter)
-        : m_prompter(prompter)
+        : Serialised(prompter)
     {}
     void message(std::string_view text, Icon icon) override
     {
-        std::lock_guard lock(m_mutex);
-        m_prompter.message(text, icon);
+        serially([&](Prompter& inner) { inner.message(text, icon); });
     }
     Answer ask(std::string_view text, Buttons buttons, Icon icon, Answer defaultAnswer) override
     {
-        std::lock_guard lock(m_mutex);
-        return m_prompter.ask(text, buttons, icon, defaultAnswer);
+        return serially([&](Prompter& inner) { return inner.ask(text, buttons, icon, defaultAnswer); });
     }
-
-private:
-    Prompter& m_prompter;
-    std::mutex m_mutex;
 };
 
-class SerialProgress final : public Progress
+class SerialProgress final : public Progress, private Serialised<Progress>
 {
 public:
     explicit SerialProgress(Progress& progress)
-        : m_progress(progress)
+        : Serialised(progress)
     {}
     void setLabel(std::string_view text) override
     {
-        std::lock_guard lock(m_mutex);
-        m_progress.setLabel(text);
+        serially([&](Progress& inner) { inner.setLabel(text); });
     }
     void setMaximum(std::int64_t maximum) override
     {
-        std::lock_guard lock(m_mutex);
-        m_progress.setMaximum(maximum);
+        serially([&](Progress& inner) { inner.setMaximum(maximum); });
     }
     void setValue(std::int64_t value) override
     {
-        std::lock_guard lock(m_mutex);
-        m_progress.setValue(value);
+        serially([&](Progress& inner) { inner.setValue(value); });
     }
-
-private:
-    Progress& m_progress;
-    std::mutex m_mutex;
 };
 
-class SerialMonitor final : public SendMonitor
+class SerialMonitor final : public SendMonitor, private Serialised<SendMonitor>
 {
 public:
     explicit SerialMonitor(SendMonitor& monitor)
-        : m_monitor(monitor)
+        : Serialised(monitor)
     {}
     void activity(std::string_view line) override
     {
-        std::lock_guard lock(m_mutex);
-        m_monitor.activity(line);
+        serially([&](SendMonitor& inner) { inner.activity(line); });
     }
     void counters(const SendCounters& counters) override
     {
-        std::lock_guard lock(m_mutex);
-        m_monitor.counters(counters);
+        serially([&](SendMonitor& inner) { inner.counters(counters); });
     }
     void modeLabel(std::string_view text) override
     {
-        std::lock_guard lock(m_mutex);
-        m_monitor.modeLabel(text);
+        serially([&](SendMonitor& inner) { inner.modeLabel(text); });
     }
     void partialLabel(std::string_view text) override
     {
-        std::lock_guard lock(m_mutex);
-        m_monitor.partialLabel(text);
+        serially([&](SendMonitor& inner) { inner.partialLabel(text); });
     }
-
-private:
-    SendMonitor& m_monitor;
-    std::mutex m_mutex;
 };
 
-class SerialLogSink final : public LogSink
+class SerialLogSink final : public LogSink, private Serialised<LogSink>
 {
 public:
     explicit SerialLogSink(LogSink& sink)
-        : m_sink(sink)
+        : Serialised(sink)
     {}
     void writeLine(std::string_view line) override
     {
-        std::lock_guard lock(m_mutex);
-        m_sink.writeLine(line);
+        serially([&](LogSink& inner) { inner.writeLine(line); });
     }
-
-private:
-    LogSink& m_sink;
-    std::mutex m_mutex;
 };
 
 } // namespace tidecast::mailing

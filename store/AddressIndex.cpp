@@ -30,17 +30,22 @@ Result<std::optional<std::string>> indexStatement(SqliteDatabase& db)
     return statement->lastError("index");
 }
 
-Result<bool> hasAddressField(SqliteDatabase& db)
+// The first column of the query's one row, as a truth value.
+Result<bool> queryFlag(SqliteDatabase& db, const char* query)
 {
-    auto statement = db.prepare("SELECT count(*) FROM pragma_table_info('records') WHERE name='EmailAddress' "
-                                "COLLATE NOCASE");
+    auto statement = db.prepare(query);
     if (!statement) {
         return statement.error();
     }
     if (statement->step() != SqliteStatement::Step::Row) {
         return statement->lastError("index");
     }
-    return statement->columnInt(0) > 0;
+    return statement->columnInt(0) != 0;
+}
+
+Result<bool> hasAddressField(SqliteDatabase& db)
+{
+    return queryFlag(db, "SELECT count(*) FROM pragma_table_info('records') WHERE name='EmailAddress' COLLATE NOCASE");
 }
 
 } // namespace
@@ -55,20 +60,15 @@ Result<std::optional<std::string>> dropAddressIndexWhileEmpty(const std::filesys
     if (!transaction.isActive()) {
         return db->lastError("index");
     }
-    auto empty = db->prepare("SELECT NOT EXISTS(SELECT 1 FROM records)");
-    if (!empty) {
-        return empty.error();
+    const auto isEmpty = queryFlag(*db, "SELECT NOT EXISTS(SELECT 1 FROM records)");
+    if (!isEmpty) {
+        return isEmpty.error();
     }
-    if (empty->step() != SqliteStatement::Step::Row) {
-        return empty->lastError("index");
-    }
-    const bool isEmpty = empty->columnInt(0) != 0;
-    empty = SqliteStatement();
     auto statement = indexStatement(*db);
     if (!statement) {
         return statement.error();
     }
-    if (!isEmpty || !*statement) {
+    if (!*isEmpty || !*statement) {
         return std::optional<std::string>();
     }
     if (auto dropped = db->exec("DROP INDEX " + std::string(kIndexName)); !dropped) {

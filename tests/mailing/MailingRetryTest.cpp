@@ -47,6 +47,17 @@ MailingSetup mailingSetup(const std::filesystem::path& dataDir, bool bulk, int c
     return setup;
 }
 
+// Runs the mailing on a fixed clock whose waits pass at once; true when it completed.
+bool runOnFixedClock(const MailingSetup& setup, Prompter& prompter, SendMonitor& monitor)
+{
+    NullProgress progress;
+    FixedClock clock{std::chrono::sys_days{std::chrono::year{2026} / 3 / 14}};
+    FixedClockSleeper sleeper(clock);
+    Mailing mailing(setup, prompter, progress, monitor, clock);
+    mailing.setSleeper(sleeper);
+    return mailing.run();
+}
+
 // What the servers took is the sent log, line for line, nobody twice.
 void expectSentLogIsWhatTheServersTook(const std::vector<std::string>& sent, std::vector<std::string> taken)
 {
@@ -99,13 +110,8 @@ TEST(MailingRetryTest, TransientRefusalsAreDeliveredAndALostReplyIsNotSentAgain)
         setup.settings.smtpPort = server.port();
 
         ScriptedPrompter prompter;
-        NullProgress progress;
         NullSendMonitor monitor;
-        FixedClock clock{std::chrono::sys_days{std::chrono::year{2026} / 3 / 14}};
-        FixedClockSleeper sleeper(clock);
-        Mailing mailing(setup, prompter, progress, monitor, clock);
-        mailing.setSleeper(sleeper);
-        EXPECT_TRUE(mailing.run());
+        EXPECT_TRUE(runOnFixedClock(setup, prompter, monitor));
 
         const auto sent = logLines(dir.path(), kSentLogFile);
         const auto errors = logLines(dir.path(), kRecipientErrorsLogFile);
@@ -169,13 +175,8 @@ TEST(MailingRetryTest, ARelayThatDiesLeavesItsShareToTheOther)
     setup.settings.extraServers = "127.0.0.1:" + std::to_string(relayB.port());
 
     ScriptedPrompter prompter;
-    NullProgress progress;
     PositionMonitor monitor(kRecipients / 3, [&relayB] { relayB.stop(); });
-    FixedClock clock{std::chrono::sys_days{std::chrono::year{2026} / 3 / 14}};
-    FixedClockSleeper sleeper(clock);
-    Mailing mailing(setup, prompter, progress, monitor, clock);
-    mailing.setSleeper(sleeper);
-    EXPECT_TRUE(mailing.run());
+    EXPECT_TRUE(runOnFixedClock(setup, prompter, monitor));
 
     const auto sent = logLines(dir.path(), kSentLogFile);
     const auto errors = logLines(dir.path(), kRecipientErrorsLogFile);

@@ -11,6 +11,7 @@
 #include "transfer/AddressHarvester.h"
 #include "transfer/ImportSetup.h"
 #include "transfer/KnownAddresses.h"
+#include "transfer/RecordWriter.h"
 #include "transfer/TextLines.h"
 
 #include <cerrno>
@@ -93,6 +94,7 @@ private:
     void readDelimited();
     void delimitedLine(std::string_view line);
     void addRecipient(std::string_view recordText);
+    void finishWriting();
     void finishGroup();
     bool clipboardHasData();
 
@@ -126,15 +128,13 @@ private:
     ImportCounts m_counts;
     std::string m_today;
     std::optional<std::string> m_deferredIndex; // rebuilt once the records are in
-    std::int64_t m_inBatch = 0;
+    std::optional<RecordWriter> m_writer;
     bool m_failed = false;
     bool m_reportFailed = false;
     std::chrono::steady_clock::time_point m_lastShown{};
     std::vector<std::string_view> m_fields;
-    // The row being added, cleaned, and the record made of it: kept from row to row so that their
-    // text reuses its storage.
+    // The row being added, cleaned: kept from row to row so that its text reuses its storage.
     std::array<std::string, kMatchUpFields> m_values;
-    store::RecipientRecord m_record;
 };
 
 ImportSummary ImportRun::run()
@@ -153,6 +153,7 @@ ImportSummary ImportRun::run()
     writeHeader();
     m_today = store::formatShortDate(m_clock.now());
     if (!interrupted() && openGroup() && loadKnownAddresses()) {
+        m_writer.emplace(m_group, kImportBatch);
         if (m_request.clipboard && !clipboardHasData()) {
             summary.refused = true;
         } else if (m_request.layout == ImportLayout::Harvest) {
@@ -161,6 +162,7 @@ ImportSummary ImportRun::run()
             readDelimited();
         }
     }
+    finishWriting();
     finishGroup();
     if (m_report.is_open()) {
         m_report.close();
@@ -392,7 +394,7 @@ void ImportRun::addRecipient(std::string_view recordText)
         return;
     }
     // Every recipient field has its match-up field: swapping fills the whole record.
-    auto& record = m_record;
+    auto& record = m_writer->next();
     for (std::size_t i = 0; i < kMatchUpFields; ++i) {
         if (kMatchUpColumns[i]) {
             std::swap(record.fields[static_cast<std::size_t>(*kMatchUpColumns[i])], m_values[i]);
@@ -425,25 +427,24 @@ void ImportRun::addRecipient(std::string_view recordText)
         record.set(store::RecipientField::LastName, std::move(parts.last));
     }
     record.dateAdded.assign(m_today);
-    if (auto added = m_group.addNew(); !added) {
-        fail(kAddRecipientTag, added.error());
-        return;
-    }
-    store::writeRecipient(m_group, record);
-    if (auto written = m_group.flush(); !written) {
-        fail(kAddRecipientTag, written.error());
+    if (!m_writer->add()) {
+        finishWriting();
         return;
     }
     ++m_counts.added;
-    if (++m_inBatch >= kImportBatch) {
-        m_inBatch = 0;
-        auto committed = m_group.commitTransaction();
-        if (committed) {
-            committed = m_group.beginTransaction();
-        }
-        if (!committed) {
-            fail(kAddRecipientTag, committed.error());
-        }
+}
+
+// Counted as added once handed to the writer; the final count is what reached the group.
+void ImportRun::finishWriting()
+{
+    if (!m_writer) {
+        return;
+    }
+    auto finished = m_writer->finish();
+    m_counts.added = m_writer->written();
+    m_writer.reset();
+    if (!finished) {
+        fail(kAddRecipientTag, finished.error());
     }
 }
 

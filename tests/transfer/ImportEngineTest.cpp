@@ -362,6 +362,29 @@ TEST_F(ImportEngineTest, EndsWhenItsReportCannotBeWritten)
     EXPECT_NE(prompter.texts()[0].find("Unable to write " + report.string()), std::string::npos);
 }
 
+// A group that refuses a record part-way ends the import with the database's own words. What
+// was written before the refusal stays, and the Added count says exactly that much.
+TEST_F(ImportEngineTest, EndsWhenTheGroupRefusesARecord)
+{
+    {
+        auto db = store::SqliteDatabase::open(groups.groupPath("Customers"), store::SqliteDatabase::Mode::ReadWrite);
+        ASSERT_TRUE(db);
+        ASSERT_TRUE(db->exec("CREATE TRIGGER full BEFORE INSERT ON records WHEN (SELECT count(*) FROM records) >= 700 "
+                             "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"));
+    }
+    ASSERT_TRUE(writeWholeFile(dir / "rows.csv", numberedRows(3000)));
+
+    const auto summary = run(delimited("rows.csv", Delimiter::Comma, 2, {{MatchUpField::EmailAddress, 1}}));
+    EXPECT_EQ(summary.ending, ImportEnding::ErrorsEncountered);
+    EXPECT_EQ(summary.counts, (ImportCounts{700, 0, 0, 0}));
+    const auto stored = addresses();
+    ASSERT_EQ(stored.size(), 700u);
+    EXPECT_EQ(stored.back(), "a699@example.test");
+    ASSERT_EQ(prompter.texts().size(), 1u);
+    EXPECT_EQ(prompter.texts()[0].rfind("AddRecipient Error: ", 0), 0u) << prompter.texts()[0];
+    EXPECT_NE(prompter.texts()[0].find("database or disk is full"), std::string::npos) << prompter.texts()[0];
+}
+
 TEST_F(ImportEngineTest, OffersTheReportOnlyAfterIllegalData)
 {
     const auto report = dir / std::string(kReportFileName);

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -141,6 +142,7 @@ bool LineReader::fill()
     // one block at most.
     m_text.erase(0, m_position);
     m_position = 0;
+    m_newlineAt = std::string::npos;
     const std::string_view bytes(m_block.data(), got);
     if (m_encoding == TextEncoding::Utf16Le || m_encoding == TextEncoding::Utf16Be) {
         decodeUtf16(bytes);
@@ -159,9 +161,15 @@ bool LineReader::next(std::string_view& line)
     while (true) {
         const char* data = m_text.data() + m_position;
         const std::size_t available = m_started ? m_text.size() - m_position : 0;
-        std::size_t end = 0;
-        while (end < available && data[end] != '\r' && data[end] != '\n') {
-            ++end;
+        // The next LF is looked for once per LF, so that text whose lines end in CR alone is
+        // not searched to its end for every line.
+        if (m_newlineAt < m_position || m_newlineAt > m_text.size()) {
+            const auto* newline = static_cast<const char*>(std::memchr(data, '\n', available));
+            m_newlineAt = newline ? m_position + static_cast<std::size_t>(newline - data) : m_text.size();
+        }
+        std::size_t end = std::min(m_newlineAt - m_position, available);
+        if (const auto* cr = static_cast<const char*>(std::memchr(data, '\r', end))) {
+            end = static_cast<std::size_t>(cr - data);
         }
         // A CR as the last byte may be the first half of CR LF: read on before deciding.
         const bool complete = end < available && (data[end] == '\n' || end + 1 < available || m_atEnd);

@@ -51,6 +51,8 @@ private:
     std::string m_block;
     std::string m_text; // decoded text not yet handed out, from m_position
     std::size_t m_position = 0;
+    // The next LF at or after m_position, else the text's size; npos until looked for.
+    std::size_t m_newlineAt = std::string::npos;
     std::string m_line;    // a line that had to be changed on the way out
     std::string m_pending; // an odd UTF-16 byte left from the previous block
     char16_t m_highSurrogate = 0;

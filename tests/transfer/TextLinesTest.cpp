@@ -79,6 +79,17 @@ TEST(LineReader, KeepsCrLfTogetherAcrossReadBlocks)
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].size(), (1u << 20) - 1);
     EXPECT_EQ(lines[1], "next");
+
+    // Lines ending in CR alone, then in LF, over several blocks: each one whole and in order.
+    std::string mixed;
+    for (int i = 0; i < 300000; ++i) {
+        mixed += std::to_string(i) + (i < 200000 ? "\r" : "\n");
+    }
+    const auto many = readLines(mixed);
+    ASSERT_EQ(many.size(), 300000u);
+    for (std::size_t i = 0; i < many.size(); ++i) {
+        ASSERT_EQ(many[i], std::to_string(i));
+    }
 }
 
 } // namespace

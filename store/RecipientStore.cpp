@@ -901,7 +901,9 @@ int RecipientStore::createFile(const std::filesystem::path& path)
     if (!db) {
         return db.error().number != 0 ? db.error().number : SQLITE_CANTOPEN;
     }
-    std::string sql = "PRAGMA journal_mode=WAL; BEGIN; CREATE TABLE records(";
+    // Pages of 16 KiB make the long runs of writes of an import, and the index built after it,
+    // markedly faster than the default 4 KiB.
+    std::string sql = "PRAGMA page_size=16384; PRAGMA journal_mode=WAL; BEGIN; CREATE TABLE records(";
     bool hasAddress = false;
     for (std::size_t i = 0; i < m_layout.size(); ++i) {
         const auto& field = m_layout[i];

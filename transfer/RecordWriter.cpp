@@ -8,16 +8,17 @@ namespace tidecast::transfer
 namespace
 {
 
-// Large enough that the two threads seldom wait for or wake each other.
-constexpr std::size_t kBatchRecords = 1024;
+// Enough that the two threads seldom wait for or wake each other.
+constexpr std::size_t kBatches = 4;
+constexpr std::size_t kBatchRecords = 512;
 
 } // namespace
 
 RecordWriter::RecordWriter(store::RecipientStore& group, std::int64_t commitEvery)
     : m_group(group)
     , m_commitEvery(commitEvery)
-    , m_filling(kBatchRecords)
-    , m_writing(kBatchRecords)
+    , m_batches(kBatches, std::vector<store::RecipientRecord>(kBatchRecords))
+    , m_batchSizes(kBatches, 0)
 {
     m_thread = std::thread([this] { run(); });
 }
@@ -34,7 +35,7 @@ bool RecordWriter::add()
     if (m_failed.load(std::memory_order_relaxed)) {
         return false;
     }
-    if (++m_filled == m_filling.size()) {
+    if (++m_filled == kBatchRecords) {
         handOver();
     }
     return true;
@@ -43,11 +44,13 @@ bool RecordWriter::add()
 void RecordWriter::handOver()
 {
     std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [this] { return m_toWrite == 0; });
-    std::swap(m_filling, m_writing);
-    m_toWrite = m_filled;
-    m_filled = 0;
+    m_batchSizes[m_fillingBatch] = m_filled;
+    ++m_handedOver;
     m_changed.notify_all();
+    m_fillingBatch = (m_fillingBatch + 1) % kBatches;
+    m_filled = 0;
+    // The thread writes the batches in turn: the next one is free once fewer than all are waiting.
+    m_changed.wait(lock, [this] { return m_handedOver < kBatches; });
 }
 
 Result<void> RecordWriter::finish()
@@ -73,20 +76,22 @@ void RecordWriter::run()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_changed.wait(lock, [this] { return m_toWrite > 0 || m_closing; });
-        if (m_toWrite == 0) {
+        m_changed.wait(lock, [this] { return m_handedOver > 0 || m_closing; });
+        if (m_handedOver == 0) {
             return;
         }
-        const auto count = m_toWrite;
+        const auto& batch = m_batches[m_nextToWrite];
+        const auto count = m_batchSizes[m_nextToWrite];
         lock.unlock();
         for (std::size_t i = 0; i < count && !m_error; ++i) {
-            if (auto written = write(m_writing[i]); !written) {
+            if (auto written = write(batch[i]); !written) {
                 m_error = written.error();
                 m_failed = true;
             }
         }
         lock.lock();
-        m_toWrite = 0;
+        m_nextToWrite = (m_nextToWrite + 1) % kBatches;
+        --m_handedOver;
         m_changed.notify_all();
     }
 }

@@ -32,7 +32,7 @@ public:
     RecordWriter& operator=(const RecordWriter&) = delete;
 
     // The record to fill next. It holds an earlier record's text, whose storage can be reused.
-    store::RecipientRecord& next() { return m_filling[m_filled]; }
+    store::RecipientRecord& next() { return m_batches[m_fillingBatch][m_filled]; }
     // Hands the record from next() over for writing. False once writing has failed: the record
     // is then dropped.
     bool add();
@@ -50,11 +50,14 @@ private:
     store::RecipientStore& m_group;
     const std::int64_t m_commitEvery;
 
-    // The producer fills one batch while the thread writes the other; they swap when both are done.
-    std::vector<store::RecipientRecord> m_filling;
-    std::size_t m_filled = 0;
-    std::vector<store::RecipientRecord> m_writing;
-    std::size_t m_toWrite = 0; // records handed over in m_writing and not yet written
+    // A ring of batches: the producer fills one while the thread writes those handed over before
+    // it, so that neither waits for the other over a short stall.
+    std::vector<std::vector<store::RecipientRecord>> m_batches;
+    std::vector<std::size_t> m_batchSizes;
+    std::size_t m_fillingBatch = 0;
+    std::size_t m_filled = 0; // records in the batch being filled
+    std::size_t m_nextToWrite = 0;
+    std::size_t m_handedOver = 0; // batches handed over and not yet written
 
     std::mutex m_mutex;
     std::condition_variable m_changed;

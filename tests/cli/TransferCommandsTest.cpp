@@ -1,5 +1,6 @@
 #include "cli/CliRunner.h"
 #include "common/Text.h"
+#include "store/SqliteDatabase.h"
 #include "support/SendTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,58 @@ TEST_F(TransferCommandsTest, ImportsFiftyThousandRowsWithADetectedLayout)
 
     const auto listed = run({"recipients", "list", "Leads", "--limit", "1"});
     EXPECT_EQ(listed.out.substr(0, listed.out.find("\t\t\t")), "\tLee,\tAnn 0\tlead0@example.com");
+}
+
+// The addresses of a group's records in file order, read beside whoever is writing it.
+std::vector<std::string> storedAddresses(const std::filesystem::path& group)
+{
+    std::vector<std::string> addresses;
+    auto db = store::SqliteDatabase::open(group, store::SqliteDatabase::Mode::ReadOnly);
+    if (!db) {
+        return addresses;
+    }
+    auto statement = db->prepare("SELECT EmailAddress FROM records ORDER BY rowid");
+    while (statement && statement->step() == store::SqliteStatement::Step::Row) {
+        addresses.emplace_back(statement->columnText(0));
+    }
+    return addresses;
+}
+
+// A killed import leaves whole records only, and the same import run again with the duplicate
+// check adds exactly the ones that are missing, after them.
+TEST_F(TransferCommandsTest, AKilledImportIsCompletedByRunningItAgain)
+{
+    constexpr int kRows = 200000;
+    ASSERT_EQ(run({"groups", "add", "Leads"}).status, 0);
+    std::string csv;
+    std::vector<std::string> expected;
+    for (int i = 0; i < kRows; ++i) {
+        expected.push_back("lead" + std::to_string(i) + "@example.com");
+        csv += expected.back() + ",Leeds\r\n";
+    }
+    ASSERT_TRUE(writeWholeFile(dir / "leads.csv", csv));
+    const std::vector<std::string> import = {"import", "Leads", (dir / "leads.csv").string(), "--map",
+                                             "Email Address=1,City=2"};
+    const auto group = dir / "Leads.gdb";
+
+    std::vector<std::string> spawned = {"--data-dir", dir.path().string()};
+    spawned.insert(spawned.end(), import.begin(), import.end());
+    const pid_t pid = test::spawnCli(spawned, dir / "import.out");
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    while (storedAddresses(group).empty()) {
+        ASSERT_EQ(waitpid(pid, &status, WNOHANG), 0) << "the import ended before it could be killed";
+    }
+    kill(pid, SIGKILL);
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    const auto kept = storedAddresses(group);
+    ASSERT_LT(kept.size(), expected.size());
+    EXPECT_TRUE(std::equal(kept.begin(), kept.end(), expected.begin()));
+
+    const auto rerun = run(import);
+    EXPECT_EQ(rerun.out, "Added: " + std::to_string(kRows - kept.size()) +
+                             "\nDuplicates: " + std::to_string(kept.size()) + "\nIgnored: 0\nIllegal: 0\n");
+    EXPECT_EQ(storedAddresses(group), expected);
 }
 
 TEST_F(TransferCommandsTest, ImportDetectsTheLayoutAndReadsStdin)
